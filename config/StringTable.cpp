@@ -1,0 +1,47 @@
+#include "config/StringTable.h"
+
+#include "content/PlistReader.h"
+
+#include <QFile>
+#include <QHash>
+#include <QVariantMap>
+
+namespace {
+
+QVariantMap loadTable(const QString& table)
+{
+    QFile file(QStringLiteral(":/resources/strings/%1.strings").arg(table));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const PlistReader::Result parsed =
+        PlistReader::parseStrings(QString::fromUtf8(file.readAll()));
+    if (!parsed.ok()) {
+        qWarning("String table %s: %s at line %d", qPrintable(table), qPrintable(parsed.error),
+                 parsed.line);
+        return {};
+    }
+    return parsed.value.toMap();
+}
+
+const QVariantMap& table(const QString& name)
+{
+    static QHash<QString, QVariantMap> tables;
+    auto it = tables.find(name);
+    if (it == tables.end())
+        it = tables.insert(name, loadTable(name));
+    return *it;
+}
+
+} // namespace
+
+QString StringTable::text(const QString& tableName, const QString& key,
+                          const QString& defaultText)
+{
+    const QVariant entry = table(tableName).value(key);
+    return entry.isValid() ? entry.toString() : defaultText;
+}
+
+bool StringTable::contains(const QString& tableName, const QString& key)
+{
+    return table(tableName).contains(key);
+}

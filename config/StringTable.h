@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The user-visible texts, looked up by key in one of the named tables ("VOCommon",
+// "RconComm", "Maps") compiled in as resources; the built-in default is used when the
+// table has no entry for the key.
+class StringTable
+{
+public:
+    static QString text(const QString& table, const QString& key, const QString& defaultText);
+    // Whether the table holds the key (tests and tools).
+    static bool contains(const QString& table, const QString& key);
+};
+
+// Shorthands for the three tables.
+inline QString voCommonText(const QString& key, const QString& defaultText)
+{
+    return StringTable::text(QStringLiteral("VOCommon"), key, defaultText);
+}
+inline QString rconCommText(const QString& key, const QString& defaultText)
+{
+    return StringTable::text(QStringLiteral("RconComm"), key, defaultText);
+}
+inline QString mapsText(const QString& key, const QString& defaultText)
+{
+    return StringTable::text(QStringLiteral("Maps"), key, defaultText);
+}

@@ -1,0 +1,29 @@
+#include "ctl/CtlCommand.h"
+
+bool CtlArguments::takeFlag(const QString& flag)
+{
+    return m_args.removeAll(flag) > 0;
+}
+
+QString CtlArguments::takeOption(const QString& option, bool& ok)
+{
+    const qsizetype at = m_args.indexOf(option);
+    if (at < 0)
+        return {};
+    if (at + 1 >= m_args.size()) {
+        ok = false;
+        m_args.removeAt(at);
+        return {};
+    }
+    const QString value = m_args.at(at + 1);
+    m_args.remove(at, 2);
+    return value;
+}
+
+QString CtlArguments::firstUnknownOption() const
+{
+    for (const QString& arg : m_args)
+        if (arg.startsWith(QStringLiteral("--")))
+            return arg;
+    return {};
+}

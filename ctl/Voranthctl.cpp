@@ -1,0 +1,40 @@
+#include "ctl/Voranthctl.h"
+
+#include "ctl/SettingsCommands.h"
+
+Voranthctl::Voranthctl()
+{
+    SettingsCommands::addTo(m_commands);
+}
+
+int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    CtlIo io{out, err};
+    if (arguments.isEmpty() || arguments.first() == QStringLiteral("--help") ||
+        arguments.first() == QStringLiteral("help")) {
+        printHelp(arguments.isEmpty() ? err : out);
+        return arguments.isEmpty() ? CtlUsageError : CtlOk;
+    }
+    const QString name = arguments.first();
+    for (const CtlCommand& command : m_commands) {
+        if (command.name != name)
+            continue;
+        const QStringList args = arguments.mid(1);
+        if (args.contains(QStringLiteral("--help"))) {
+            out << "usage: voranthctl " << command.name << ' ' << command.usage << '\n'
+                << command.summary << '\n';
+            return CtlOk;
+        }
+        return command.run(args, io);
+    }
+    err << "voranthctl: unknown command '" << name << "' (see voranthctl --help)\n";
+    return CtlUsageError;
+}
+
+void Voranthctl::printHelp(QTextStream& out) const
+{
+    out << "usage: voranthctl COMMAND [ARGUMENTS...]   (COMMAND --help for details)\n\n";
+    for (const CtlCommand& command : m_commands)
+        out << "  " << (command.name + QLatin1Char(' ') + command.usage).leftJustified(44)
+            << command.summary << '\n';
+}
