@@ -60,10 +60,9 @@ Values makeValues()
     v.qGameRootDir = QString();
     v.qGameModDir = CommonData::qGameDefaultModDir();
     const QString prefsDir = qEnvironmentVariable("VORANTH_GAME_PREFS_DIR");
-    v.qGamePrefsDir = prefsDir.isEmpty()
-                          ? xdgDir("XDG_CONFIG_HOME", QStringLiteral(".config")) +
-                                QStringLiteral("/Voranth")
-                          : prefsDir;
+    v.qGamePrefsDir = prefsDir.isEmpty() ? xdgDir("XDG_CONFIG_HOME", QStringLiteral(".config")) +
+                                               QStringLiteral("/Voranth")
+                                         : prefsDir;
     v.appSupportQGameDir = homeDir() + QStringLiteral("/.q3a");
     v.appSupportQ3VXDir = xdgDir("XDG_DATA_HOME", QStringLiteral(".local/share")) +
                           QLatin1Char('/') + CommonData::applicationName();
@@ -133,8 +132,7 @@ QString CommonData::qGamePrefsDir()
 
 QString CommonData::qGamePrefsFile()
 {
-    return qGamePrefsDir() + QLatin1Char('/') + qGameBundleIdentifier() +
-           QStringLiteral(".plist");
+    return qGamePrefsDir() + QLatin1Char('/') + qGameBundleIdentifier() + QStringLiteral(".plist");
 }
 
 QString CommonData::qGameRootDir()

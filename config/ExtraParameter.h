@@ -9,8 +9,7 @@ public:
     ExtraParameter() = default;
     ExtraParameter(const QString& xvariable, const QString& xvalue)
         : m_xvariable(xvariable), m_xvalue(xvalue)
-    {
-    }
+    {}
 
     const QString& xvariable() const { return m_xvariable; }
     void setXvariable(const QString& value) { m_xvariable = value; }

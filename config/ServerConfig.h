@@ -113,8 +113,14 @@ public:
     // Stores the rate as given, without the rule (the archive reader).
     void setOptimizeNetworkRaw(int rate) { m_optimizeNetwork = rate; }
 
-    const std::optional<QString>& saveAndStartButtonLabel() const { return m_saveAndStartButtonLabel; }
-    void setSaveAndStartButtonLabel(const std::optional<QString>& value) { m_saveAndStartButtonLabel = value; }
+    const std::optional<QString>& saveAndStartButtonLabel() const
+    {
+        return m_saveAndStartButtonLabel;
+    }
+    void setSaveAndStartButtonLabel(const std::optional<QString>& value)
+    {
+        m_saveAndStartButtonLabel = value;
+    }
 
     // The map rotation.
     const QStringList& mapList() const { return m_mapList; }
@@ -134,7 +140,10 @@ public:
 
     // Extra parameters.
     const QList<ExtraParameter>& extraParameters() const { return m_extraParameters; }
-    void setExtraParameters(const QList<ExtraParameter>& parameters) { m_extraParameters = parameters; }
+    void setExtraParameters(const QList<ExtraParameter>& parameters)
+    {
+        m_extraParameters = parameters;
+    }
     void addExtraParameter();
     bool deleteExtraParameter(qsizetype index);
     // Sets the field named column ("xvariable" or "xvalue") of entry index.
@@ -163,7 +172,9 @@ public:
     bool operator==(const ServerConfig&) const = default;
 
 private:
-    struct BlankTag {};
+    struct BlankTag
+    {
+    };
     explicit ServerConfig(BlankTag);
 
     QString m_configName;

@@ -13,8 +13,7 @@ QVariantMap loadTable(const QString& table)
     QFile file(QStringLiteral(":/resources/strings/%1.strings").arg(table));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const PlistReader::Result parsed =
-        PlistReader::parseStrings(QString::fromUtf8(file.readAll()));
+    const PlistReader::Result parsed = PlistReader::parseStrings(QString::fromUtf8(file.readAll()));
     if (!parsed.ok()) {
         qWarning("String table %s: %s at line %d", qPrintable(table), qPrintable(parsed.error),
                  parsed.line);
@@ -34,8 +33,7 @@ const QVariantMap& table(const QString& name)
 
 } // namespace
 
-QString StringTable::text(const QString& tableName, const QString& key,
-                          const QString& defaultText)
+QString StringTable::text(const QString& tableName, const QString& key, const QString& defaultText)
 {
     const QVariant entry = table(tableName).value(key);
     return entry.isValid() ? entry.toString() : defaultText;

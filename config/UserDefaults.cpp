@@ -17,9 +17,8 @@ QVariantMap makeBuiltInDefaults()
 {
     QVariantMap d;
     d.insert(KZXUseDefaultMasterServersKey, true);
-    d.insert(KZXGameMasterServKey,
-             QStringList{QStringLiteral("master3.idsoftware.com"), QString(), QString(),
-                         QString(), QString()});
+    d.insert(KZXGameMasterServKey, QStringList{QStringLiteral("master3.idsoftware.com"), QString(),
+                                               QString(), QString(), QString()});
     d.insert(KZXQGameRootDir, QString());
     d.insert(KZXDedicatedAppName, QStringLiteral("ioq3ded.x86_64"));
     d.insert(KZXPreserveServerNameKey, true);
@@ -87,9 +86,11 @@ QVariant UserDefaults::valueFromText(Type type, const QStringList& text)
     switch (type) {
     case Type::Boolean: {
         const QString lower = word.toLower();
-        if (lower == QLatin1String("yes") || lower == QLatin1String("true") || lower == QLatin1String("1"))
+        if (lower == QLatin1String("yes") || lower == QLatin1String("true") ||
+            lower == QLatin1String("1"))
             return true;
-        if (lower == QLatin1String("no") || lower == QLatin1String("false") || lower == QLatin1String("0"))
+        if (lower == QLatin1String("no") || lower == QLatin1String("false") ||
+            lower == QLatin1String("0"))
             return false;
         return {};
     }

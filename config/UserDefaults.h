@@ -11,7 +11,14 @@
 class UserDefaults
 {
 public:
-    enum class Type { Boolean, Integer, String, StringList, Dictionary };
+    enum class Type
+    {
+        Boolean,
+        Integer,
+        String,
+        StringList,
+        Dictionary
+    };
     // Every key of the settings table with its type, in the table's order.
     static const QList<QPair<QString, Type>>& keyTypes();
     static std::optional<Type> typeOf(const QString& key);

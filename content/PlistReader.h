@@ -13,10 +13,10 @@ public:
     struct Result
     {
         QVariant value;
-        QString error;      // empty when the text parsed
+        QString error;         // empty when the text parsed
         qsizetype offset = -1; // character offset of the error
-        int line = 0;       // 1-based line of the error
-        int column = 0;     // 1-based column of the error
+        int line = 0;          // 1-based line of the error
+        int column = 0;        // 1-based column of the error
         bool ok() const { return error.isEmpty(); }
     };
 

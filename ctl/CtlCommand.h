@@ -13,13 +13,18 @@ struct CtlIo
     QTextStream& err;
 };
 
-enum CtlStatus { CtlOk = 0, CtlRefused = 1, CtlUsageError = 2 };
+enum CtlStatus
+{
+    CtlOk = 0,
+    CtlRefused = 1,
+    CtlUsageError = 2
+};
 
 // One command of voranthctl: its name, a usage line, a one-line summary and what it runs.
 struct CtlCommand
 {
     QString name;
-    QString usage;   // arguments after the name, e.g. "KEY VALUE"
+    QString usage; // arguments after the name, e.g. "KEY VALUE"
     QString summary;
     std::function<int(const QStringList& args, CtlIo& io)> run;
 };

@@ -89,10 +89,10 @@ int SettingsCommands::settings(const QStringList& args, CtlIo& io)
     for (const auto& [key, type] : UserDefaults::keyTypes()) {
         const QVariant value = UserDefaults::value(key);
         const bool isDefault = !UserDefaults::hasUserValue(key);
-        const QString origin = isDefault ? (UserDefaults::builtInDefaults().contains(key)
-                                                ? QStringLiteral("default")
-                                                : QStringLiteral("unset"))
-                                         : QStringLiteral("set");
+        const QString origin =
+            isDefault ? (UserDefaults::builtInDefaults().contains(key) ? QStringLiteral("default")
+                                                                       : QStringLiteral("unset"))
+                      : QStringLiteral("set");
         if (json) {
             array.append(QJsonObject{{QStringLiteral("key"), key},
                                      {QStringLiteral("value"), QJsonValue::fromVariant(value)},
@@ -116,8 +116,7 @@ int SettingsCommands::set(const QStringList& args, CtlIo& io)
     const QString key = args.first();
     const std::optional<UserDefaults::Type> type = UserDefaults::typeOf(key);
     if (!type) {
-        io.err << "voranthctl: no setting named '" << key
-               << "' (voranthctl settings lists them)\n";
+        io.err << "voranthctl: no setting named '" << key << "' (voranthctl settings lists them)\n";
         return CtlRefused;
     }
     if (*type == UserDefaults::Type::Dictionary) {
