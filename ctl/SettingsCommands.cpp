@@ -11,6 +11,13 @@
 
 namespace {
 
+// The game directory of this run: from the game's preferences, else the stored setting.
+QString gameDirectory()
+{
+    const QString fromGame = CommonData::qGameRootDir();
+    return fromGame.isEmpty() ? UserDefaults::stringValue(KZXQGameRootDir) : fromGame;
+}
+
 QList<QPair<QString, QString>> pathList()
 {
     return {
@@ -21,7 +28,7 @@ QList<QPair<QString, QString>> pathList()
         {QStringLiteral("Game data"), CommonData::appSupportQGameDir()},
         {QStringLiteral("Server config directory"),
          CommonData::appSupportQGameDir() + QLatin1Char('/') + CommonData::qGameModDir()},
-        {QStringLiteral("Game directory"), CommonData::qGameRootDir()},
+        {QStringLiteral("Game directory"), gameDirectory()},
         {QStringLiteral("Game preferences"), CommonData::qGamePrefsFile()},
         {QStringLiteral("Settings"), UserDefaults::settingsFilePath()},
         {QStringLiteral("Block scratch file"), CommonData::tmpBlockArenasPlistFile()},
