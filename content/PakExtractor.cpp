@@ -93,9 +93,9 @@ PakExtractor::PakExtractor(qint64 maxMemberSize) : m_maxMemberSize(maxMemberSize
 const QStringList& PakExtractor::selections()
 {
     static const QStringList patterns = {
-        QStringLiteral("scripts/*.txt"), QStringLiteral("scripts/*.arena"),
+        QStringLiteral("scripts/*.txt"),  QStringLiteral("scripts/*.arena"),
         QStringLiteral("levelshots/*.*"), QStringLiteral("gameinfo.txt"),
-        QStringLiteral("maps/*.cfg"),    QStringLiteral("maps/*.mapinfo"),
+        QStringLiteral("maps/*.cfg"),     QStringLiteral("maps/*.mapinfo"),
     };
     return patterns;
 }
@@ -146,7 +146,8 @@ PakExtractor::Report PakExtractor::extract(const QString& pakPath,
         if (name.endsWith(QLatin1Char('/')) || !isSelected(name))
             continue;
         const auto skip = [&](const QString& why) {
-            report.problems.append(QStringLiteral("%1: skipped member \"%2\": %3").arg(pakPath, name, why));
+            report.problems.append(
+                QStringLiteral("%1: skipped member \"%2\": %3").arg(pakPath, name, why));
         };
         if (!isSafeMemberPath(name)) {
             skip(QStringLiteral("its path leaves the data directory"));

@@ -15,10 +15,10 @@ public:
 
     struct Report
     {
-        bool opened = false;      // the archive could be read at all
-        int membersWritten = 0;   // files created or replaced
-        int membersNotNewer = 0;  // matched, but an existing file was as new or newer
-        QStringList problems;     // one line per member or archive that was skipped
+        bool opened = false;     // the archive could be read at all
+        int membersWritten = 0;  // files created or replaced
+        int membersNotNewer = 0; // matched, but an existing file was as new or newer
+        QStringList problems;    // one line per member or archive that was skipped
     };
 
     explicit PakExtractor(qint64 maxMemberSize = defaultMaxMemberSize);

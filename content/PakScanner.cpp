@@ -54,8 +54,7 @@ const QStringList& PakScanner::oldVersionsNeedingRebuild()
 PakScanner::PakScanner(ModDatabaseBuilder& builder, ScanInteraction& interaction,
                        PakExtractor extractor)
     : m_builder(builder), m_interaction(interaction), m_extractor(extractor)
-{
-}
+{}
 
 QVariantMap PakScanner::paksInfo()
 {
@@ -232,8 +231,9 @@ void PakScanner::extractMods(const QList<ModScan>& toExtract, int totalPaks)
             m_summary.problems += report.problems;
         }
     }
-    m_startupController->setStartupInfoField(mapsText(
-        QStringLiteral("BuildingMapDBInfo"), QStringLiteral("Building map database ... please wait")));
+    m_startupController->setStartupInfoField(
+        mapsText(QStringLiteral("BuildingMapDBInfo"),
+                 QStringLiteral("Building map database ... please wait")));
 }
 
 void PakScanner::buildDatabases(const QList<ModScan>& mods, const QStringList& extracted)

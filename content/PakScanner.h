@@ -32,9 +32,9 @@ public:
     {
         QStringList modsFound;
         QStringList modsExtracted;
-        int paksExtracted = 0;        // paks whose members were extracted (or tried)
+        int paksExtracted = 0; // paks whose members were extracted (or tried)
         bool fullRebuild = false;
-        QStringList problems;         // damaged paks and skipped members
+        QStringList problems; // damaged paks and skipped members
     };
 
     PakScanner(ModDatabaseBuilder& builder, ScanInteraction& interaction,
