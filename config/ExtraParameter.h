@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QDataStream;
+
 // One free-form console variable of a configuration, or "addbot" with its arguments.
 class ExtraParameter
 {
@@ -17,6 +19,12 @@ public:
     void setXvalue(const QString& value) { m_xvalue = value; }
 
     QString description() const;
+
+    // Sequential coding: xvariable then xvalue, class version 0.
+    static constexpr int classVersion = 0;
+    void encodeWithCoder(QDataStream& out) const;
+    // False when the stream runs short or holds something else; the entry is then unchanged.
+    static bool initWithCoder(QDataStream& in, ExtraParameter& entry);
 
     bool operator==(const ExtraParameter&) const = default;
 

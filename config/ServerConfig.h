@@ -157,16 +157,20 @@ public:
 
     // 5 to 8 letters and digits from the process-wide generator, seeded once.
     static QString randomPassword();
+    // The seed the generator got on the first randomPassword(); 0 before it.
+    static unsigned int randomSeed() { return s_randomSeed; }
     // rconPassword from the setting "Rcon Password Generation Type String".
     void setRconPasswordAccordingToPrefs(const QString& shownPassword);
 
     QString description() const;
 
-    // Sequential coding, class version 5.
+    // Sequential coding, class version 5. An older version (1 to 4) writes only the items
+    // that version holds, as a record archived by it would look.
     static constexpr int classVersion = 5;
-    void encodeWithCoder(QDataStream& out) const;
-    // Reads the items of an archived class version; false when the stream runs short or
-    // holds something else than the items, and then the record must not be used.
+    static constexpr int oldestClassVersion = 1;
+    void encodeWithCoder(QDataStream& out, int version = classVersion) const;
+    // Reads the items of an archived class version (1 to 5) into record; false, with record
+    // unchanged, when the stream runs short or holds something else than the items.
     static bool initWithCoder(QDataStream& in, int version, ServerConfig& record);
 
     bool operator==(const ServerConfig&) const = default;
@@ -176,6 +180,8 @@ private:
     {
     };
     explicit ServerConfig(BlankTag);
+
+    static inline unsigned int s_randomSeed = 0;
 
     QString m_configName;
     QString m_modName;

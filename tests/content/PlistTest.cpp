@@ -115,7 +115,8 @@ TEST(PlistReader, ReadsStringsTables)
 TEST(PlistReader, NeverCrashesOnRandomBytes)
 {
     QRandomGenerator random(20261208);
-    const QByteArray alphabet("(){}=;,\"\\/*<>abc 019\n\t\x00\xff", 27);
+    static const char symbols[] = "(){}=;,\"\\/*<>abc 019\n\t\x00\xff";
+    const QByteArray alphabet(symbols, sizeof symbols - 1);
     for (int round = 0; round < 3000; ++round) {
         QByteArray bytes(int(random.bounded(200)), Qt::Uninitialized);
         for (char& b : bytes)

@@ -1,0 +1,82 @@
+#include "app/VOSStartupController.h"
+
+#include "config/CommonData.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace {
+
+// The bar works in thousandths so that fractional steps show.
+constexpr int barScale = 1000;
+
+} // namespace
+
+VOSStartupController::VOSStartupController() : m_window(std::make_unique<QWidget>())
+{
+    m_window->setObjectName(QStringLiteral("VOSStartup"));
+    m_window->setWindowTitle(CommonData::applicationName());
+    m_window->setWindowFlag(Qt::Dialog);
+    auto* layout = new QVBoxLayout(m_window.get());
+    m_startupTextField = new QLabel(m_window.get());
+    m_startupTextField->setObjectName(QStringLiteral("startupTextField"));
+    m_startupTextField->setText(QStringLiteral("Extracting maps, level shots and bots ..."));
+    m_extractMapInfoProgress = new QProgressBar(m_window.get());
+    m_extractMapInfoProgress->setObjectName(QStringLiteral("extractMapInfoProgress"));
+    m_extractMapInfoProgress->setTextVisible(false);
+    m_extractMapInfoProgress->setMinimumWidth(360);
+    layout->addWidget(m_startupTextField);
+    layout->addWidget(m_extractMapInfoProgress);
+    setProgressBarMax(100.0);
+    showValue();
+}
+
+VOSStartupController::~VOSStartupController()
+{
+    m_window->close();
+}
+
+void VOSStartupController::show()
+{
+    m_window->adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_window->move(screen->availableGeometry().center() - m_window->rect().center());
+    m_window->show();
+    m_window->repaint();
+}
+
+void VOSStartupController::setStartupInfoField(const QString& text)
+{
+    m_startupTextField->setText(text);
+    m_startupTextField->repaint();
+}
+
+void VOSStartupController::setProgressBarMax(double maximum)
+{
+    m_progressBarMax = maximum;
+    m_extractMapInfoProgress->setMaximum(int(maximum * barScale));
+}
+
+void VOSStartupController::updateProgressBar()
+{
+    m_value += m_progressBarDelta;
+    showValue();
+}
+
+void VOSStartupController::setBarExplicitlyToMax()
+{
+    m_value = m_progressBarMax;
+    showValue();
+}
+
+void VOSStartupController::showValue()
+{
+    const double clamped = std::min(m_value, m_progressBarMax);
+    m_extractMapInfoProgress->setValue(int(clamped * barScale + 0.5));
+    m_extractMapInfoProgress->repaint();
+}

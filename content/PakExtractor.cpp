@@ -1,0 +1,199 @@
+#include "content/PakExtractor.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <memory>
+
+namespace {
+
+struct ArchiveCloser
+{
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct MemberCloser
+{
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
+using Member = std::unique_ptr<zip_file_t, MemberCloser>;
+
+constexpr zip_uint8_t unixHost = 3;
+
+bool isSymbolicLinkMember(zip_t* archive, zip_uint64_t index)
+{
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
+        return false;
+    return system == unixHost && S_ISLNK(attributes >> 16);
+}
+
+// Creates the directories of relativeDir below root, refusing to pass through a link.
+bool makeDirectoriesInside(const QString& root, const QString& relativeDir)
+{
+    QString path = root;
+    for (const QString& part : relativeDir.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        path += QLatin1Char('/') + part;
+        const QFileInfo info(path);
+        if (info.isSymLink())
+            return false;
+        if (info.isDir())
+            continue;
+        if (info.exists() || !QDir().mkdir(path))
+            return false;
+    }
+    return true;
+}
+
+// Reads a whole member, refusing more than maxSize bytes whatever its header claims.
+bool readMember(zip_t* archive, zip_uint64_t index, qint64 maxSize, QByteArray& data)
+{
+    Member member(zip_fopen_index(archive, index, 0));
+    if (!member)
+        return false;
+    char buffer[65536];
+    while (true) {
+        const zip_int64_t n = zip_fread(member.get(), buffer, sizeof buffer);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (data.size() + n > maxSize)
+            return false;
+        data.append(buffer, qsizetype(n));
+    }
+}
+
+bool writeFileWithTime(const QString& path, const QByteArray& data, const QDateTime& time)
+{
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(data);
+    if (!out.commit())
+        return false;
+    QFile written(path);
+    if (written.open(QIODevice::ReadWrite))
+        written.setFileTime(time, QFileDevice::FileModificationTime);
+    return true;
+}
+
+} // namespace
+
+PakExtractor::PakExtractor(qint64 maxMemberSize) : m_maxMemberSize(maxMemberSize) {}
+
+const QStringList& PakExtractor::selections()
+{
+    static const QStringList patterns = {
+        QStringLiteral("scripts/*.txt"),  QStringLiteral("scripts/*.arena"),
+        QStringLiteral("levelshots/*.*"), QStringLiteral("gameinfo.txt"),
+        QStringLiteral("maps/*.cfg"),     QStringLiteral("maps/*.mapinfo"),
+    };
+    return patterns;
+}
+
+bool PakExtractor::isSelected(const QString& memberPath)
+{
+    const QByteArray name = memberPath.toUtf8();
+    for (const QString& pattern : selections())
+        if (fnmatch(pattern.toUtf8().constData(), name.constData(), 0) == 0)
+            return true;
+    return false;
+}
+
+bool PakExtractor::isSafeMemberPath(const QString& memberPath)
+{
+    if (memberPath.isEmpty() || memberPath.startsWith(QLatin1Char('/')) ||
+        memberPath.contains(QLatin1Char('\\')) || memberPath.contains(QChar(0)))
+        return false;
+    for (const QString& part : memberPath.split(QLatin1Char('/')))
+        if (part == QLatin1String(".."))
+            return false;
+    return true;
+}
+
+PakExtractor::Report PakExtractor::extract(const QString& pakPath,
+                                           const QString& destinationDir) const
+{
+    Report report;
+    int error = 0;
+    Archive archive(zip_open(QFile::encodeName(pakPath).constData(), ZIP_RDONLY, &error));
+    if (!archive) {
+        zip_error_t zipError;
+        zip_error_init_with_code(&zipError, error);
+        report.problems.append(QStringLiteral("%1: cannot be read as a zip archive (%2)")
+                                   .arg(pakPath, QString::fromUtf8(zip_error_strerror(&zipError))));
+        zip_error_fini(&zipError);
+        return report;
+    }
+    report.opened = true;
+
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const zip_uint64_t index = zip_uint64_t(i);
+        const char* rawName = zip_get_name(archive.get(), index, 0);
+        if (!rawName)
+            continue;
+        const QString name = QString::fromUtf8(rawName);
+        if (name.endsWith(QLatin1Char('/')) || !isSelected(name))
+            continue;
+        const auto skip = [&](const QString& why) {
+            report.problems.append(
+                QStringLiteral("%1: skipped member \"%2\": %3").arg(pakPath, name, why));
+        };
+        if (!isSafeMemberPath(name)) {
+            skip(QStringLiteral("its path leaves the data directory"));
+            continue;
+        }
+        if (isSymbolicLinkMember(archive.get(), index)) {
+            skip(QStringLiteral("it is a symbolic link"));
+            continue;
+        }
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive.get(), index, 0, &stat) != 0) {
+            skip(QStringLiteral("its header cannot be read"));
+            continue;
+        }
+        if ((stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(m_maxMemberSize)) {
+            skip(QStringLiteral("larger than %1 bytes").arg(m_maxMemberSize));
+            continue;
+        }
+        const QDateTime memberTime = (stat.valid & ZIP_STAT_MTIME)
+                                         ? QDateTime::fromSecsSinceEpoch(stat.mtime)
+                                         : QDateTime::currentDateTime();
+        const QString target = destinationDir + QLatin1Char('/') + name;
+        const QFileInfo existing(target);
+        if (existing.isSymLink() || (existing.exists() && !existing.isFile())) {
+            skip(QStringLiteral("something else than a file stands at its place"));
+            continue;
+        }
+        if (existing.exists() && existing.lastModified() >= memberTime) {
+            ++report.membersNotNewer;
+            continue;
+        }
+        if (!makeDirectoriesInside(destinationDir, QFileInfo(name).path())) {
+            skip(QStringLiteral("its directory cannot be made"));
+            continue;
+        }
+        QByteArray data;
+        if (!readMember(archive.get(), index, m_maxMemberSize, data)) {
+            skip(QStringLiteral("damaged or larger than %1 bytes").arg(m_maxMemberSize));
+            continue;
+        }
+        if (!writeFileWithTime(target, data, memberTime)) {
+            skip(QStringLiteral("cannot write %1").arg(target));
+            continue;
+        }
+        ++report.membersWritten;
+    }
+    return report;
+}

@@ -1,0 +1,28 @@
+#include "app/MainWindow.h"
+#include "support/TestEnvironment.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+TEST(MainWindow, ShowsTitledVoranth)
+{
+    MainWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.windowTitle(), "Voranth");
+}
+
+TEST(VoranthApplication, StartsAndKeepsRunningUntilAskedToQuit)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(environment);
+    process.start(TestEnvironment::binaryDir() + "/voranth", {});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    EXPECT_FALSE(process.waitForFinished(3000)) << process.readAllStandardError().constData();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+}
