@@ -4,7 +4,10 @@
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
+#include "content/PlistReader.h"
+#include "content/PlistWriter.h"
 #include "server/ConsoleText.h"
+#include "server/ServerCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,8 +126,16 @@ QString extraParameterLine(const QString& variable, const QString& value)
 
 ConfigFiles::ConfigFiles()
     : m_modDir(CommonData::qGameModDir()),
-      m_configStorePath(CommonData::appSupportQGameDir() + QLatin1Char('/') + m_modDir)
-{}
+      m_configStorePath(CommonData::appSupportQGameDir() + QLatin1Char('/') + m_modDir),
+      m_terminalFile(CommonData::appSupportQ3VXDir() + QStringLiteral("/VOTerminal.term"))
+{
+    const QString templatePath = m_termFileDir + QStringLiteral("DefaultTerminal.term");
+    const PlistReader::Result terminal = PlistReader::parseFile(templatePath);
+    if (terminal.ok())
+        m_defaultTerminalDict = terminal.value.toMap();
+    else
+        qWarning("Could not find terminal file at location: %s", qPrintable(templatePath));
+}
 
 const QStringList& ConfigFiles::cvarList()
 {
@@ -313,8 +324,9 @@ QString ConfigFiles::configFileReplacedSpaces(const QString& name)
 {
     QString fileName = name;
     for (QChar& c : fileName) {
-        if (c == QLatin1Char(' ') || c == QLatin1Char('/') || c.unicode() < 0x20 ||
-            c.unicode() == 0x7f)
+        // The server's command line cannot quote a '"', so the file's name holds none.
+        if (c == QLatin1Char(' ') || c == QLatin1Char('/') || c == QLatin1Char('"') ||
+            c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = QLatin1Char('_');
     }
     // The prefix keeps even "" or ".." from naming the directory itself or its parent.
@@ -353,4 +365,25 @@ bool ConfigFiles::makeConfigStoreDirectory() const
 bool ConfigFiles::isUrbanTerror() const
 {
     return m_modDir == urbanTerrorModDir;
+}
+
+bool ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launchedByApp)
+{
+    ServerCommand::Inputs inputs;
+    inputs.gameRoot = CommonData::qGameRootDir();
+    inputs.appName = UserDefaults::stringValue(KZXDedicatedAppName);
+    if (ServerCommand::isApplicationBundle(inputs.appName))
+        inputs.bundleExecutable = ServerCommand::bundleExecutableName(
+            inputs.gameRoot + QLatin1Char('/') + inputs.appName);
+    inputs.configFile = configFileReplacedSpaces(config.configName());
+    m_serverCommand = ServerCommand::build(config, inputs);
+
+    QVariantMap window =
+        m_defaultTerminalDict.value(QStringLiteral("WindowSettings")).toList().value(0).toMap();
+    window.insert(QStringLiteral("CustomTitle"), launchedByApp + QStringLiteral(" Game Server"));
+    window.insert(QStringLiteral("TitleBits"), QStringLiteral("10"));
+    window.insert(QStringLiteral("ExecutionString"), m_serverCommand);
+    QDir().mkpath(CommonData::appSupportQ3VXDir());
+    return PlistWriter::writeFile(m_terminalFile,
+                                  QVariantMap{{QStringLiteral("WindowSettings"), QVariantList{window}}});
 }

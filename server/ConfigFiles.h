@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 class ServerConfig;
 
@@ -54,14 +55,25 @@ public:
     // The map names, one a line, without a line feed after the last. True when written.
     bool saveMapListToFile(const ServerConfig& config) const;
 
-    // "VO_<name>.config": spaces become '_', and so do '/' and control characters, so that
-    // the name always stays one file inside configStorePath().
+    // "VO_<name>.config": spaces become '_', and so do '/', '"' and control characters, so
+    // that the name always stays one file inside configStorePath() that the server can name.
     static QString configFileReplacedSpaces(const QString& name);
     QString configFileWithPathReplacedSpaces(const QString& name) const;
     QString mapListFileWithPath() const;
 
     // Removes the configuration file of the record; true when none is left.
     bool deleteConfigFile(const ServerConfig& config) const;
+
+    // Builds the command that starts the server with the record's configuration file and
+    // writes it into the terminal launch file, titled "<launchedByApp> Game Server". Starts
+    // nothing itself. True when the launch file was written.
+    bool runConfigFile(const ServerConfig& config, const QString& launchedByApp);
+    // The command the last runConfigFile() built.
+    const QString& serverCommand() const { return m_serverCommand; }
+    // appSupportQ3VXDir/VOTerminal.term: where runConfigFile() writes.
+    const QString& terminalFile() const { return m_terminalFile; }
+    // The template the launch file copies its window settings from; empty when missing.
+    const QVariantMap& defaultTerminalDict() const { return m_defaultTerminalDict; }
 
 private:
     bool makeConfigStoreDirectory() const;
@@ -72,4 +84,8 @@ private:
     QString m_configStorePath;
     QString m_mapListFileName = QStringLiteral("VO_maplist.txt");
     QString m_mapListString;
+    QString m_termFileDir = QStringLiteral(":/resources/core/");
+    QVariantMap m_defaultTerminalDict;
+    QString m_terminalFile;
+    QString m_serverCommand;
 };
