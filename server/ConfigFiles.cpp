@@ -384,6 +384,6 @@ bool ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launc
     window.insert(QStringLiteral("TitleBits"), QStringLiteral("10"));
     window.insert(QStringLiteral("ExecutionString"), m_serverCommand);
     QDir().mkpath(CommonData::appSupportQ3VXDir());
-    return PlistWriter::writeFile(m_terminalFile,
-                                  QVariantMap{{QStringLiteral("WindowSettings"), QVariantList{window}}});
+    return PlistWriter::writeFile(
+        m_terminalFile, QVariantMap{{QStringLiteral("WindowSettings"), QVariantList{window}}});
 }

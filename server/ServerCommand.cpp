@@ -33,8 +33,8 @@ QString networkSettings(const ServerConfig& config)
     if (!address.isEmpty() && address != QLatin1String("localhost"))
         text += QStringLiteral("+set net_ip ") + engineQuoted(address) + QLatin1Char(' ');
     if (config.netPort() != ServerCommand::defaultPort)
-        text += QStringLiteral("+set net_port ") + QString::number(config.netPort()) +
-                QLatin1Char(' ');
+        text +=
+            QStringLiteral("+set net_port ") + QString::number(config.netPort()) + QLatin1Char(' ');
     return text;
 }
 
@@ -97,16 +97,17 @@ QString ServerCommand::build(const ServerConfig& config, const Inputs& inputs)
 {
     // Concatenated rather than filled in with arg(): a '%' in a path must stay as it is.
     const QString pb = config.punkBusterEnabled() ? QStringLiteral("1") : QStringLiteral("0");
-    QString tail;
-    if (config.hunkMegsUse())
-        tail += QStringLiteral("+set com_hunkmegs ") + QString::number(config.hunkMegs()) +
-                QLatin1Char(' ');
-    tail += QStringLiteral("+set sv_punkbuster ") + pb + QStringLiteral(" +set cl_punkbuster ") +
-            pb + QLatin1Char(' ') + networkSettings(config) + QStringLiteral("+exec ") +
-            engineQuoted(inputs.configFile);
+    const QString hunk = config.hunkMegsUse()
+                             ? QStringLiteral("+set com_hunkmegs ") +
+                                   QString::number(config.hunkMegs()) + QLatin1Char(' ')
+                             : QString();
+    const QString tail = QStringLiteral("+set sv_punkbuster ") + pb +
+                         QStringLiteral(" +set cl_punkbuster ") + pb + QLatin1Char(' ') +
+                         networkSettings(config) + QStringLiteral("+exec ") +
+                         engineQuoted(inputs.configFile);
 
-    const QString start = QStringLiteral("cd '") + shellSingleQuoted(inputs.gameRoot) +
-                          QStringLiteral("'; ./");
+    const QString start =
+        QStringLiteral("cd '") + shellSingleQuoted(inputs.gameRoot) + QStringLiteral("'; ./");
     const QString basePathSetting =
         QStringLiteral(" +set fs_basepath ") + engineQuoted(basePath(inputs.gameRoot));
     const QString modSetting = QStringLiteral(" +set fs_game ") + engineQuoted(config.modName());
@@ -114,8 +115,10 @@ QString ServerCommand::build(const ServerConfig& config, const Inputs& inputs)
         const QString executable =
             inputs.appName + QStringLiteral("/Contents/MacOS/") + inputs.bundleExecutable;
         return start + QLatin1Char('"') + shellDoubleQuoted(executable) + QLatin1Char('"') +
-               basePathSetting + modSetting + QStringLiteral(" +set in_nomouse 1 ") + tail;
+               basePathSetting + modSetting + QLatin1Char(' ') + hunk +
+               QStringLiteral("+set in_nomouse 1 ") + tail;
     }
-    return start + shellWord(inputs.appName) + basePathSetting + QStringLiteral(" +set dedicated ") +
-           QString::number(config.radioDedicatedType() + 1) + modSetting + QLatin1Char(' ') + tail;
+    return start + shellWord(inputs.appName) + basePathSetting +
+           QStringLiteral(" +set dedicated ") + QString::number(config.radioDedicatedType() + 1) +
+           modSetting + QLatin1Char(' ') + hunk + tail;
 }

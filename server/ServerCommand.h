@@ -20,9 +20,9 @@ public:
     struct Inputs
     {
         QString gameRoot;
-        QString appName;       // the setting "Q3 Dedicated App Name"
+        QString appName;          // the setting "Q3 Dedicated App Name"
         QString bundleExecutable; // the executable's name inside an application bundle
-        QString configFile;    // "VO_<name>.config"
+        QString configFile;       // "VO_<name>.config"
     };
 
     static QString build(const ServerConfig& config, const Inputs& inputs);
