@@ -26,3 +26,5 @@ inline const QString KZXDedicatedAppType = QStringLiteral("Q3 Dedicated App Type
 inline const QString KZXCustomDedicatedAppname = QStringLiteral("Custom Dedicated App Name");
 inline const QString KZXGamePaksInfoKey = QStringLiteral("Game Paks Info Array");
 inline const QString KZXPaksInfoVersion = QStringLiteral("Paks Info Version");
+// Which terminal emulator runs the server: "automatic", "none" or a program.
+inline const QString KZXTerminalEmulatorKey = QStringLiteral("Terminal Emulator");

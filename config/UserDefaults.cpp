@@ -31,6 +31,7 @@ QVariantMap makeBuiltInDefaults()
     d.insert(KZXPutTerminalBackKey, true);
     d.insert(KZXMapImageLoadingKey, 1);
     d.insert(KZXMapImageCacheSizeKey, 30);
+    d.insert(KZXTerminalEmulatorKey, QStringLiteral("automatic"));
     return d;
 }
 
@@ -64,6 +65,7 @@ const QList<QPair<QString, UserDefaults::Type>>& UserDefaults::keyTypes()
         {KZXCustomDedicatedAppname, Type::String},
         {KZXGamePaksInfoKey, Type::Dictionary},
         {KZXPaksInfoVersion, Type::String},
+        {KZXTerminalEmulatorKey, Type::String},
     };
     return types;
 }

@@ -1,10 +1,12 @@
 #include "ctl/Voranthctl.h"
 
+#include "ctl/ModCommands.h"
 #include "ctl/SettingsCommands.h"
 
 Voranthctl::Voranthctl()
 {
     SettingsCommands::addTo(m_commands);
+    ModCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)

@@ -81,7 +81,7 @@ TEST(UserDefaults, BuiltInDefaultsAreReadButNeverWritten)
     EXPECT_EQ(UserDefaults::stringListValue(KZXGameMasterServKey).size(), 5);
     EXPECT_EQ(UserDefaults::intValue(KZXDedicatedAppType), 0);
     EXPECT_FALSE(UserDefaults::value(KZXCustomDedicatedAppname).isValid());
-    EXPECT_EQ(UserDefaults::builtInDefaults().size(), 14);
+    EXPECT_EQ(UserDefaults::builtInDefaults().size(), 15);
 
     UserDefaults::setValue(KZXMapImageCacheSizeKey, 12);
     ASSERT_TRUE(UserDefaults::sync());

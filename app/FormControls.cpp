@@ -1,0 +1,77 @@
+#include "app/FormControls.h"
+
+#include "app/StepperButtons.h"
+
+#include <QCheckBox>
+#include <QDoubleValidator>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLineEdit>
+
+namespace FormControls {
+
+QLineEdit* textField(const QString& name, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    return field;
+}
+
+QLineEdit* integerField(const QString& name, QWidget* parent, int minimum, int maximum)
+{
+    QLineEdit* field = textField(name, parent);
+    field->setValidator(new QIntValidator(minimum, maximum, field));
+    field->setAlignment(Qt::AlignRight);
+    field->setMaximumWidth(110);
+    return field;
+}
+
+QLineEdit* decimalField(const QString& name, QWidget* parent)
+{
+    QLineEdit* field = textField(name, parent);
+    auto* validator = new QDoubleValidator(0.0, 1000.0, 2, field);
+    validator->setLocale(QLocale::c());
+    field->setValidator(validator);
+    field->setAlignment(Qt::AlignRight);
+    field->setMaximumWidth(110);
+    return field;
+}
+
+QCheckBox* switchButton(const QString& name, const QString& title, QWidget* parent)
+{
+    auto* box = new QCheckBox(title, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+StepperButtons* stepper(const QString& name, int minimum, int maximum, QWidget* parent)
+{
+    auto* buttons = new StepperButtons(parent);
+    buttons->setObjectName(name);
+    buttons->setRange(minimum, maximum);
+    return buttons;
+}
+
+QWidget* fieldWithStepper(QLineEdit* field, StepperButtons* stepper, QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    field->setParent(box);
+    stepper->setParent(box);
+    layout->addWidget(field);
+    layout->addWidget(stepper);
+    layout->addStretch();
+    return box;
+}
+
+void useFixedFont(QWidget* widget, int pointSize)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(pointSize);
+    widget->setFont(font);
+}
+
+} // namespace FormControls

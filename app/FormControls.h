@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QCheckBox;
+class QHBoxLayout;
+class QLineEdit;
+class QWidget;
+class StepperButtons;
+
+// Makers of the small controls the editor and the remote-control pane are built of; each
+// control gets its outlet name as object name.
+namespace FormControls {
+
+QLineEdit* textField(const QString& name, QWidget* parent);
+QLineEdit* integerField(const QString& name, QWidget* parent, int minimum = -999999999,
+                        int maximum = 999999999);
+QLineEdit* decimalField(const QString& name, QWidget* parent);
+QCheckBox* switchButton(const QString& name, const QString& title, QWidget* parent);
+StepperButtons* stepper(const QString& name, int minimum, int maximum, QWidget* parent);
+// A field with its stepper beside it.
+QWidget* fieldWithStepper(QLineEdit* field, StepperButtons* stepper, QWidget* parent);
+// A fixed-width font for lists of names and server replies.
+void useFixedFont(QWidget* widget, int pointSize);
+
+} // namespace FormControls

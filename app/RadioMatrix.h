@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QButtonGroup;
+class QRadioButton;
+
+// A group of radio buttons told apart by their tags (0, 1, ...): one choice of several.
+class RadioMatrix : public QWidget
+{
+    Q_OBJECT
+public:
+    RadioMatrix(const QStringList& titles, Qt::Orientation orientation, QWidget* parent = nullptr);
+
+    int selectedTag() const;
+    void selectTag(int tag);
+    void setTitleForTag(int tag, const QString& title);
+    QString titleForTag(int tag) const;
+    QRadioButton* buttonForTag(int tag) const;
+
+signals:
+    void clicked(int tag);
+
+private:
+    QButtonGroup* m_group;
+};

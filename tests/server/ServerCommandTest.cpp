@@ -1,0 +1,147 @@
+#include "server/ServerCommand.h"
+#include "config/CommonData.h"
+#include "config/ServerConfig.h"
+#include "config/SettingsKeys.h"
+#include "config/UserDefaults.h"
+#include "content/PlistReader.h"
+#include "server/ConfigFiles.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ServerCommand::Inputs inputs(const QString& app, const QString& root = "/Games/Quake3")
+{
+    ServerCommand::Inputs in;
+    in.gameRoot = root;
+    in.appName = app;
+    in.bundleExecutable = "Quake3";
+    in.configFile = "VO_My_Server.config";
+    return in;
+}
+
+// What sh makes of the command: each word on a line of its own, through a stand-in
+// server that prints its arguments.
+QStringList wordsSeenByTheServer(const QString& command, const QString& root, const QString& app)
+{
+    QDir().mkpath(root);
+    const QString stub = root + "/" + app;
+    QFile script(stub);
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$@\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcess sh;
+    sh.start("/bin/sh", {"-c", command});
+    EXPECT_TRUE(sh.waitForFinished(10000));
+    return QString::fromUtf8(sh.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+TEST(ServerCommand, ApplicationBundleAndPlainExecutableGiveTheExactCommands)
+{
+    ServerConfig config;
+    EXPECT_EQ(
+        ServerCommand::build(config, inputs("Quake3.app")),
+        "cd '/Games/Quake3'; ./\"Quake3.app/Contents/MacOS/Quake3\" +set fs_basepath "
+        "'\"/Games/Quake3\"' +set fs_game '\"baseq3\"' +set in_nomouse 1 +set sv_punkbuster 0 "
+        "+set cl_punkbuster 0 +exec '\"VO_My_Server.config\"'");
+    EXPECT_EQ(ServerCommand::build(config, inputs("ioq3ded.x86_64")),
+              "cd '/Games/Quake3'; ./ioq3ded.x86_64 +set fs_basepath '\"/Games/Quake3\"' +set "
+              "dedicated 1 +set fs_game '\"baseq3\"' +set sv_punkbuster 0 +set cl_punkbuster 0 "
+              "+exec '\"VO_My_Server.config\"'");
+
+    config.setRadioDedicatedType(1);
+    config.setHunkMegsUse(true);
+    config.setHunkMegs(128);
+    config.setPunkBusterEnabled(true);
+    EXPECT_EQ(ServerCommand::build(config, inputs("q3ded")),
+              "cd '/Games/Quake3'; ./q3ded +set fs_basepath '\"/Games/Quake3\"' +set dedicated 2 "
+              "+set fs_game '\"baseq3\"' +set com_hunkmegs 128 +set sv_punkbuster 1 +set "
+              "cl_punkbuster 1 +exec '\"VO_My_Server.config\"'");
+    EXPECT_EQ(ServerCommand::build(config, inputs("Quake3.app")),
+              "cd '/Games/Quake3'; ./\"Quake3.app/Contents/MacOS/Quake3\" +set fs_basepath "
+              "'\"/Games/Quake3\"' +set fs_game '\"baseq3\"' +set com_hunkmegs 128 +set in_nomouse "
+              "1 +set sv_punkbuster 1 +set cl_punkbuster 1 +exec '\"VO_My_Server.config\"'");
+}
+
+TEST(ServerCommand, APortOrAddressOfItsOwnIsSetBeforeTheFileRuns)
+{
+    ServerConfig config;
+    config.setNetPort(27962);
+    config.setNetIP("192.0.2.7");
+    EXPECT_TRUE(
+        ServerCommand::build(config, inputs("q3ded"))
+            .endsWith("+set cl_punkbuster 0 +set net_ip '\"192.0.2.7\"' +set net_port 27962 "
+                      "+exec '\"VO_My_Server.config\"'"));
+    config.setNetIP("");
+    config.setNetPort(27960);
+    EXPECT_FALSE(ServerCommand::build(config, inputs("q3ded")).contains("net_"));
+}
+
+TEST(ServerCommand, NoValueCanEndItsQuoting)
+{
+    const QString root = TestEnvironment::makeScratchDir("it's \"odd\"; $(touch x) `y` %1 dir");
+    const QString app = "serv'er $x;.sh";
+    ServerConfig config;
+    config.setModName("ba'se;q3");
+    ServerCommand::Inputs in = inputs(app, root);
+    in.configFile = ConfigFiles::configFileReplacedSpaces("a'b\"c; d $(e)");
+    const QString command = ServerCommand::build(config, in);
+    const QStringList words = wordsSeenByTheServer(command, root, app);
+    ASSERT_EQ(words.size(), 17) << command.toStdString();
+    EXPECT_EQ(words.at(2), "\".\"") << "a game directory the server cannot quote is named by '.'";
+    EXPECT_EQ(words.at(8), "\"ba'se;q3\"");
+    EXPECT_EQ(words.at(16), "\"VO_a'b_c;_d_$(e).config\"");
+    EXPECT_FALSE(QFile::exists(root + "/x"));
+
+    // Without a '"' the server is given the directory itself.
+    const QString plainRoot = TestEnvironment::makeScratchDir("it's a dir; $(touch x)");
+    const QStringList plainWords =
+        wordsSeenByTheServer(ServerCommand::build(config, inputs(app, plainRoot)), plainRoot, app);
+    ASSERT_EQ(plainWords.size(), 17);
+    EXPECT_EQ(plainWords.at(2), "\"" + plainRoot + "\"");
+}
+
+TEST(ServerCommand, BundleExecutableComesFromItsInfoOrItsName)
+{
+    const QString root = TestEnvironment::makeScratchDir("bundles");
+    EXPECT_EQ(ServerCommand::bundleExecutableName(root + "/Quake3 Server.app"), "Quake3 Server");
+    QDir().mkpath(root + "/Q.app/Contents");
+    QFile info(root + "/Q.app/Contents/Info.plist");
+    ASSERT_TRUE(info.open(QIODevice::WriteOnly));
+    info.write("{ CFBundleExecutable = \"Quake3 Dedicated\"; }");
+    info.close();
+    EXPECT_EQ(ServerCommand::bundleExecutableName(root + "/Q.app"), "Quake3 Dedicated");
+    EXPECT_EQ(ServerCommand::executablePath(root, "Q.app"),
+              root + "/Q.app/Contents/MacOS/Quake3 Dedicated");
+    EXPECT_EQ(ServerCommand::executablePath(root, "ioq3ded.x86_64"), root + "/ioq3ded.x86_64");
+}
+
+TEST(ConfigFiles, TheLaunchFileHoldsTheCommandUnderTheApplicationsTitle)
+{
+    CommonData::setQGameRootDir("/Games/Quake3");
+    UserDefaults::setValue(KZXDedicatedAppName, "ioq3ded.x86_64");
+    ServerConfig config;
+    config.setConfigName("My Server");
+    ConfigFiles files;
+    ASSERT_FALSE(files.defaultTerminalDict().isEmpty());
+    ASSERT_TRUE(files.runConfigFile(config, "Voranth"));
+    EXPECT_EQ(files.terminalFile(), CommonData::appSupportQ3VXDir() + "/VOTerminal.term");
+    const PlistReader::Result written = PlistReader::parseFile(files.terminalFile());
+    ASSERT_TRUE(written.ok());
+    const QVariantList windows = written.value.toMap().value("WindowSettings").toList();
+    ASSERT_EQ(windows.size(), 1);
+    const QVariantMap window = windows.first().toMap();
+    EXPECT_EQ(window.value("CustomTitle").toString(), "Voranth Game Server");
+    EXPECT_EQ(window.value("TitleBits").toString(), "10");
+    EXPECT_EQ(window.value("ExecutionString").toString(), files.serverCommand());
+    EXPECT_TRUE(files.serverCommand().endsWith("+exec '\"VO_My_Server.config\"'"));
+    EXPECT_EQ(window.value("Rows").toString(), "32") << "the template's other keys stay";
+}

@@ -1,0 +1,94 @@
+#include "server/TerminalLauncher.h"
+#include "config/SettingsKeys.h"
+#include "config/UserDefaults.h"
+#include "content/PlistWriter.h"
+#include "support/TestEnvironment.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString writeTerminalFile(const QString& command)
+{
+    const QString path = TestEnvironment::makeScratchDir("term") + "/VOTerminal.term";
+    const QVariantMap window{
+        {"CustomTitle", "Voranth Game Server"}, {"TitleBits", "10"}, {"ExecutionString", command}};
+    EXPECT_TRUE(
+        PlistWriter::writeFile(path, QVariantMap{{"WindowSettings", QVariantList{window}}}));
+    return path;
+}
+
+QByteArray waitForFileContaining(const QString& path, const QByteArray& text)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray content;
+    while (clock.elapsed() < 10000) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            content = file.readAll();
+            if (content.contains(text))
+                break;
+        }
+        QThread::msleep(20);
+    }
+    return content;
+}
+
+} // namespace
+
+TEST(TerminalLauncher, EachTerminalGetsTheTitleAndTheCommandUnderSh)
+{
+    const QString command = "cd '/games/it''s'; ./ioq3ded.x86_64 +exec 'VO_a.config'";
+    const QStringList sh{"/bin/sh", "-c", command};
+    using L = TerminalLauncher;
+    EXPECT_EQ(L::launchFor("xterm", "T", command).arguments, QStringList({"-T", "T", "-e"}) + sh);
+    EXPECT_EQ(L::launchFor("x-terminal-emulator", "T", command).arguments,
+              QStringList({"-T", "T", "-e"}) + sh);
+    EXPECT_EQ(L::launchFor("gnome-terminal", "T", command).arguments,
+              QStringList({"--title=T", "--"}) + sh);
+    EXPECT_EQ(L::launchFor("konsole", "T", command).arguments,
+              QStringList({"--qwindowtitle", "T", "-e"}) + sh);
+    EXPECT_EQ(L::launchFor("/usr/bin/xfce4-terminal", "T", command).arguments,
+              QStringList({"--title=T", "-x"}) + sh);
+    const TerminalLauncher::Launch detached = L::launchFor("", "T", command);
+    EXPECT_EQ(detached.program, "/bin/sh");
+    EXPECT_EQ(detached.arguments, QStringList({"-c", command}));
+    EXPECT_EQ(detached.logFile, TerminalLauncher::serverLogFile());
+}
+
+TEST(TerminalLauncher, TheSettingChoosesTheTerminal)
+{
+    qputenv("DISPLAY", ":123");
+    UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
+    EXPECT_EQ(TerminalLauncher::chosenTerminal(), "");
+    UserDefaults::setValue(KZXTerminalEmulatorKey, "no-such-terminal-program");
+    EXPECT_EQ(TerminalLauncher::chosenTerminal(), "");
+    UserDefaults::setValue(KZXTerminalEmulatorKey, "sh");
+    EXPECT_EQ(TerminalLauncher::chosenTerminal(), "sh");
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(TerminalLauncher::chosenTerminal(), "") << "no display, no window";
+}
+
+TEST(TerminalLauncher, WithoutATerminalTheCommandRunsDetachedIntoTheLog)
+{
+    UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
+    const QString path = writeTerminalFile("echo started; echo \"$0\"");
+    QString error;
+    ASSERT_TRUE(TerminalLauncher::openTerminalFile(path, &error)) << error.toStdString();
+    const QByteArray log = waitForFileContaining(TerminalLauncher::serverLogFile(), "/bin/sh");
+    EXPECT_TRUE(log.contains("started\n/bin/sh")) << log.constData();
+}
+
+TEST(TerminalLauncher, AFileWithoutACommandStartsNothing)
+{
+    QString error;
+    EXPECT_FALSE(TerminalLauncher::openTerminalFile(writeTerminalFile(""), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(TerminalLauncher::openTerminalFile("/nonexistent/VOTerminal.term"));
+}
