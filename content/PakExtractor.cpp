@@ -135,6 +135,7 @@ PakExtractor::Report PakExtractor::extract(const QString& pakPath,
         return report;
     }
     report.opened = true;
+    QDir().mkpath(destinationDir);
 
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {

@@ -4,11 +4,18 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 Pk3Builder& Pk3Builder::add(const QString& name, const QByteArray& bytes, const QDateTime& time)
 {
     m_members.append(Member{name, bytes, time});
+    return *this;
+}
+
+Pk3Builder& Pk3Builder::addSymlink(const QString& name, const QString& target)
+{
+    m_members.append(Member{name, target.toUtf8(), {}, true});
     return *this;
 }
 
@@ -36,8 +43,12 @@ bool Pk3Builder::write(const QString& path) const
             ok = false;
             break;
         }
+        if (member.link)
+            ok = ok && zip_file_set_external_attributes(archive, zip_uint64_t(index), 0,
+                                                        ZIP_OPSYS_UNIX,
+                                                        zip_uint32_t(S_IFLNK | 0777) << 16) == 0;
         if (member.time.isValid())
-            ok = zip_file_set_mtime(archive, zip_uint64_t(index), member.time.toSecsSinceEpoch(),
+            ok = ok && zip_file_set_mtime(archive, zip_uint64_t(index), member.time.toSecsSinceEpoch(),
                                     0) == 0;
     }
     if (!ok) {

@@ -14,6 +14,8 @@ class Pk3Builder
 public:
     // Adds a member; a valid time becomes its modification time.
     Pk3Builder& add(const QString& name, const QByteArray& bytes, const QDateTime& time = {});
+    // Adds a member that unpacks as a symbolic link to target.
+    Pk3Builder& addSymlink(const QString& name, const QString& target);
     // Writes the archive (replacing any file there, making its directory); false on any error.
     bool write(const QString& path) const;
 
@@ -28,6 +30,7 @@ private:
         QString name;
         QByteArray bytes;
         QDateTime time;
+        bool link = false;
     };
     QList<Member> m_members;
 };
