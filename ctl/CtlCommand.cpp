@@ -27,3 +27,20 @@ QString CtlArguments::firstUnknownOption() const
             return arg;
     return {};
 }
+
+void printColumns(const QList<QStringList>& rows, QTextStream& out)
+{
+    QList<qsizetype> widths;
+    for (const QStringList& row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i)
+                widths.append(0);
+            widths[i] = std::max(widths[i], row.at(i).size());
+        }
+    for (const QStringList& row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += i + 1 < row.size() ? row.at(i).leftJustified(widths.at(i) + 2) : row.at(i);
+        out << line << '\n';
+    }
+}

@@ -45,3 +45,7 @@ public:
 private:
     QStringList m_args;
 };
+
+// Prints rows as plain columns: every column but the last padded to its widest cell, two
+// blanks apart.
+void printColumns(const QList<QStringList>& rows, QTextStream& out);

@@ -7,30 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace {
-
-using Row = QStringList;
-
-// Every column but the last padded to its widest cell, two blanks apart.
-void printColumns(const QList<Row>& rows, QTextStream& out)
-{
-    QList<qsizetype> widths;
-    for (const Row& row : rows)
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            if (widths.size() <= i)
-                widths.append(0);
-            widths[i] = std::max(widths[i], row.at(i).size());
-        }
-    for (const Row& row : rows) {
-        QString line;
-        for (qsizetype i = 0; i < row.size(); ++i)
-            line += i + 1 < row.size() ? row.at(i).leftJustified(widths.at(i) + 2) : row.at(i);
-        out << line << '\n';
-    }
-}
-
-} // namespace
-
 void ModCommands::addTo(QList<CtlCommand>& commands)
 {
     commands.append({QStringLiteral("mods"), QStringLiteral("[--json]"),
@@ -60,7 +36,7 @@ int ModCommands::mods(const QStringList& args, CtlIo& io)
         io.err << "voranthctl: no mod has a map database yet (voranthctl scan builds them)\n";
         return CtlOk;
     }
-    QList<Row> rows;
+    QList<QStringList> rows;
     for (const QString& mod : modDB.foundMods())
         rows.append({mod, modDB.modNameDict().value(mod)});
     printColumns(rows, io.out);
@@ -86,7 +62,7 @@ int ModCommands::gametypes(const QStringList& args, CtlIo& io)
                << "' has no map database (voranthctl mods lists those that have one)\n";
         return CtlRefused;
     }
-    QList<Row> rows;
+    QList<QStringList> rows;
     QJsonArray array;
     for (qsizetype i = 0; i < types->numberOfGameTypes(); ++i) {
         const QString name = types->gametypeNames().at(i);

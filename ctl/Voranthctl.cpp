@@ -1,11 +1,13 @@
 #include "ctl/Voranthctl.h"
 
+#include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
 #include "ctl/SettingsCommands.h"
 
 Voranthctl::Voranthctl()
 {
     SettingsCommands::addTo(m_commands);
+    ContentCommands::addTo(m_commands);
     ModCommands::addTo(m_commands);
 }
 

@@ -1,7 +1,7 @@
+#include "content/PakScanner.h"
 #include "config/CommonData.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "content/PakScanner.h"
 #include "support/Pk3Builder.h"
 #include "support/RecordingScanInteraction.h"
 #include "support/TestEnvironment.h"
@@ -48,7 +48,9 @@ protected:
 
     void makePak(const QString& relativePath, const QString& script = "scripts/arenas.txt")
     {
-        ASSERT_TRUE(Pk3Builder().add(script, "{\nmap \"x\"\n}\n").add("levelshots/x.jpg", "jpg")
+        ASSERT_TRUE(Pk3Builder()
+                        .add(script, "{\nmap \"x\"\n}\n")
+                        .add("levelshots/x.jpg", "jpg")
                         .write(root + "/" + relativePath));
     }
 
@@ -61,7 +63,10 @@ protected:
         return scanner.summary();
     }
 
-    static QString dataDir(const QString& mod) { return CommonData::appSupportQ3VXDir() + "/" + mod; }
+    static QString dataDir(const QString& mod)
+    {
+        return CommonData::appSupportQ3VXDir() + "/" + mod;
+    }
 
     QString root;
     RecordingBuilder builder;
@@ -82,7 +87,8 @@ TEST_F(PakScannerTest, FirstRunExtractsAndBuildsEveryMod)
     EXPECT_EQ(builder.bots, (QStringList{"baseq3", "missionpack"}));
     EXPECT_TRUE(QFile::exists(dataDir("baseq3") + "/scripts/arenas.txt"));
     EXPECT_TRUE(QFile::exists(dataDir("missionpack") + "/levelshots/x.jpg"));
-    EXPECT_EQ(PakScanner::paksInfo().value("missionpack").toMap().keys(), QStringList{"sub/pak1.pk3"});
+    EXPECT_EQ(PakScanner::paksInfo().value("missionpack").toMap().keys(),
+              QStringList{"sub/pak1.pk3"});
     EXPECT_EQ(PakScanner::paksInfoVersion(), CommonData::applicationVersion());
     EXPECT_EQ(interaction.progressMade, 1);
     EXPECT_EQ(interaction.texts, QStringList{"Building map database ... please wait"});
@@ -105,8 +111,8 @@ TEST_F(PakScannerTest, AnOldRecordedVersionRebuildsEverythingAfterANotice)
     const PakScanner::Summary summary = scan();
     EXPECT_TRUE(summary.fullRebuild);
     ASSERT_EQ(interaction.notices.size(), 1);
-    EXPECT_TRUE(interaction.notices.first().startsWith(
-        "Voranth now at version " + CommonData::applicationVersion() + "!\n"));
+    EXPECT_TRUE(interaction.notices.first().startsWith("Voranth now at version " +
+                                                       CommonData::applicationVersion() + "!\n"));
     EXPECT_FALSE(QFile::exists(dataDir("baseq3") + "/marker"));
     EXPECT_EQ(summary.modsExtracted, QStringList{"baseq3"});
 
@@ -178,7 +184,9 @@ TEST_F(PakScannerTest, HalfRucabIsCountedButNeverExtracted)
 {
     for (int i = 0; i < 7; ++i)
         makePak(QString("baseq3/pak%1.pk3").arg(i));
-    ASSERT_TRUE(Pk3Builder().add("scripts/rucab.arena", "{ map \"r\" }").write(root + "/baseq3/half-RUCAB.pk3"));
+    ASSERT_TRUE(Pk3Builder()
+                    .add("scripts/rucab.arena", "{ map \"r\" }")
+                    .write(root + "/baseq3/half-RUCAB.pk3"));
     const PakScanner::Summary summary = scan();
     EXPECT_EQ(summary.paksExtracted, 7);
     EXPECT_DOUBLE_EQ(interaction.delta, 10.0);
@@ -204,7 +212,8 @@ TEST_F(PakScannerTest, TheSupportDirectoryKeepsOnlyRecordedModsAndPlainFiles)
     scan();
     EXPECT_FALSE(QFileInfo::exists(support + "/gone-mod"));
     EXPECT_FALSE(QFileInfo(support + "/linked").isSymLink());
-    EXPECT_TRUE(QFile::exists(TestEnvironment::home() + "/elsewhere/keep")) << "a link, not its target";
+    EXPECT_TRUE(QFile::exists(TestEnvironment::home() + "/elsewhere/keep"))
+        << "a link, not its target";
     EXPECT_TRUE(QFile::exists(support + "/ServerConfigs.kzvr"));
     EXPECT_TRUE(QFile::exists(support + "/VOTerminal.term"));
     EXPECT_TRUE(QFileInfo(support + "/baseq3").isDir());
@@ -239,9 +248,11 @@ TEST_F(PakScannerTest, HostileArchivesNeverWriteOutsideTheDataDirectory)
     EXPECT_FALSE(QFileInfo(dataDir("baseq3") + "/scripts/link.txt").isSymLink());
     EXPECT_FALSE(QFileInfo::exists(dataDir("baseq3") + "/levelshots/big.jpg"));
     EXPECT_FALSE(QFileInfo::exists(root + "/baseq3/pwned"));
-    EXPECT_TRUE(QFileInfo::exists(dataDir("baseq3") + "/scripts/it's \"quoted\"; $(touch pwned).txt"));
+    EXPECT_TRUE(
+        QFileInfo::exists(dataDir("baseq3") + "/scripts/it's \"quoted\"; $(touch pwned).txt"));
     EXPECT_TRUE(QFileInfo::exists(dataDir("baseq3") + "/scripts/ok.arena"));
-    EXPECT_TRUE(QFileInfo::exists(dataDir("baseq3") + "/scripts/after.arena")) << "later paks still count";
+    EXPECT_TRUE(QFileInfo::exists(dataDir("baseq3") + "/scripts/after.arena"))
+        << "later paks still count";
     EXPECT_EQ(summary.problems.size(), 4) << summary.problems.join('\n').toStdString();
     EXPECT_EQ(builder.arenas, QStringList{"baseq3"});
 }
@@ -258,9 +269,9 @@ TEST_F(PakScannerTest, GameDirectoriesWithShellCharactersWork)
 
 TEST(PakExtractor, SelectsMembersAsUnzipPatternsDo)
 {
-    for (const char* name : {"scripts/arenas.txt", "scripts/sub/x.txt", "scripts/a.arena",
-                             "levelshots/q3dm1.jpg", "levelshots/deep/x.y.tga", "gameinfo.txt",
-                             "maps/q3dm1.cfg", "maps/x.mapinfo"})
+    for (const char* name :
+         {"scripts/arenas.txt", "scripts/sub/x.txt", "scripts/a.arena", "levelshots/q3dm1.jpg",
+          "levelshots/deep/x.y.tga", "gameinfo.txt", "maps/q3dm1.cfg", "maps/x.mapinfo"})
         EXPECT_TRUE(PakExtractor::isSelected(name)) << name;
     for (const char* name : {"Scripts/arenas.txt", "scripts/arenas.TXT", "levelshots/noext",
                              "maps/q3dm1.bsp", "sub/gameinfo.txt", "scripts/x.arenas"})
@@ -273,7 +284,8 @@ TEST(PakExtractor, AnExistingFileIsReplacedOnlyByANewerMember)
     const QDateTime old = QDateTime::currentDateTime().addDays(-10);
     ASSERT_TRUE(Pk3Builder().add("scripts/a.txt", "old", old).write(dir + "/old.pk3"));
     ASSERT_TRUE(Pk3Builder().add("scripts/a.txt", "new", old.addDays(5)).write(dir + "/new.pk3"));
-    ASSERT_TRUE(Pk3Builder().add("scripts/a.txt", "older", old.addDays(-5)).write(dir + "/older.pk3"));
+    ASSERT_TRUE(
+        Pk3Builder().add("scripts/a.txt", "older", old.addDays(-5)).write(dir + "/older.pk3"));
     PakExtractor extractor;
     EXPECT_EQ(extractor.extract(dir + "/old.pk3", dir + "/out").membersWritten, 1);
     EXPECT_EQ(extractor.extract(dir + "/new.pk3", dir + "/out").membersWritten, 1);

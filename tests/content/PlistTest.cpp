@@ -55,7 +55,9 @@ TEST(PlistReader, ReadsTheWholeOldStyleSyntax)
 
 TEST(PlistReader, ReadsTheArenaDatabaseForm)
 {
-    const QVariant value = parsed(QStringLiteral("(\n{map= \"q3dm0\";\nlongname= \"Introduction\";\n}\n,\n{\nmap= \"q3dm1\";\ntype= \"ffa\";\n}\n)\n"));
+    const QVariant value =
+        parsed(QStringLiteral("(\n{map= \"q3dm0\";\nlongname= \"Introduction\";\n}\n,\n{\nmap= "
+                              "\"q3dm1\";\ntype= \"ffa\";\n}\n)\n"));
     const QVariantList maps = value.toList();
     ASSERT_EQ(maps.size(), 2);
     EXPECT_EQ(maps.at(0).toMap().value("longname").toString(), "Introduction");
@@ -71,17 +73,17 @@ TEST(PlistReader, ReportsMalformedInputWithItsPosition)
         int column;
     };
     const Case cases[] = {
-        {"{ a = b }", 1, 9},                   // missing ';'
-        {"{\n  name = Big Bob;\n}", 2, 14},    // unquoted value with a blank
-        {"( a, b", 1, 7},                      // unterminated array
-        {"\"open", 1, 6},                      // unterminated string
-        {"( a b )", 1, 5},                     // missing ','
-        {"{ = b; }", 1, 3},                    // missing key
-        {"a b", 1, 3},                         // text after the value
-        {"", 1, 1},                            // nothing at all
-        {"/* never closed", 1, 1},             // unterminated comment
-        {"<abc>", 1, 6},                       // odd number of hex digits
-        {"{ a = b; } }", 1, 12},               // stray closing brace
+        {"{ a = b }", 1, 9},                // missing ';'
+        {"{\n  name = Big Bob;\n}", 2, 14}, // unquoted value with a blank
+        {"( a, b", 1, 7},                   // unterminated array
+        {"\"open", 1, 6},                   // unterminated string
+        {"( a b )", 1, 5},                  // missing ','
+        {"{ = b; }", 1, 3},                 // missing key
+        {"a b", 1, 3},                      // text after the value
+        {"", 1, 1},                         // nothing at all
+        {"/* never closed", 1, 1},          // unterminated comment
+        {"<abc>", 1, 6},                    // odd number of hex digits
+        {"{ a = b; } }", 1, 12},            // stray closing brace
         {"}", 1, 1},
     };
     for (const Case& c : cases) {
@@ -132,7 +134,8 @@ TEST(PlistReader, NeverCrashesOnRandomBytes)
 
 TEST(PlistWriter, WhatItWritesReadsBackUnchanged)
 {
-    QVariantMap inner{{"empty", QString()}, {"tricky", "quote \" backslash \\ tab \t nl \n bell \x07"}};
+    QVariantMap inner{{"empty", QString()},
+                      {"tricky", "quote \" backslash \\ tab \t nl \n bell \x07"}};
     const QVariantMap value{
         {"plain", "q3dm17"},
         {"with blank", "Big Bob"},

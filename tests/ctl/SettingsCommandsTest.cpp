@@ -11,7 +11,8 @@ TEST(VoranthctlSettings, PathsPrintTheDirectoriesUnderTheHome)
     const ProgramResult result = ProgramRunner::voranthctl({"paths"});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QString home = TestEnvironment::home();
-    EXPECT_TRUE(result.out.contains("Application data:         " + home + "/.local/share/Voranth\n"))
+    EXPECT_TRUE(
+        result.out.contains("Application data:         " + home + "/.local/share/Voranth\n"))
         << result.out.toStdString();
     EXPECT_TRUE(result.out.contains(home + "/.local/share/Voranth/ServerConfigs.kzvr"));
     EXPECT_TRUE(result.out.contains(home + "/.q3a/baseq3"));
@@ -31,9 +32,10 @@ TEST(VoranthctlSettings, SetChangesOneSettingAndSettingsShowsIt)
 
     EXPECT_EQ(ProgramRunner::voranthctl({"set", KZXMapImageCacheSizeKey, "12"}).exitCode, 0);
     EXPECT_EQ(ProgramRunner::voranthctl({"set", KZXPutTerminalBackKey, "NO"}).exitCode, 0);
-    EXPECT_EQ(ProgramRunner::voranthctl({"set", KZXGameMasterServKey, "m.example.org", "", "", "", ""})
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        ProgramRunner::voranthctl({"set", KZXGameMasterServKey, "m.example.org", "", "", "", ""})
+            .exitCode,
+        0);
     const ProgramResult after = ProgramRunner::voranthctl({"settings"});
     EXPECT_TRUE(after.out.contains(QRegularExpression("Map Image Cache Size +set +12\n")));
     EXPECT_TRUE(after.out.contains(QRegularExpression("Put Terminal Back Flag +set +NO\n")));

@@ -17,7 +17,8 @@ QString directory(QString* error)
         if (result.exitCode == 0)
             made = dir;
         else
-            failure = result.err.isEmpty() ? QStringLiteral("make-demo-game.sh failed") : result.err;
+            failure =
+                result.err.isEmpty() ? QStringLiteral("make-demo-game.sh failed") : result.err;
     }
     if (error)
         *error = failure;

@@ -44,12 +44,12 @@ bool Pk3Builder::write(const QString& path) const
             break;
         }
         if (member.link)
-            ok = ok && zip_file_set_external_attributes(archive, zip_uint64_t(index), 0,
-                                                        ZIP_OPSYS_UNIX,
-                                                        zip_uint32_t(S_IFLNK | 0777) << 16) == 0;
+            ok = ok &&
+                 zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX,
+                                                  zip_uint32_t(S_IFLNK | 0777) << 16) == 0;
         if (member.time.isValid())
-            ok = ok && zip_file_set_mtime(archive, zip_uint64_t(index), member.time.toSecsSinceEpoch(),
-                                    0) == 0;
+            ok = ok && zip_file_set_mtime(archive, zip_uint64_t(index),
+                                          member.time.toSecsSinceEpoch(), 0) == 0;
     }
     if (!ok) {
         zip_discard(archive);

@@ -14,8 +14,9 @@ struct ProgramResult
 
 namespace ProgramRunner {
 
-ProgramResult run(const QString& program, const QStringList& arguments, int timeoutMs = 30000,
-                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+ProgramResult
+run(const QString& program, const QStringList& arguments, int timeoutMs = 30000,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 ProgramResult voranthctl(const QStringList& arguments);
 
 } // namespace ProgramRunner

@@ -1,0 +1,177 @@
+#include "ctl/ContentCommands.h"
+
+#include "config/CommonData.h"
+#include "config/GameDirectory.h"
+#include "content/BotLibrary.h"
+#include "content/GameTypes.h"
+#include "content/MapLibrary.h"
+#include "content/ModSupport.h"
+#include "content/PlistReader.h"
+#include "ctl/StderrScanInteraction.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <memory>
+
+namespace {
+
+int countEntries(const QString& plistPath)
+{
+    const PlistReader::Result result = PlistReader::parseFile(plistPath);
+    return result.ok() ? int(result.value.toList().size()) : 0;
+}
+
+// Opens a mod's library. The databases are brought up to date first when the game
+// directory is known; without it they are only read (a scan of no directory would find no
+// mods and remove every database).
+std::unique_ptr<MapLibrary> openLibrary(const QString& mod, CtlIo& io)
+{
+    if (GameDirectory::settle().isEmpty())
+        MapLibrary::setAppLaunchInit(false);
+    StderrScanInteraction interaction(io.err);
+    return std::make_unique<MapLibrary>(mod, interaction);
+}
+
+bool knownMod(const QString& mod, CtlIo& io)
+{
+    const ModSupport modDB;
+    if (modDB.foundMods().contains(mod))
+        return true;
+    io.err << "voranthctl: no map database for the mod '" << mod << "'";
+    if (!modDB.foundMods().isEmpty())
+        io.err << " (known: " << modDB.foundMods().join(QStringLiteral(", ")) << ")";
+    io.err << '\n';
+    return false;
+}
+
+} // namespace
+
+void ContentCommands::addTo(QList<CtlCommand>& commands)
+{
+    commands.append({QStringLiteral("scan"), QStringLiteral("[--game-dir DIR]"),
+                     QStringLiteral("scan the game's paks and build the map and bot databases"),
+                     &scan});
+    commands.append({QStringLiteral("maps"),
+                     QStringLiteral("[--mod M] [--game-type NAME] [--json]"),
+                     QStringLiteral("a mod's maps: name, title and level-shot file"), &maps});
+    commands.append({QStringLiteral("bots"), QStringLiteral("[--mod M] [--json]"),
+                     QStringLiteral("a mod's bots"), &bots});
+}
+
+int ContentCommands::scan(const QStringList& args, CtlIo& io)
+{
+    CtlArguments arguments(args);
+    bool ok = true;
+    const QString gameDir = arguments.takeOption(QStringLiteral("--game-dir"), ok);
+    if (!ok || !arguments.rest().isEmpty()) {
+        io.err << "usage: voranthctl scan [--game-dir DIR]\n";
+        return CtlUsageError;
+    }
+    if (!gameDir.isEmpty()) {
+        if (!GameDirectory::isValid(gameDir)) {
+            io.err << "voranthctl: " << gameDir << " is not a game directory: it should at least "
+                   << "contain the '" << CommonData::qGameDefaultModDir() << "' directory\n";
+            return CtlRefused;
+        }
+        GameDirectory::choose(gameDir);
+    }
+    if (GameDirectory::settle().isEmpty()) {
+        io.err << "voranthctl: the game directory is not known; name it with --game-dir DIR\n";
+        return CtlRefused;
+    }
+    StderrScanInteraction interaction(io.err);
+    MapLibrary::setAppLaunchInit(true);
+    const MapLibrary library(CommonData::qGameDefaultModDir(), interaction);
+    const PakScanner::Summary& summary = library.scanSummary();
+
+    QList<QStringList> rows{{QStringLiteral("MOD"), QStringLiteral("MAPS"), QStringLiteral("BOTS"),
+                             QStringLiteral("EXTRACTED")}};
+    for (const QString& mod : summary.modsFound) {
+        const QString dir = CommonData::appSupportQ3VXDir() + QLatin1Char('/') + mod;
+        rows.append(
+            {mod, QString::number(countEntries(dir + QStringLiteral("/VOArenas.plist"))),
+             QString::number(countEntries(dir + QStringLiteral("/VOBots.plist"))),
+             summary.modsExtracted.contains(mod) ? QStringLiteral("yes") : QStringLiteral("no")});
+    }
+    printColumns(rows, io.out);
+    io.out << summary.modsFound.size() << " mods, " << summary.paksExtracted << " paks extracted, "
+           << library.unparsable().unparsableMaps().size() << " maps could not be parsed\n";
+    if (library.foundUnparsableMaps())
+        io.out << library.unparsableMapsPrintoutTable() << '\n';
+    for (const QString& problem : summary.problems)
+        io.err << problem << '\n';
+    return CtlOk;
+}
+
+int ContentCommands::maps(const QStringList& args, CtlIo& io)
+{
+    CtlArguments arguments(args);
+    bool ok = true;
+    const bool json = arguments.takeFlag(QStringLiteral("--json"));
+    QString mod = arguments.takeOption(QStringLiteral("--mod"), ok);
+    const QString gameType = arguments.takeOption(QStringLiteral("--game-type"), ok);
+    if (!ok || !arguments.rest().isEmpty()) {
+        io.err << "usage: voranthctl maps [--mod M] [--game-type NAME] [--json]\n";
+        return CtlUsageError;
+    }
+    if (mod.isEmpty())
+        mod = CommonData::qGameDefaultModDir();
+    std::unique_ptr<MapLibrary> library = openLibrary(mod, io);
+    if (!knownMod(mod, io))
+        return CtlRefused;
+    QString shortName = QStringLiteral("all");
+    if (!gameType.isEmpty()) {
+        const ModSupport modDB;
+        const GameTypes* types = modDB.gameTypesForMod(mod);
+        if (!types || !types->gametypeNames().contains(gameType)) {
+            io.err << "voranthctl: '" << gameType << "' is no game type of " << mod
+                   << " (voranthctl gametypes --mod " << mod << " lists them)\n";
+            return CtlRefused;
+        }
+        shortName = types->gametypeShortnameForLongname(gameType);
+    }
+    library->setMapLibraryKeysWithGameType(shortName);
+    const QStringList names = *library->mapLibraryKeysWithGameType();
+    QList<QStringList> rows;
+    QJsonArray array;
+    for (const QString& name : names) {
+        const QString shot = library->mapLibraryPathToImageDict().value(name);
+        rows.append(
+            {name, library->mapTitleForMap(name), shot.isEmpty() ? QStringLiteral("-") : shot});
+        array.append(QJsonObject{{QStringLiteral("map"), name},
+                                 {QStringLiteral("title"), library->mapTitleForMap(name)},
+                                 {QStringLiteral("levelshot"), shot}});
+    }
+    if (json)
+        io.out << QJsonDocument(array).toJson();
+    else
+        printColumns(rows, io.out);
+    return CtlOk;
+}
+
+int ContentCommands::bots(const QStringList& args, CtlIo& io)
+{
+    CtlArguments arguments(args);
+    bool ok = true;
+    const bool json = arguments.takeFlag(QStringLiteral("--json"));
+    QString mod = arguments.takeOption(QStringLiteral("--mod"), ok);
+    if (!ok || !arguments.rest().isEmpty()) {
+        io.err << "usage: voranthctl bots [--mod M] [--json]\n";
+        return CtlUsageError;
+    }
+    if (mod.isEmpty())
+        mod = CommonData::qGameDefaultModDir();
+    std::unique_ptr<MapLibrary> library = openLibrary(mod, io);
+    if (!knownMod(mod, io))
+        return CtlRefused;
+    const BotLibrary bots;
+    if (json) {
+        io.out << QJsonDocument(QJsonArray::fromStringList(bots.names())).toJson();
+        return CtlOk;
+    }
+    for (const QString& name : bots.names())
+        io.out << name << '\n';
+    return CtlOk;
+}
