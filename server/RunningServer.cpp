@@ -1,0 +1,33 @@
+#include "server/RunningServer.h"
+
+#include "config/CommonData.h"
+#include "config/ConfigArchive.h"
+
+#include <QFile>
+
+QString RunningServer::recordPath()
+{
+    return CommonData::appSupportQ3VXDir() + QStringLiteral("/RunningServer.kzvr");
+}
+
+bool RunningServer::record(const ServerConfig& config)
+{
+    ConfigArchive::Store store;
+    store.insert(config.configName(), config);
+    return ConfigArchive::write(recordPath(), store);
+}
+
+std::optional<ServerConfig> RunningServer::running()
+{
+    if (!QFile::exists(recordPath()))
+        return std::nullopt;
+    const std::optional<ConfigArchive::Store> store = ConfigArchive::read(recordPath());
+    if (!store || store->size() != 1)
+        return std::nullopt;
+    return store->first();
+}
+
+void RunningServer::clear()
+{
+    QFile::remove(recordPath());
+}
