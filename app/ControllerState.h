@@ -1,0 +1,27 @@
+#pragma once
+
+#include "config/ConfigStore.h"
+#include "content/BotLibrary.h"
+#include "content/MapLibrary.h"
+#include "content/ModSupport.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class MainWindow;
+
+// The long-lived objects of the main controller, shared by the helpers that carry its
+// behaviour (editor, store actions, server control).
+struct ControllerState
+{
+    explicit ControllerState(MainWindow& mainWindow) : window(mainWindow) {}
+
+    MainWindow& window;
+    ConfigStore store;
+    QStringList serverConfigKeysModFiltered;
+    std::unique_ptr<MapLibrary> theMapLibrary;
+    std::unique_ptr<ModSupport> modDB;
+    std::unique_ptr<BotLibrary> theBotLibrary;
+    bool recordNeedsSaving = false;
+};

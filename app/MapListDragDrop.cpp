@@ -1,0 +1,139 @@
+#include "app/MapListDragDrop.h"
+
+#include "app/ControllerState.h"
+#include "app/MapTableView.h"
+#include "app/SetupEditor.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+
+namespace {
+
+// A drag of more rows than this is cut to them.
+constexpr int maximumDraggedRows = 500;
+
+} // namespace
+
+bool MapListDragDrop::isMapList(const MapTableView* table) const
+{
+    return table && table == m_editor.controls().mapListTableView;
+}
+
+bool MapListDragDrop::isLibrary(const MapTableView* table) const
+{
+    return table && table == m_editor.controls().mapLibraryTableView;
+}
+
+QByteArray MapListDragDrop::archivedNames(const QStringList& names)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << names;
+    return bytes;
+}
+
+QStringList MapListDragDrop::unarchivedNames(const QByteArray& bytes)
+{
+    QDataStream in(bytes);
+    QStringList names;
+    in >> names;
+    return in.status() == QDataStream::Ok ? names : QStringList();
+}
+
+int MapListDragDrop::numberOfRemovedMapsAboveRow(int row, const QList<int>& sortedRows)
+{
+    return int(std::count_if(sortedRows.cbegin(), sortedRows.cend(), [row](int r) { return r < row; }));
+}
+
+QMimeData* MapListDragDrop::writeRows(MapTableView* table, const QList<int>& rows)
+{
+    if (!isMapList(table) && !isLibrary(table))
+        return nullptr;
+    if (SetupEditor::selectedRows(table) != rows) {
+        for (int i = 0; i < rows.size(); ++i)
+            SetupEditor::selectRow(table, rows.at(i), i > 0);
+    }
+    const ServerConfig* record = m_editor.currentRecord();
+    QStringList names;
+    for (int row : SetupEditor::selectedRows(table).mid(0, maximumDraggedRows)) {
+        if (isMapList(table) && record)
+            names.append(record->map(row));
+        else if (isLibrary(table) && m_state.theMapLibrary)
+            names.append(m_state.theMapLibrary->mapWithGameType(row));
+    }
+    auto* data = new QMimeData;
+    const QByteArray archive = archivedNames(names);
+    data->setData(pasteboardType(), archive);
+    data->setText(names.join(QLatin1Char('\n')));
+    return data;
+}
+
+MapDropHandler::Operation MapListDragDrop::validateDrop(MapTableView* target, MapTableView* source,
+                                                        const QMimeData* data, int& row,
+                                                        Position& position)
+{
+    if (!data || !data->hasFormat(pasteboardType()))
+        return None;
+    if (isMapList(target)) {
+        position = Above;
+        if (row < 0)
+            return None;
+        return isMapList(source) ? Move : Copy;
+    }
+    if (isLibrary(target) && isMapList(source)) {
+        if (row >= 0) {
+            row = -1;
+            position = On;
+        }
+        return Delete;
+    }
+    return None;
+}
+
+bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
+                                 int row, Position)
+{
+    if (!data || !data->hasFormat(pasteboardType()))
+        return false;
+    ServerConfig* record = m_editor.currentRecord();
+    if (!record)
+        return false;
+    const QList<int> sourceRows =
+        isMapList(source) ? SetupEditor::selectedRows(source).mid(0, maximumDraggedRows) : QList<int>();
+    MapTableView* mapList = m_editor.controls().mapListTableView;
+
+    if (isLibrary(target) && isMapList(source)) {
+        record->removeMapsFromIndices(QList<qsizetype>(sourceRows.cbegin(), sourceRows.cend()));
+        m_editor.reloadMapList();
+        if (!sourceRows.isEmpty())
+            SetupEditor::selectRow(mapList, sourceRows.first() - 1);
+    } else if (isMapList(target)) {
+        const QStringList names = unarchivedNames(data->data(pasteboardType()));
+        const int count = int(names.size());
+        const int dest = row < 0 ? int(record->mapsCount()) : row;
+        mapList->selectionModel()->clearSelection();
+        QList<int> toSelect;
+        for (int i = count - 1; i >= 0; --i) {
+            record->insertMap(names.at(i), std::min<qsizetype>(dest, record->mapsCount()));
+            const int k = numberOfRemovedMapsAboveRow(dest + i, sourceRows);
+            toSelect.append(dest + (count - i) - k - 1);
+        }
+        for (qsizetype j = 0; j < sourceRows.size(); ++j) {
+            const int r = sourceRows.at(j);
+            record->removeMap(r - j < dest ? r - j : r + count - int(j));
+        }
+        m_editor.reloadMapList();
+        for (int selected : toSelect)
+            SetupEditor::selectRow(mapList, selected, true);
+    } else {
+        return false;
+    }
+    m_state.recordNeedsSaving = true;
+    m_editor.reloadMapList();
+    if (record->mapsCount() > 0)
+        m_editor.mapListTVClicked();
+    else
+        m_editor.mapLibraryTVClicked();
+    return true;
+}

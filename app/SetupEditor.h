@@ -1,0 +1,85 @@
+#pragma once
+
+#include "app/EditorControls.h"
+
+#include <QObject>
+
+#include <memory>
+
+class CallbackTableModel;
+class MapListDragDrop;
+class QAbstractButton;
+class QAbstractItemView;
+class QImage;
+class ServerConfig;
+struct ControllerState;
+
+// The setup editor: shows one configuration of the current mod in the main window's
+// controls, writes the controls back into it, and edits its map list and extra parameters.
+class SetupEditor : public QObject
+{
+    Q_OBJECT
+public:
+    SetupEditor(ControllerState& state, QObject* parent = nullptr);
+    ~SetupEditor() override;
+
+    // The record shown in the editor (named by configNameFieldAdvTab), or nullptr.
+    ServerConfig* currentRecord() const;
+    const EditorControls& controls() const { return m_controls; }
+
+    void populateFields(const ServerConfig& record);
+    void extractFields(ServerConfig& record);
+    void activateAllSetupGUIObjects();
+    void deactivateAllSetupGUIObjects();
+
+    // Shows the configuration selected in the configuration list.
+    void handleTVClick();
+    void mapLibraryTVClicked();
+    void mapListTVClicked();
+    void addMapToList();
+    void removeMapFromList();
+    void addExtraParameter();
+    void deleteExtraParameter();
+
+    void switchClicked(QAbstractButton* sender);
+    void sliderClicked();
+    void stepperClicked(QObject* sender);
+    void radioClicked();
+    void popupClicked();
+    void popUpMenuClicked();
+    void maxPlayersTextDidEndEditing();
+    void textDidChange();
+
+    // Table reloads keep the selection as far as the rows still exist, without notices.
+    void reloadConfigList();
+    void reloadMapLibrary();
+    void reloadMapList();
+    void reloadExtraParameters();
+    // Selects a row (extending the selection or not); rows outside the table clear it.
+    static void selectRow(QAbstractItemView* view, int row, bool extend = false);
+    // The selected rows of a table, ascending.
+    static QList<int> selectedRows(const QAbstractItemView* view);
+    // Clears the preview.
+    void clearPreview();
+    // The filter of the library: "all" or the short name of a game type in the current mod.
+    QString libraryFilterFor(const QString& gameTypeString) const;
+
+    CallbackTableModel* configListModel() const { return m_configListModel; }
+    MapListDragDrop& dragDrop() const { return *m_dragDrop; }
+
+private:
+    void makeModels();
+    void connectControls();
+    void showPreview(const QImage& image, const QString& title, const QString& name);
+    void applyLibraryFilter(const QString& filter);
+    int teamDivisor(const ServerConfig& record) const;
+    void limitBotSlider(int cap);
+
+    ControllerState& m_state;
+    EditorControls m_controls;
+    CallbackTableModel* m_configListModel = nullptr;
+    CallbackTableModel* m_mapLibraryModel = nullptr;
+    CallbackTableModel* m_mapListModel = nullptr;
+    CallbackTableModel* m_extraParametersModel = nullptr;
+    std::unique_ptr<MapListDragDrop> m_dragDrop;
+};
