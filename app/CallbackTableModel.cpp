@@ -6,8 +6,7 @@ CallbackTableModel::CallbackTableModel(QStringList columns, RowCount rowCount, C
                                        QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns)), m_rowCount(std::move(rowCount)),
       m_cell(std::move(cell))
-{
-}
+{}
 
 void CallbackTableModel::reload()
 {

@@ -15,7 +15,8 @@ public:
     using Cell = std::function<QVariant(int row, const QString& column)>;
     using SetCell = std::function<bool(int row, const QString& column, const QString& value)>;
 
-    CallbackTableModel(QStringList columns, RowCount rowCount, Cell cell, QObject* parent = nullptr);
+    CallbackTableModel(QStringList columns, RowCount rowCount, Cell cell,
+                       QObject* parent = nullptr);
 
     // Makes the cells editable through the function.
     void setEditor(SetCell setCell) { m_setCell = std::move(setCell); }

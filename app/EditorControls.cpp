@@ -42,8 +42,7 @@ EditorControls::EditorControls(QWidget& w)
       mapImageView(find<QLabel>(w, "mapImageView")), mapNameField(find<QLabel>(w, "mapNameField")),
       selectedMapField(find<QLabel>(w, "selectedMapField")),
       serverNameField(find<QLineEdit>(w, "serverNameField"))
-{
-}
+{}
 
 QLineEdit* EditorControls::field(const char* outlet) const
 {

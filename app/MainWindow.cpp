@@ -5,6 +5,7 @@
 #include "config/CommonData.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -137,4 +138,13 @@ void MainWindow::makeMenus()
 
     m_modMenu = menuBar()->addMenu(tr("M&od"));
     m_modMenu->setObjectName(QStringLiteral("modMenu"));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_closeHandler && !m_closeHandler()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QMenu;
 
 // The main window: the configuration list, the setup editor and the remote-control pane,
@@ -13,6 +15,11 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
 
     QMenu* modMenu() const { return m_modMenu; }
+    // Asked when the window is about to close: false keeps it open.
+    void setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* makeConfigList();
@@ -20,4 +27,5 @@ private:
     void makeMenus();
 
     QMenu* m_modMenu = nullptr;
+    std::function<bool()> m_closeHandler;
 };

@@ -43,7 +43,8 @@ QStringList MapListDragDrop::unarchivedNames(const QByteArray& bytes)
 
 int MapListDragDrop::numberOfRemovedMapsAboveRow(int row, const QList<int>& sortedRows)
 {
-    return int(std::count_if(sortedRows.cbegin(), sortedRows.cend(), [row](int r) { return r < row; }));
+    return int(
+        std::count_if(sortedRows.cbegin(), sortedRows.cend(), [row](int r) { return r < row; }));
 }
 
 QMimeData* MapListDragDrop::writeRows(MapTableView* table, const QList<int>& rows)
@@ -99,8 +100,9 @@ bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, con
     ServerConfig* record = m_editor.currentRecord();
     if (!record)
         return false;
-    const QList<int> sourceRows =
-        isMapList(source) ? SetupEditor::selectedRows(source).mid(0, maximumDraggedRows) : QList<int>();
+    const QList<int> sourceRows = isMapList(source)
+                                      ? SetupEditor::selectedRows(source).mid(0, maximumDraggedRows)
+                                      : QList<int>();
     MapTableView* mapList = m_editor.controls().mapListTableView;
 
     if (isLibrary(target) && isMapList(source)) {

@@ -15,7 +15,8 @@ public:
     // The private type of a drag of map names.
     static QString pasteboardType() { return QStringLiteral("MyCustomTableViewPboardType"); }
 
-    MapListDragDrop(SetupEditor& editor, ControllerState& state) : m_editor(editor), m_state(state) {}
+    MapListDragDrop(SetupEditor& editor, ControllerState& state) : m_editor(editor), m_state(state)
+    {}
 
     QMimeData* writeRows(MapTableView* table, const QList<int>& rows) override;
     Operation validateDrop(MapTableView* target, MapTableView* source, const QMimeData* data,

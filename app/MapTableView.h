@@ -26,7 +26,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    MapDropHandler::Operation validate(QDropEvent* event, int& row, MapDropHandler::Position& position);
+    MapDropHandler::Operation validate(QDropEvent* event, int& row,
+                                       MapDropHandler::Position& position);
 
     MapDropHandler* m_handler = nullptr;
 };

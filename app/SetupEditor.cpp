@@ -18,8 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QSlider>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QTableView>
 
 namespace {
@@ -48,25 +48,31 @@ struct FlagBinding
 
 const TextBinding textBindings[] = {
     {"netIPField", &ServerConfig::netIP, &ServerConfig::setNetIP},
-    {"privateClientPasswdField", &ServerConfig::privateClientPasswd, &ServerConfig::setPrivateClientPasswd},
+    {"privateClientPasswdField", &ServerConfig::privateClientPasswd,
+     &ServerConfig::setPrivateClientPasswd},
     {"rconPasswordField", &ServerConfig::rconPassword, &ServerConfig::setRconPassword},
     {"serverNameField", &ServerConfig::serverName, &ServerConfig::setServerName},
     {"welcomeTextField", &ServerConfig::welcomeText, &ServerConfig::setWelcomeText},
 };
 
 const IntegerBinding integerBindings[] = {
-    {"captureLimitField", &ServerConfig::captureLimit, &ServerConfig::setCaptureLimit, "captureLimitStepper"},
+    {"captureLimitField", &ServerConfig::captureLimit, &ServerConfig::setCaptureLimit,
+     "captureLimitStepper"},
     {"fragLimitField", &ServerConfig::fragLimit, &ServerConfig::setFragLimit, "fragLimitStepper"},
     {"hunkMegsField", &ServerConfig::hunkMegs, &ServerConfig::setHunkMegs, nullptr},
-    {"maxPlayersField", &ServerConfig::maxPlayers, &ServerConfig::setMaxPlayers, "maxPlayersStepper"},
+    {"maxPlayersField", &ServerConfig::maxPlayers, &ServerConfig::setMaxPlayers,
+     "maxPlayersStepper"},
     {"netPortField", &ServerConfig::netPort, &ServerConfig::setNetPort, nullptr},
-    {"nPrivateClientsField", &ServerConfig::nPrivateClients, &ServerConfig::setNPrivateClients, nullptr},
+    {"nPrivateClientsField", &ServerConfig::nPrivateClients, &ServerConfig::setNPrivateClients,
+     nullptr},
     {"timeLimitField", &ServerConfig::timeLimit, &ServerConfig::setTimeLimit, "timeLimitStepper"},
     {"warmupField", &ServerConfig::warmup, &ServerConfig::setWarmup, nullptr},
-    {"weaponsRespawnField", &ServerConfig::weaponsRespawn, &ServerConfig::setWeaponsRespawn, nullptr},
+    {"weaponsRespawnField", &ServerConfig::weaponsRespawn, &ServerConfig::setWeaponsRespawn,
+     nullptr},
     {"knockbackField", &ServerConfig::knockback, &ServerConfig::setKnockback, nullptr},
     {"inactivityField", &ServerConfig::inactivity, &ServerConfig::setInactivity, nullptr},
-    {"defaultBotSkillField", &ServerConfig::defaultBotSkill, &ServerConfig::setDefaultBotSkill, "defaultBotSkillStepper"},
+    {"defaultBotSkillField", &ServerConfig::defaultBotSkill, &ServerConfig::setDefaultBotSkill,
+     "defaultBotSkillStepper"},
     {"timeoutField", &ServerConfig::timeout, &ServerConfig::setTimeout, nullptr},
     {"minPingField", &ServerConfig::minPing, &ServerConfig::setMinPing, nullptr},
     {"maxPingField", &ServerConfig::maxPing, &ServerConfig::setMaxPing, nullptr},
@@ -79,7 +85,8 @@ const FlagBinding flagBindings[] = {
     {"forceTeamBalanceSwitch", &ServerConfig::forceTeamBalance, &ServerConfig::setForceTeamBalance},
     {"friendlyFireSwitch", &ServerConfig::friendlyFire, &ServerConfig::setFriendlyFire},
     {"hunkMegsUseSwitch", &ServerConfig::hunkMegsUse, &ServerConfig::setHunkMegsUse},
-    {"punkBusterEnabledSwitch", &ServerConfig::punkBusterEnabled, &ServerConfig::setPunkBusterEnabled},
+    {"punkBusterEnabledSwitch", &ServerConfig::punkBusterEnabled,
+     &ServerConfig::setPunkBusterEnabled},
     {"pureServerSwitch", &ServerConfig::pureServer, &ServerConfig::setPureServer},
     {"rotateMapsSwitch", &ServerConfig::rotateMaps, &ServerConfig::setRotateMaps},
     {"botGrappleSwitch", &ServerConfig::botGrapple, &ServerConfig::setBotGrapple},
@@ -89,18 +96,54 @@ const FlagBinding flagBindings[] = {
 
 // The controls that showing no configuration disables and showing one enables.
 const char* const setupGUIObjects[] = {
-    "deleteConfigButton", "renameConfigButton", "duplicateConfigButton", "addMapsButton",
-    "removeMapsButton", "allowVotingSwitch", "allowDownloadsSwitch", "autoJoinTeamsSwitch",
-    "captureLimitField", "captureLimitStepper", "dedicatedTypeMatrix", "forceTeamBalanceSwitch",
-    "fragLimitField", "fragLimitStepper", "friendlyFireSwitch", "hunkMegsField",
-    "listAllMapsSwitch", "rotateMapsSwitch", "maxPlayersField", "maxPlayersStepper",
-    "netIPField", "netPortField", "nPrivateClientsField", "optimizeNetworkField",
-    "optimizeNetworkMatrix", "privateClientPasswdField", "pureServerSwitch", "quadFactorField",
-    "rconPasswordField", "serverNameField", "timeLimitField", "timeLimitStepper",
-    "warmupField", "weaponsRespawnField", "welcomeTextField", "knockbackField",
-    "inactivityField", "botMinPlayersSlider", "botMinPlayersField", "botMaxPlayersField",
-    "botNoChatSwitch", "botRocketJumpSwitch", "timeoutField", "minPingField", "maxPingField",
-    "hunkMegsUseSwitch", "addExtraParameterButton", "deleteExtraParameterButton",
+    "deleteConfigButton",
+    "renameConfigButton",
+    "duplicateConfigButton",
+    "addMapsButton",
+    "removeMapsButton",
+    "allowVotingSwitch",
+    "allowDownloadsSwitch",
+    "autoJoinTeamsSwitch",
+    "captureLimitField",
+    "captureLimitStepper",
+    "dedicatedTypeMatrix",
+    "forceTeamBalanceSwitch",
+    "fragLimitField",
+    "fragLimitStepper",
+    "friendlyFireSwitch",
+    "hunkMegsField",
+    "listAllMapsSwitch",
+    "rotateMapsSwitch",
+    "maxPlayersField",
+    "maxPlayersStepper",
+    "netIPField",
+    "netPortField",
+    "nPrivateClientsField",
+    "optimizeNetworkField",
+    "optimizeNetworkMatrix",
+    "privateClientPasswdField",
+    "pureServerSwitch",
+    "quadFactorField",
+    "rconPasswordField",
+    "serverNameField",
+    "timeLimitField",
+    "timeLimitStepper",
+    "warmupField",
+    "weaponsRespawnField",
+    "welcomeTextField",
+    "knockbackField",
+    "inactivityField",
+    "botMinPlayersSlider",
+    "botMinPlayersField",
+    "botMaxPlayersField",
+    "botNoChatSwitch",
+    "botRocketJumpSwitch",
+    "timeoutField",
+    "minPingField",
+    "maxPingField",
+    "hunkMegsUseSwitch",
+    "addExtraParameterButton",
+    "deleteExtraParameterButton",
     "punkBusterEnabledSwitch",
 };
 
@@ -219,17 +262,22 @@ void SetupEditor::connectControls()
     for (StepperButtons* stepper : w.findChildren<StepperButtons*>()) {
         if (stepper->objectName().startsWith(QLatin1String("rcon")))
             continue;
-        connect(stepper, &StepperButtons::stepped, this, [this, stepper] { stepperClicked(stepper); });
+        connect(stepper, &StepperButtons::stepped, this,
+                [this, stepper] { stepperClicked(stepper); });
     }
     connect(m_controls.maxPlayersField, &QLineEdit::editingFinished, this,
             &SetupEditor::maxPlayersTextDidEndEditing);
-    connect(m_controls.botMinPlayersSlider, &QSlider::valueChanged, this, &SetupEditor::sliderClicked);
-    connect(m_controls.dedicatedTypeMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
-    connect(m_controls.optimizeNetworkMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
-    connect(m_controls.gameTypeDynamicPopUpMenu, &QComboBox::activated, this, &SetupEditor::popupClicked);
+    connect(m_controls.botMinPlayersSlider, &QSlider::valueChanged, this,
+            &SetupEditor::sliderClicked);
+    connect(m_controls.dedicatedTypeMatrix, &RadioMatrix::clicked, this,
+            &SetupEditor::radioClicked);
+    connect(m_controls.optimizeNetworkMatrix, &RadioMatrix::clicked, this,
+            &SetupEditor::radioClicked);
+    connect(m_controls.gameTypeDynamicPopUpMenu, &QComboBox::activated, this,
+            &SetupEditor::popupClicked);
 
-    connect(m_controls.configFilesTableView->selectionModel(), &QItemSelectionModel::selectionChanged,
-            this, [this] {
+    connect(m_controls.configFilesTableView->selectionModel(),
+            &QItemSelectionModel::selectionChanged, this, [this] {
                 m_state.recordNeedsSaving = true;
                 handleTVClick();
             });
@@ -238,8 +286,8 @@ void SetupEditor::connectControls()
     connect(m_controls.mapLibraryTableView->selectionModel(),
             &QItemSelectionModel::selectionChanged, this, &SetupEditor::mapLibraryTVClicked);
 
-    connect(w.findChild<QAbstractButton*>(QStringLiteral("addMapsButton")), &QAbstractButton::clicked,
-            this, &SetupEditor::addMapToList);
+    connect(w.findChild<QAbstractButton*>(QStringLiteral("addMapsButton")),
+            &QAbstractButton::clicked, this, &SetupEditor::addMapToList);
     connect(w.findChild<QAbstractButton*>(QStringLiteral("removeMapsButton")),
             &QAbstractButton::clicked, this, &SetupEditor::removeMapFromList);
     connect(w.findChild<QAbstractButton*>(QStringLiteral("addExtraParameterButton")),
@@ -250,8 +298,8 @@ void SetupEditor::connectControls()
 
 int SetupEditor::teamDivisor(const ServerConfig& record) const
 {
-    const bool team = m_state.modDB &&
-                      m_state.modDB->gameTypeIsTeamBased(record.gameTypeString(), CommonData::qGameModDir());
+    const bool team = m_state.modDB && m_state.modDB->gameTypeIsTeamBased(
+                                           record.gameTypeString(), CommonData::qGameModDir());
     return team ? 2 : 1;
 }
 
@@ -285,10 +333,12 @@ void SetupEditor::populateFields(const ServerConfig& record)
     m_controls.optimizeNetworkField->setEnabled(record.radioOptimizeNetwork() == 1);
 
     const QString mod = CommonData::qGameModDir();
-    const bool fragEnabled = m_state.modDB && m_state.modDB->enableForLimitControl(
-                                                  QStringLiteral("fraglimit"), record.gameTypeString(), mod);
-    const bool captureEnabled = m_state.modDB && m_state.modDB->enableForLimitControl(
-                                                     QStringLiteral("capturelimit"), record.gameTypeString(), mod);
+    const bool fragEnabled =
+        m_state.modDB && m_state.modDB->enableForLimitControl(QStringLiteral("fraglimit"),
+                                                              record.gameTypeString(), mod);
+    const bool captureEnabled =
+        m_state.modDB && m_state.modDB->enableForLimitControl(QStringLiteral("capturelimit"),
+                                                              record.gameTypeString(), mod);
     for (const char* outlet : {"fragLimitField", "fragLimitStepper"})
         m_controls.control(outlet)->setEnabled(fragEnabled);
     for (const char* outlet : {"captureLimitField", "captureLimitStepper"})
@@ -427,14 +477,17 @@ void SetupEditor::mapListTVClicked()
     MapLibrary* library = m_state.theMapLibrary.get();
     const qsizetype index = library ? library->mapLibraryKeys().indexOf(map) : -1;
     if (index >= 0) {
-        showPreview(library->mapImage(int(index)), library->mapTitle(int(index)), library->map(int(index)));
+        showPreview(library->mapImage(int(index)), library->mapTitle(int(index)),
+                    library->map(int(index)));
     } else {
-        AlertPresenter::show(&m_controls.window,
-                             {mapsText(QStringLiteral("MapNotFoundTitle"), QStringLiteral("Map not found in library!")),
-                              mapsText(QStringLiteral("MapNotFoundMsg"),
-                                       QStringLiteral("This map will now be removed from the map list.")),
-                              {QStringLiteral("OK")},
-                              false});
+        AlertPresenter::show(
+            &m_controls.window,
+            {mapsText(QStringLiteral("MapNotFoundTitle"),
+                      QStringLiteral("Map not found in library!")),
+             mapsText(QStringLiteral("MapNotFoundMsg"),
+                      QStringLiteral("This map will now be removed from the map list.")),
+             {QStringLiteral("OK")},
+             false});
         record->removeMap(row);
         reloadMapList();
     }
@@ -518,7 +571,8 @@ void SetupEditor::popupClicked()
 
 void SetupEditor::sliderClicked()
 {
-    showText(m_controls.botMinPlayersField, QString::number(m_controls.botMinPlayersSlider->value()));
+    showText(m_controls.botMinPlayersField,
+             QString::number(m_controls.botMinPlayersSlider->value()));
     m_state.recordNeedsSaving = true;
 }
 
@@ -592,8 +646,9 @@ void SetupEditor::selectRow(QAbstractItemView* view, int row, bool extend)
             selection->clearSelection();
         return;
     }
-    const auto flags = (extend ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
-                       QItemSelectionModel::Rows;
+    const auto flags =
+        (extend ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
+        QItemSelectionModel::Rows;
     selection->select(index, flags);
     selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }

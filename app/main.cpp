@@ -1,8 +1,13 @@
 #include "app/MainWindow.h"
+#include "app/QVXController.h"
 #include "config/CommonData.h"
+#include "config/GameDirectory.h"
 #include "config/UserDefaults.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -14,7 +19,31 @@ int main(int argc, char* argv[])
     CommonData::initialize();
     CommonData::ensureDataHomeExists();
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Hosts Quake III Arena dedicated servers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption gameDir(QStringLiteral("game-dir"),
+                                     QStringLiteral("The game installation directory."),
+                                     QStringLiteral("DIR"));
+    parser.addOption(gameDir);
+    parser.process(app);
+    if (parser.isSet(gameDir)) {
+        const QString dir = parser.value(gameDir);
+        if (!GameDirectory::isValid(dir)) {
+            std::fprintf(stderr, "voranth: %s is not a game directory (it has no baseq3)\n",
+                         qPrintable(dir));
+            return 2;
+        }
+        GameDirectory::choose(dir);
+    }
+
     MainWindow window;
+    QVXController controller(window);
+    if (!controller.init())
+        return 1;
+    controller.awakeFromNib();
+    window.setCloseHandler([&controller] { return controller.applicationShouldTerminate(); });
     window.show();
     return app.exec();
 }

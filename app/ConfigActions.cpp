@@ -1,0 +1,254 @@
+#include "app/ConfigActions.h"
+
+#include "app/AlertPresenter.h"
+#include "app/ComboBoxGameTypeMenu.h"
+#include "app/ControllerState.h"
+#include "app/MainWindow.h"
+#include "app/NewConfigSheet.h"
+#include "app/RenameConfigSheet.h"
+#include "app/SetupEditor.h"
+#include "config/CommonData.h"
+#include "config/SettingsKeys.h"
+#include "config/StringTable.h"
+#include "config/UserDefaults.h"
+#include "server/ConfigFiles.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+ConfigActions::ConfigActions(ControllerState& state, SetupEditor& editor, QObject* parent)
+    : QObject(parent), m_state(state), m_editor(editor),
+      m_newConfigWindow(new NewConfigSheet(&state.window)),
+      m_renameConfigWindow(new RenameConfigSheet(&state.window))
+{
+    connect(m_newConfigWindow, &QDialog::finished, this, [this](int code) {
+        if (code != QDialog::Accepted)
+            return;
+        m_state.recordNeedsSaving = true;
+        addFile(m_newConfigWindow->configNameField()->text(),
+                ComboBoxGameTypeMenu::selectedTag(*m_newConfigWindow->gameTypePopUpMenu()));
+    });
+    connect(m_renameConfigWindow, &QDialog::finished, this, [this](int code) {
+        if (code == QDialog::Accepted)
+            renameFile();
+    });
+}
+
+void ConfigActions::raiseNewConfigWindow()
+{
+    m_newConfigWindow->configNameField()->clear();
+    m_newConfigWindow->configNameField()->setFocus();
+    m_newConfigWindow->open();
+}
+
+void ConfigActions::raiseRenameConfigWindow()
+{
+    const QString current = m_editor.controls().configNameFieldAdvTab->text();
+    m_renameConfigWindow->configNameFieldRenameOld()->setText(current);
+    m_renameConfigWindow->configNameFieldRenameNew()->setText(current);
+    m_renameConfigWindow->configNameFieldRenameNew()->selectAll();
+    m_renameConfigWindow->open();
+}
+
+bool ConfigActions::saveStore()
+{
+    QString error;
+    if (m_state.store.save(&error))
+        return true;
+    AlertPresenter::show(
+        &m_state.window,
+        {voCommonText(QStringLiteral("StoreNotSavedTitle"),
+                      QStringLiteral("Configurations could not be saved!")),
+         voCommonText(QStringLiteral("StoreNotSavedMsg"),
+                      QStringLiteral("%@\n\nYour changes stay in Voranth until you quit."))
+             .replace(QStringLiteral("%@"), error),
+         {QStringLiteral("OK")},
+         true});
+    return false;
+}
+
+void ConfigActions::sortLists()
+{
+    m_state.serverConfigKeysModFiltered.sort(Qt::CaseSensitive);
+}
+
+void ConfigActions::showNameTaken(const QString& name)
+{
+    const ServerConfig* existing = m_state.store.find(name);
+    QString message =
+        voCommonText(QStringLiteral("ServerConfigNameTakenMsg"),
+                     QStringLiteral("Server config name: '%@' already exists \n(with mod: %@). "
+                                    "\n\nPlease find a unique name and do New again."));
+    const qsizetype first = message.indexOf(QStringLiteral("%@"));
+    message.replace(first, 2, name);
+    const qsizetype second = message.indexOf(QStringLiteral("%@"), first + name.size());
+    if (second >= 0)
+        message.replace(second, 2, existing ? existing->modName() : QString());
+    AlertPresenter::show(&m_state.window,
+                         {voCommonText(QStringLiteral("ServerConfigNameTakenTitle"),
+                                       QStringLiteral("Server config name already taken!")),
+                          message,
+                          {QStringLiteral("OK")},
+                          true});
+}
+
+void ConfigActions::selectConfig(const QString& name)
+{
+    QTableView* table = m_editor.controls().configFilesTableView;
+    m_editor.reloadConfigList();
+    const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
+    SetupEditor::selectRow(table, row);
+    table->resizeColumnToContents(0);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->scrollTo(table->model()->index(row, 0));
+}
+
+void ConfigActions::addFile(const QString& name, int gameType)
+{
+    if (!m_state.recordNeedsSaving || name.isEmpty())
+        return;
+    const EditorControls& c = m_editor.controls();
+    const QString shownIP = c.field("netIPField")->text();
+    const int shownPort = c.field("netPortField")->text().toInt();
+    const QString shownPrivatePassword = c.field("privateClientPasswdField")->text();
+    const QString shownServerName = c.serverNameField->text();
+    const QString shownWelcome = c.field("welcomeTextField")->text();
+    const QString shownRconPassword = c.field("rconPasswordField")->text();
+    const QString mod = CommonData::qGameModDir();
+    if (m_state.store.contains(name)) {
+        showNameTaken(name);
+        return;
+    }
+    ServerConfig record;
+    record.setConfigName(name);
+    m_state.store.insert(record);
+    m_state.serverConfigKeysModFiltered.append(name);
+    sortLists();
+    selectConfig(name);
+
+    const QString gameTypeString = m_newConfigWindow->gameTypePopUpMenu()->currentText();
+    ServerConfig& added = *m_state.store.find(name);
+    added.setConfigName(name);
+    added.setGameType(gameType);
+    added.setGameTypeString(gameTypeString);
+    if (m_state.modDB) {
+        const auto limit = [&](const char* key) {
+            return m_state.modDB->defaultValueForLimit(QLatin1String(key), gameTypeString, mod);
+        };
+        added.setFragLimit(limit("fraglimit"));
+        added.setTimeLimit(limit("timelimit"));
+        added.setCaptureLimit(limit("capturelimit"));
+        added.setMaxPlayers(limit("maxplayers"));
+    }
+    if (UserDefaults::boolValue(KZXPreserveNetIPAddressKey))
+        added.setNetIP(shownIP);
+    if (UserDefaults::boolValue(KZXPreserveNetPortKey))
+        added.setNetPort(shownPort);
+    if (UserDefaults::boolValue(KZXPreservePrivateClientsPasswordKey))
+        added.setPrivateClientPasswd(shownPrivatePassword);
+    if (UserDefaults::boolValue(KZXPreserveServerNameKey))
+        added.setServerName(shownServerName);
+    if (UserDefaults::boolValue(KZXPreserveWelcomeTextKey))
+        added.setWelcomeText(shownWelcome);
+    added.setRconPasswordAccordingToPrefs(shownRconPassword);
+    if (UserDefaults::boolValue(KZXEnablePunkBusterByDefaultKey))
+        added.setPunkBusterEnabled(true);
+
+    m_editor.populateFields(added);
+    m_state.recordNeedsSaving = false;
+    m_editor.handleTVClick();
+    m_state.recordNeedsSaving = false;
+    saveStore();
+}
+
+void ConfigActions::duplicateFile()
+{
+    const QString name = m_editor.controls().configNameFieldAdvTab->text();
+    const std::optional<QString> copyName = m_state.store.duplicateNameFor(name);
+    ServerConfig* current = m_state.store.find(name);
+    if (copyName && current) {
+        if (m_state.recordNeedsSaving)
+            m_editor.extractFields(*current);
+        ServerConfig copy = ServerConfig::copyOf(*current);
+        copy.setConfigName(*copyName);
+        m_state.store.insert(copy);
+        if (copy.modName() == CommonData::qGameModDir())
+            m_state.serverConfigKeysModFiltered.append(*copyName);
+        sortLists();
+        selectConfig(*copyName);
+        saveStore();
+    }
+    m_editor.handleTVClick();
+    m_state.recordNeedsSaving = false;
+}
+
+void ConfigActions::renameFile()
+{
+    const QString oldName = m_renameConfigWindow->configNameFieldRenameOld()->text();
+    const QString newName = m_renameConfigWindow->configNameFieldRenameNew()->text();
+    // An empty name is refused as New refuses it: it would mean that nothing is shown.
+    if (newName.isEmpty())
+        return;
+    if (m_state.store.contains(newName)) {
+        showNameTaken(newName);
+        m_state.recordNeedsSaving = false;
+        return;
+    }
+    const ServerConfig* old = m_state.store.find(oldName);
+    if (!old)
+        return;
+    ServerConfig renamed;
+    renamed.setMapList(old->mapList());
+    renamed.setExtraParameters(old->extraParameters());
+    m_editor.extractFields(renamed);
+    renamed.setConfigName(newName);
+
+    m_state.store.remove(oldName);
+    const qsizetype at = m_state.serverConfigKeysModFiltered.indexOf(oldName);
+    if (at >= 0)
+        m_state.serverConfigKeysModFiltered[at] = newName;
+    sortLists();
+    m_state.store.insert(renamed);
+    m_state.recordNeedsSaving = false;
+    m_editor.controls().configNameFieldAdvTab->setText(newName);
+    selectConfig(newName);
+    m_editor.populateFields(*m_state.store.find(newName));
+    m_state.recordNeedsSaving = false;
+    saveStore();
+}
+
+void ConfigActions::deleteFile()
+{
+    const QString name = m_editor.controls().configNameFieldAdvTab->text();
+    if (m_runningConfigName && !name.isEmpty() && m_runningConfigName() == name) {
+        AlertPresenter::show(
+            &m_state.window,
+            {rconCommText(QStringLiteral("DeleteRunningFileErrorTitle"),
+                          QStringLiteral("'%@' is running!"))
+                 .replace(QStringLiteral("%@"), name),
+             rconCommText(QStringLiteral("DeleteRunningFileErrorMsg"),
+                          QStringLiteral("Please do 'Quit Server' or 'Run Config' for "
+                                         "another config before deleting the selected config.")),
+             {QStringLiteral("OK")},
+             false});
+        return;
+    }
+    if (const ServerConfig* record = m_state.store.find(name)) {
+        ConfigFiles().deleteConfigFile(*record);
+        const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
+        m_state.store.remove(name);
+        m_state.serverConfigKeysModFiltered.removeAll(name);
+        m_editor.controls().configNameFieldAdvTab->clear();
+        sortLists();
+        m_editor.reloadConfigList();
+        if (row > 0)
+            SetupEditor::selectRow(m_editor.controls().configFilesTableView, row - 1);
+        m_editor.reloadMapList();
+        saveStore();
+    }
+    m_editor.handleTVClick();
+    m_state.recordNeedsSaving = false;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class NewConfigSheet;
+class RenameConfigSheet;
+class SetupEditor;
+struct ControllerState;
+
+// New, Duplicate, Rename and Delete of configurations, with their sheets and alerts. Every
+// change reaches the store file at once, so that a crash loses nothing.
+class ConfigActions : public QObject
+{
+    Q_OBJECT
+public:
+    ConfigActions(ControllerState& state, SetupEditor& editor, QObject* parent = nullptr);
+
+    NewConfigSheet* newConfigWindow() const { return m_newConfigWindow; }
+    RenameConfigSheet* renameConfigWindow() const { return m_renameConfigWindow; }
+
+    // The configuration the running server was started with ("" when none), asked before
+    // deleting.
+    void setRunningConfigNameQuery(std::function<QString()> query)
+    {
+        m_runningConfigName = std::move(query);
+    }
+
+    void raiseNewConfigWindow();
+    void raiseRenameConfigWindow();
+    void addFile(const QString& name, int gameType);
+    void duplicateFile();
+    void renameFile();
+    void deleteFile();
+
+    // Writes the store; tells the user when that fails.
+    bool saveStore();
+    // The names of the current mod again, sorted, after the store changed.
+    void sortLists();
+
+private:
+    void showNameTaken(const QString& name);
+    void selectConfig(const QString& name);
+
+    ControllerState& m_state;
+    SetupEditor& m_editor;
+    NewConfigSheet* m_newConfigWindow;
+    RenameConfigSheet* m_renameConfigWindow;
+    std::function<QString()> m_runningConfigName;
+};

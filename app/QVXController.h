@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/ControllerState.h"
+#include "config/StoreLock.h"
+
+#include <QObject>
+
+#include <memory>
+
+class AppScanInteraction;
+class ConfigActions;
+class MainWindow;
+class QAction;
+class QProcessCom;
+class SetupEditor;
+
+// The main controller: owns the long-lived objects, brings them up at start, wires the
+// main window to them, and writes the configurations at the end. Its behaviour lives in the
+// helpers it owns: the setup editor, the configuration actions, the server control.
+class QVXController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit QVXController(MainWindow& window, QObject* parent = nullptr);
+    ~QVXController() override;
+
+    // Takes the store's lock, loads the store and settles the game directory (asking the
+    // user when needed). False when the application cannot go on.
+    bool init();
+    // Opens the libraries of the default mod (scanning the paks the first time) and shows
+    // the first configuration.
+    void awakeFromNib();
+    // Writes the editor into its record and the store to disk; true when the application
+    // may quit now.
+    bool applicationShouldTerminate();
+
+    ControllerState& state() { return m_state; }
+    SetupEditor& editor() { return *m_editor; }
+    ConfigActions& actions() { return *m_actions; }
+
+    // Switches to the mod of the mod menu's item at that index.
+    void changeMod(int index);
+    // Enables the menu items as the current state allows.
+    void validateMenuItems();
+
+private:
+    bool acquireStoreLock();
+    void loadStore();
+    bool settleGameDirectory();
+    bool openPanelGameRootDir();
+    void showFirstStartupNoticeOnce();
+    void openLibraries(const QString& mod);
+    void fillGameTypeMenus();
+    void addModMenuItems();
+    void connectWindow();
+    void selectFirstRows();
+    QAction* action(const char* name) const;
+
+    ControllerState m_state;
+    StoreLock m_storeLock;
+    std::unique_ptr<AppScanInteraction> m_scanInteraction;
+    SetupEditor* m_editor = nullptr;
+    ConfigActions* m_actions = nullptr;
+    std::unique_ptr<QProcessCom> m_qProcessCom;
+};
