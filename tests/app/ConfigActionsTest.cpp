@@ -1,0 +1,214 @@
+#include "EditorFixture.h"
+
+#include "app/ConfigActions.h"
+#include "app/RenameConfigSheet.h"
+#include "config/CommonData.h"
+#include "config/ConfigStore.h"
+#include "config/SettingsKeys.h"
+#include "config/UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+using ConfigActionsTest = EditorFixture;
+
+TEST_F(ConfigActionsTest, NewTakesTheLimitsOfItsGameTypeAndIsShown)
+{
+    ASSERT_EQ(startupAlerts.size(), 1);
+    EXPECT_EQ(startupAlerts.first().title, "First startup of Voranth!");
+    newConfig("Team Server", "Team Deathmatch");
+    ASSERT_NE(record("Team Server"), nullptr);
+    const ServerConfig& made = *record("Team Server");
+    EXPECT_EQ(made.gameType(), 3);
+    EXPECT_EQ(made.gameTypeString(), "Team Deathmatch");
+    EXPECT_EQ(made.fragLimit(), 40);
+    EXPECT_EQ(made.timeLimit(), 0);
+    EXPECT_EQ(made.captureLimit(), 0);
+    EXPECT_EQ(made.maxPlayers(), 12);
+    EXPECT_EQ(made.modName(), "baseq3");
+    EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "Team Server");
+    EXPECT_EQ(listedConfigs(), QStringList{"Team Server"});
+    EXPECT_TRUE(editor().controls().serverNameField->isEnabled());
+
+    newConfig("Duel", "Tournament");
+    EXPECT_EQ(record("Duel")->timeLimit(), 15);
+    EXPECT_EQ(listedConfigs(), (QStringList{"Duel", "Team Server"}));
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+TEST_F(ConfigActionsTest, NewRefusesATakenOrEmptyName)
+{
+    newConfig("Server");
+    newConfig("Server", "Capture the Flag");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Server config name already taken!");
+    EXPECT_TRUE(alerts.first().message.contains("'Server' already exists \n(with mod: baseq3)"));
+    EXPECT_EQ(record("Server")->gameTypeString(), "Free For All");
+    newConfig("");
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_EQ(listedConfigs(), QStringList{"Server"});
+}
+
+TEST_F(ConfigActionsTest, NewCarriesOverWhatTheSettingsPreserve)
+{
+    newConfig("First");
+    editor().controls().serverNameField->setText("My Host");
+    editor().controls().field("netPortField")->setText("27999");
+    editor().controls().field("welcomeTextField")->setText("Hello");
+    editor().controls().field("rconPasswordField")->setText("secret");
+    UserDefaults::setValue(KZXPreserveServerNameKey, true);
+    UserDefaults::setValue(KZXPreserveNetPortKey, false);
+    UserDefaults::setValue(KZXPreserveWelcomeTextKey, false);
+    UserDefaults::setValue(KZXRconPasswordGenerationTypeStringKey, "copy");
+    newConfig("Second");
+    EXPECT_EQ(record("Second")->serverName(), "My Host");
+    EXPECT_EQ(record("Second")->netPort(), 27960);
+    EXPECT_EQ(record("Second")->welcomeText(), "");
+    EXPECT_EQ(record("Second")->rconPassword(), "secret");
+    EXPECT_EQ(record("First")->serverName(), "My Host") << "the shown one got its edits first";
+
+    UserDefaults::setValue(KZXRconPasswordGenerationTypeStringKey, "empty");
+    newConfig("Third");
+    EXPECT_EQ(record("Third")->rconPassword(), "");
+    UserDefaults::setValue(KZXRconPasswordGenerationTypeStringKey, "random");
+    UserDefaults::setValue(KZXPreserveNetPortKey, true);
+    UserDefaults::setValue(KZXEnablePunkBusterByDefaultKey, true);
+    editor().controls().field("netPortField")->setText("27999");
+    newConfig("Fourth");
+    EXPECT_GE(record("Fourth")->rconPassword().size(), 5);
+    EXPECT_EQ(record("Fourth")->netPort(), 27999);
+    EXPECT_TRUE(record("Fourth")->punkBusterEnabled());
+}
+
+TEST_F(ConfigActionsTest, DuplicateNamesTheCopyAndTakesUnsavedEdits)
+{
+    struct Case
+    {
+        QString name;
+        QString copy;
+    };
+    newConfig("CTF 5");
+    newConfig("Server");
+    newConfig("Server 0");
+    newConfig("7");
+    selectConfig("Server");
+    editor().controls().serverNameField->setText("edited, not yet saved");
+    editor().textDidChange();
+    controller->actions().duplicateFile();
+    EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "Server 2");
+    EXPECT_EQ(record("Server 2")->serverName(), "edited, not yet saved");
+    for (const Case& c : {Case{"Server 2", "Server 3"}, Case{"CTF 5", "CTF 2"},
+                          Case{"Server 0", "Server 0 2"}, Case{"7", " 2"}}) {
+        selectConfig(c.name);
+        controller->actions().duplicateFile();
+        EXPECT_NE(record(c.copy), nullptr) << c.copy.toStdString();
+        EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), c.copy);
+    }
+}
+
+TEST_F(ConfigActionsTest, RenameKeepsMapsAndExtrasAndRefusesTakenAndEmptyNames)
+{
+    newConfig("Old");
+    shown()->addMap("A");
+    shown()->addMap("C");
+    shown()->addExtraParameter();
+    shown()->setExtraParameter(0, "sv_fps", "xvariable");
+    newConfig("Other");
+    selectConfig("Old");
+
+    RenameConfigSheet* sheet = controller->actions().renameConfigWindow();
+    const auto rename = [&](const QString& to) {
+        controller->actions().raiseRenameConfigWindow();
+        EXPECT_EQ(sheet->configNameFieldRenameOld()->text(), "Old");
+        sheet->configNameFieldRenameNew()->setText(to);
+        sheet->findChild<QPushButton*>("renameConfigOkButton")->click();
+    };
+    rename("Old");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Server config name already taken!");
+    rename("");
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_NE(record("Old"), nullptr);
+
+    rename("New Name");
+    ASSERT_EQ(record("Old"), nullptr);
+    ASSERT_NE(record("New Name"), nullptr);
+    EXPECT_EQ(record("New Name")->mapList(), (QStringList{"A", "C"}));
+    EXPECT_EQ(record("New Name")->extraParameters().first().xvariable(), "sv_fps");
+    EXPECT_EQ(listedConfigs(), (QStringList{"New Name", "Other"}));
+    EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "New Name");
+}
+
+TEST_F(ConfigActionsTest, DeleteRemovesTheConfigurationAndItsServerFile)
+{
+    newConfig("Alpha");
+    newConfig("Beta");
+    const QString serverFile = CommonData::appSupportQGameDir() + "/baseq3/VO_Beta.config";
+    QDir().mkpath(CommonData::appSupportQGameDir() + "/baseq3");
+    QFile file(serverFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    selectConfig("Beta");
+    controller->actions().deleteFile();
+    EXPECT_EQ(record("Beta"), nullptr);
+    EXPECT_FALSE(QFile::exists(serverFile));
+    EXPECT_EQ(listedConfigs(), QStringList{"Alpha"});
+    EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "Alpha");
+
+    controller->actions().setRunningConfigNameQuery([] { return QString("Alpha"); });
+    controller->actions().deleteFile();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "'Alpha' is running!");
+    EXPECT_NE(record("Alpha"), nullptr);
+}
+
+TEST_F(ConfigActionsTest, EveryChangeIsOnDiskAtOnceAndSurvivesARestart)
+{
+    newConfig("Kept");
+    shown()->addMap("B");
+    // Nothing quit in order: what is on disk is what a crash would leave.
+    ConfigStore onDisk;
+    onDisk.load();
+    EXPECT_TRUE(onDisk.contains("Kept"));
+
+    editor().controls().serverNameField->setText("Typed before quitting");
+    editor().textDidChange();
+    stopApplication();
+    startApplication();
+    ASSERT_NE(record("Kept"), nullptr);
+    EXPECT_EQ(record("Kept")->serverName(), "Typed before quitting");
+    EXPECT_EQ(record("Kept")->mapList(), QStringList{"B"});
+    EXPECT_EQ(listedConfigs(), QStringList{"Kept"});
+}
+
+TEST_F(ConfigActionsTest, AnUnreadableStoreIsKeptAsideAndTheUserIsTold)
+{
+    stopApplication();
+    QFile damaged(ConfigStore::storePath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("VOKZVR\r\n and then garbage");
+    damaged.close();
+    startApplication();
+    ASSERT_EQ(startupAlerts.size(), 1);
+    EXPECT_EQ(startupAlerts.first().title, "Your server configurations could not be read!");
+    const QStringList aside = QDir(CommonData::appSupportQ3VXDir())
+                                  .entryList({"ServerConfigs-unreadable-*"}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(startupAlerts.first().message.contains(aside.first()));
+    newConfig("Fresh");
+    stopApplication();
+    QFile kept(CommonData::appSupportQ3VXDir() + "/" + aside.first());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "VOKZVR\r\n and then garbage");
+}
+
+TEST_F(ConfigActionsTest, ASecondWindowDoesNotGoOnWhileTheFirstHoldsTheStore)
+{
+    MainWindow second;
+    QVXController other(second);
+    EXPECT_FALSE(other.init());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Voranth is already running!");
+}

@@ -1,0 +1,103 @@
+#include "EditorFixture.h"
+
+#include "app/CallbackTableModel.h"
+#include "app/ConfigActions.h"
+#include "app/MapTableView.h"
+#include "app/NewConfigSheet.h"
+#include "config/CommonData.h"
+#include "content/MapLibrary.h"
+#include "support/Pk3Builder.h"
+#include "support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+void EditorFixture::SetUp()
+{
+    gameRoot = TestEnvironment::makeScratchDir("game");
+    const QByteArray arenas = "{\nmap \"A\"\nlongname \"Arena A\"\ntype \"ffa\"\n}\n"
+                              "{\nmap \"B\"\nlongname \"Base B\"\ntype \"ctf\"\n}\n"
+                              "{\nmap \"C\"\nlongname \"Court C\"\ntype \"ffa tourney\"\n}\n"
+                              "{\nmap \"D\"\nlongname \"Dam D\"\ntype \"ctf\"\n}\n"
+                              "{\nmap \"E\"\nlongname \"Edge E\"\ntype \"team\"\n}\n";
+    const QByteArray bots = "{\nname\t\tSarge\n}\n{\nname\t\tGrunt\n}\n";
+    ASSERT_TRUE(Pk3Builder()
+                    .add("scripts/arenas.txt", arenas)
+                    .add("scripts/bots.txt", bots)
+                    .write(gameRoot + "/baseq3/pak00.pk3"));
+    CommonData::setQGameRootDir(gameRoot);
+    AlertPresenter::setAnswerer([this](const AlertRequest& request) {
+        alerts.append(request);
+        return alertAnswers.isEmpty() ? 0 : alertAnswers.takeFirst();
+    });
+    startApplication();
+}
+
+void EditorFixture::TearDown()
+{
+    stopApplication();
+    AlertPresenter::setAnswerer({});
+}
+
+void EditorFixture::startApplication()
+{
+    MapLibrary::setAppLaunchInit(true);
+    window = std::make_unique<MainWindow>();
+    controller = std::make_unique<QVXController>(*window);
+    ASSERT_TRUE(controller->init());
+    controller->awakeFromNib();
+    window->show();
+    startupAlerts = std::exchange(alerts, {});
+}
+
+void EditorFixture::stopApplication()
+{
+    if (controller)
+        controller->applicationShouldTerminate();
+    controller.reset();
+    window.reset();
+}
+
+ServerConfig* EditorFixture::record(const QString& name)
+{
+    return controller->state().store.find(name);
+}
+
+void EditorFixture::newConfig(const QString& name, const QString& gameType)
+{
+    controller->actions().raiseNewConfigWindow();
+    NewConfigSheet* sheet = controller->actions().newConfigWindow();
+    ASSERT_TRUE(sheet->isVisible());
+    sheet->configNameField()->setText(name);
+    const int item = sheet->gameTypePopUpMenu()->findText(gameType);
+    ASSERT_GE(item, 0) << gameType.toStdString();
+    sheet->gameTypePopUpMenu()->setCurrentIndex(item);
+    sheet->findChild<QPushButton*>("newConfigOkButton")->click();
+}
+
+void EditorFixture::selectConfig(const QString& name)
+{
+    const int row = int(listedConfigs().indexOf(name));
+    ASSERT_GE(row, 0) << name.toStdString();
+    SetupEditor::selectRow(editor().controls().configFilesTableView, row);
+}
+
+QStringList EditorFixture::listedConfigs() const
+{
+    QStringList names;
+    const QAbstractItemModel* model = controller->editor().controls().configFilesTableView->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        names.append(model->index(row, 0).data().toString());
+    return names;
+}
+
+QStringList EditorFixture::libraryMaps() const
+{
+    QStringList names;
+    const QAbstractItemModel* model = controller->editor().controls().mapLibraryTableView->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        names.append(model->index(row, 0).data().toString());
+    return names;
+}

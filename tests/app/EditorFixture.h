@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/AlertPresenter.h"
+#include "app/MainWindow.h"
+#include "app/QVXController.h"
+#include "app/SetupEditor.h"
+#include "config/ServerConfig.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+// A main window with its controller on a small game of its own: maps A, B, C, D, E with the
+// types ffa, ctf, "ffa tourney", ctf, team, and the bots Sarge and Grunt.
+class EditorFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts (again) a window and controller, as a new start of the application does.
+    void startApplication();
+    void stopApplication();
+
+    SetupEditor& editor() { return controller->editor(); }
+    ServerConfig* record(const QString& name);
+    ServerConfig* shown() { return editor().currentRecord(); }
+    // Makes a configuration through the New sheet, with the game type's title.
+    void newConfig(const QString& name, const QString& gameType = "Free For All");
+    void selectConfig(const QString& name);
+    QStringList listedConfigs() const;
+    QStringList libraryMaps() const;
+
+    template <typename T> T* control(const char* outlet) const
+    {
+        T* widget = window->findChild<T*>(QLatin1String(outlet));
+        EXPECT_NE(widget, nullptr) << outlet;
+        return widget;
+    }
+
+    QString gameRoot;
+    QList<AlertRequest> startupAlerts; // shown while the application started
+    QList<AlertRequest> alerts;
+    QList<int> alertAnswers; // answers given in order; 0 when none is left
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QVXController> controller;
+};
