@@ -1,0 +1,251 @@
+#include "EditorFixture.h"
+
+#include "app/CallbackTableModel.h"
+#include "app/MapListDragDrop.h"
+#include "app/MapTableView.h"
+#include "app/RadioMatrix.h"
+#include "app/StepperButtons.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTableView>
+
+using SetupEditorTest = EditorFixture;
+
+namespace {
+
+void typeInto(QLineEdit* field, const QString& text)
+{
+    field->setText(text);
+    emit field->textEdited(text);
+}
+
+} // namespace
+
+TEST_F(SetupEditorTest, SelectingAnotherConfigurationFirstSavesTheOneShown)
+{
+    newConfig("One");
+    newConfig("Two");
+    selectConfig("One");
+    typeInto(editor().controls().serverNameField, "First server");
+    typeInto(control<QLineEdit>("fragLimitField"), "33");
+    control<QCheckBox>("friendlyFireSwitch")->click();
+    control<RadioMatrix>("dedicatedTypeMatrix")->buttonForTag(1)->click();
+    selectConfig("Two");
+    EXPECT_EQ(record("One")->serverName(), "First server");
+    EXPECT_EQ(record("One")->fragLimit(), 33);
+    EXPECT_TRUE(record("One")->friendlyFire());
+    EXPECT_EQ(record("One")->radioDedicatedType(), 1);
+    EXPECT_EQ(record("One")->optimizeNetwork(), 10000) << "the Internet rate";
+    EXPECT_EQ(editor().controls().serverNameField->text(), "");
+    selectConfig("One");
+    EXPECT_EQ(control<RadioMatrix>("optimizeNetworkMatrix")->titleForTag(0), "Internet");
+    EXPECT_FALSE(control<QLineEdit>("optimizeNetworkField")->isEnabled());
+}
+
+TEST_F(SetupEditorTest, CustomRateTypedWithItsChoiceReachesTheRecord)
+{
+    newConfig("Rate");
+    control<RadioMatrix>("optimizeNetworkMatrix")->buttonForTag(1)->click();
+    EXPECT_TRUE(control<QLineEdit>("optimizeNetworkField")->isEnabled());
+    typeInto(control<QLineEdit>("optimizeNetworkField"), "5000");
+    editor().extractFields(*shown());
+    EXPECT_EQ(shown()->optimizeNetwork(), 5000);
+}
+
+TEST_F(SetupEditorTest, TheBotSliderIsCappedByPlayersPerTeam)
+{
+    newConfig("Team", "Team Deathmatch");
+    auto* slider = control<QSlider>("botMinPlayersSlider");
+    EXPECT_EQ(slider->maximum(), 6) << "12 players in two teams";
+    EXPECT_EQ(control<QLineEdit>("botMaxPlayersField")->text(), "6");
+    slider->setValue(5);
+    EXPECT_EQ(control<QLineEdit>("botMinPlayersField")->text(), "5");
+    typeInto(control<QLineEdit>("maxPlayersField"), "7");
+    emit control<QLineEdit>("maxPlayersField")->editingFinished();
+    EXPECT_EQ(slider->maximum(), 3);
+    EXPECT_EQ(slider->value(), 3);
+    EXPECT_EQ(control<QLineEdit>("botMinPlayersField")->text(), "3");
+
+    newConfig("Free");
+    EXPECT_EQ(slider->maximum(), 8);
+    EXPECT_EQ(control<QLineEdit>("botMaxPlayersField")->text(), "8");
+
+    auto* stepper = control<StepperButtons>("maxPlayersStepper");
+    stepper->stepUp();
+    EXPECT_EQ(control<QLineEdit>("maxPlayersField")->text(), "9");
+    EXPECT_EQ(slider->maximum(), 9);
+}
+
+TEST_F(SetupEditorTest, TheLibraryShowsTheMapsOfTheGameType)
+{
+    newConfig("Flags", "Capture the Flag");
+    shown()->addMap("A");
+    auto* listAll = control<QCheckBox>("listAllMapsSwitch");
+    if (listAll->isChecked())
+        listAll->click();
+    EXPECT_EQ(libraryMaps(), (QStringList{"B", "D"}));
+    EXPECT_FALSE(control<QWidget>("fragLimitField")->isEnabled());
+    EXPECT_TRUE(control<QWidget>("captureLimitField")->isEnabled());
+
+    // A map of another type in the map list is still found and previewed.
+    editor().reloadMapList();
+    SetupEditor::selectRow(editor().controls().mapListTableView, 0);
+    EXPECT_EQ(control<QLabel>("mapNameField")->text(), "Arena A");
+    EXPECT_EQ(control<QLabel>("selectedMapField")->text(), "A");
+    EXPECT_FALSE(control<QLabel>("mapImageView")->pixmap().isNull());
+
+    // A game-type choice filters at once; the limit controls wait for the next showing.
+    auto* popUp = control<QComboBox>("gameTypeDynamicPopUpMenu");
+    popUp->setCurrentIndex(popUp->findText("Tournament"));
+    emit popUp->activated(popUp->currentIndex());
+    EXPECT_EQ(libraryMaps(), QStringList{"C"});
+    EXPECT_FALSE(control<QWidget>("fragLimitField")->isEnabled());
+
+    listAll->click();
+    EXPECT_EQ(libraryMaps(), (QStringList{"A", "B", "C", "D", "E"}));
+}
+
+TEST_F(SetupEditorTest, AMapThatIsNotInTheLibraryIsRemovedWhenSelected)
+{
+    newConfig("Gone");
+    shown()->setMapList({"A", "lost_map", "B"});
+    editor().reloadMapList();
+    SetupEditor::selectRow(editor().controls().mapListTableView, 1);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Map not found in library!");
+    EXPECT_EQ(alerts.first().message, "This map will now be removed from the map list.");
+    EXPECT_EQ(shown()->mapList(), (QStringList{"A", "B"}));
+}
+
+TEST_F(SetupEditorTest, MapButtonsAddTheSelectedLibraryMapsAndRemoveSelectedRows)
+{
+    newConfig("Buttons");
+    control<QCheckBox>("listAllMapsSwitch")->setChecked(true);
+    editor().switchClicked(control<QCheckBox>("listAllMapsSwitch"));
+    MapTableView* library = editor().controls().mapLibraryTableView;
+    SetupEditor::selectRow(library, 1);
+    SetupEditor::selectRow(library, 3, true);
+    editor().addMapToList();
+    SetupEditor::selectRow(library, 0);
+    editor().addMapToList();
+    EXPECT_EQ(shown()->mapList(), (QStringList{"B", "D", "A"}));
+
+    shown()->setMapList({"A", "B", "C", "D"});
+    editor().reloadMapList();
+    MapTableView* list = editor().controls().mapListTableView;
+    SetupEditor::selectRow(list, 0);
+    SetupEditor::selectRow(list, 2, true);
+    editor().removeMapFromList();
+    EXPECT_EQ(shown()->mapList(), (QStringList{"B", "D"}));
+}
+
+TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
+{
+    newConfig("Drag");
+    shown()->setMapList({"A", "B", "C", "D"});
+    editor().reloadMapList();
+    MapListDragDrop& dnd = editor().dragDrop();
+    MapTableView* list = editor().controls().mapListTableView;
+
+    std::unique_ptr<QMimeData> data(dnd.writeRows(list, {1}));
+    ASSERT_TRUE(data->hasFormat(MapListDragDrop::pasteboardType()));
+    EXPECT_EQ(data->text(), "B");
+    int row = 3;
+    MapDropHandler::Position position = MapDropHandler::Above;
+    EXPECT_EQ(dnd.validateDrop(list, list, data.get(), row, position), MapDropHandler::Move);
+    ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), row, position));
+    EXPECT_EQ(shown()->mapList(), (QStringList{"A", "C", "B", "D"}));
+    EXPECT_EQ(SetupEditor::selectedRows(list), QList<int>{2});
+
+    shown()->setMapList({"A", "B", "C", "D"});
+    editor().reloadMapList();
+    data.reset(dnd.writeRows(list, {1, 2}));
+    EXPECT_EQ(data->text(), "B\nC");
+    ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), 4, MapDropHandler::Above));
+    EXPECT_EQ(shown()->mapList(), (QStringList{"A", "D", "B", "C"}));
+    EXPECT_EQ(SetupEditor::selectedRows(list), (QList<int>{2, 3}));
+}
+
+TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
+{
+    newConfig("Between");
+    control<QCheckBox>("listAllMapsSwitch")->setChecked(true);
+    editor().switchClicked(control<QCheckBox>("listAllMapsSwitch"));
+    shown()->setMapList({"E"});
+    editor().reloadMapList();
+    MapListDragDrop& dnd = editor().dragDrop();
+    MapTableView* list = editor().controls().mapListTableView;
+    MapTableView* library = editor().controls().mapLibraryTableView;
+
+    // Library maps dropped below the list are appended in their dragged order.
+    std::unique_ptr<QMimeData> data(dnd.writeRows(library, {0, 2}));
+    int row = list->proposedRowAt(QPoint(5, list->viewport()->height() - 2));
+    EXPECT_EQ(row, 1);
+    MapDropHandler::Position position = MapDropHandler::Above;
+    EXPECT_EQ(dnd.validateDrop(list, library, data.get(), row, position), MapDropHandler::Copy);
+    ASSERT_TRUE(dnd.acceptDrop(list, library, data.get(), row, position));
+    EXPECT_EQ(shown()->mapList(), (QStringList{"E", "A", "C"}));
+
+    // Map-list rows dragged onto the library leave the list.
+    data.reset(dnd.writeRows(list, {0, 2}));
+    row = 1;
+    EXPECT_EQ(dnd.validateDrop(library, list, data.get(), row, position), MapDropHandler::Delete);
+    EXPECT_EQ(row, -1);
+    EXPECT_EQ(position, MapDropHandler::On);
+    ASSERT_TRUE(dnd.acceptDrop(library, list, data.get(), row, position));
+    EXPECT_EQ(shown()->mapList(), QStringList{"A"});
+
+    // Other drags are refused and change nothing.
+    QMimeData text;
+    text.setText("A");
+    row = 0;
+    EXPECT_EQ(dnd.validateDrop(list, library, &text, row, position), MapDropHandler::None);
+    EXPECT_FALSE(dnd.acceptDrop(list, library, &text, 0, MapDropHandler::Above));
+    data.reset(dnd.writeRows(library, {0}));
+    row = 0;
+    EXPECT_EQ(dnd.validateDrop(library, library, data.get(), row, position), MapDropHandler::None);
+    EXPECT_EQ(shown()->mapList(), QStringList{"A"});
+}
+
+TEST_F(SetupEditorTest, ExtraParametersAreEditedInTheirTable)
+{
+    newConfig("Extras");
+    editor().addExtraParameter();
+    editor().addExtraParameter();
+    auto* table = control<QTableView>("extraParametersTableView");
+    QAbstractItemModel* model = table->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_TRUE(model->setData(model->index(1, 0), "sv_fps", Qt::EditRole));
+    EXPECT_TRUE(model->setData(model->index(1, 1), "20", Qt::EditRole));
+    EXPECT_EQ(shown()->extraParameters().at(1), ExtraParameter("sv_fps", "20"));
+    SetupEditor::selectRow(table, 0);
+    editor().deleteExtraParameter();
+    EXPECT_EQ(shown()->extraParameters(), QList<ExtraParameter>{ExtraParameter("sv_fps", "20")});
+}
+
+TEST_F(SetupEditorTest, RowsAreTintedAlternately)
+{
+    EXPECT_EQ(CallbackTableModel::rowColour(0), QColor::fromRgbF(0.93f, 0.94f, 1.0f));
+    EXPECT_EQ(CallbackTableModel::rowColour(1), QColor(Qt::white));
+    newConfig("Tint");
+    const QAbstractItemModel* model = control<QTableView>("configFilesTableView")->model();
+    EXPECT_EQ(model->index(0, 0).data(Qt::BackgroundRole).value<QColor>(),
+              CallbackTableModel::rowColour(0));
+}
+
+TEST_F(SetupEditorTest, WithoutAConfigurationTheEditorIsDisabled)
+{
+    EXPECT_TRUE(listedConfigs().isEmpty());
+    EXPECT_FALSE(editor().controls().serverNameField->isEnabled());
+    EXPECT_FALSE(control<QWidget>("deleteConfigButton")->isEnabled());
+    EXPECT_TRUE(control<QWidget>("gameTypeDynamicPopUpMenu")->isEnabled());
+    newConfig("Enabled");
+    EXPECT_TRUE(editor().controls().serverNameField->isEnabled());
+    EXPECT_TRUE(control<QWidget>("deleteConfigButton")->isEnabled());
+}
