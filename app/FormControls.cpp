@@ -6,8 +6,12 @@
 #include <QDoubleValidator>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QIntValidator>
+#include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
 
 namespace FormControls {
 
@@ -65,6 +69,51 @@ QWidget* fieldWithStepper(QLineEdit* field, StepperButtons* stepper, QWidget* pa
     layout->addWidget(stepper);
     layout->addStretch();
     return box;
+}
+
+QPushButton* pushButton(const QString& name, const QString& title, QWidget* parent)
+{
+    auto* button = new QPushButton(title, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QTableView* plainTable(const QString& name, QWidget* parent)
+{
+    auto* table = new QTableView(parent);
+    table->setObjectName(name);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setShowGrid(false);
+    return table;
+}
+
+QList<int> selectedRows(const QAbstractItemView* view)
+{
+    QList<int> rows;
+    if (!view->selectionModel())
+        return rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void selectRow(QAbstractItemView* view, int row, bool extend)
+{
+    QItemSelectionModel* selection = view->selectionModel();
+    const QModelIndex index = view->model()->index(row, 0);
+    if (!index.isValid()) {
+        if (!extend)
+            selection->clearSelection();
+        return;
+    }
+    const auto flags =
+        (extend ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
+        QItemSelectionModel::Rows;
+    selection->select(index, flags);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 void useFixedFont(QWidget* widget, int pointSize)

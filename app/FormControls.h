@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
+class QAbstractItemView;
 class QCheckBox;
+class QPushButton;
+class QTableView;
 class QHBoxLayout;
 class QLineEdit;
 class QWidget;
@@ -20,6 +24,13 @@ QCheckBox* switchButton(const QString& name, const QString& title, QWidget* pare
 StepperButtons* stepper(const QString& name, int minimum, int maximum, QWidget* parent);
 // A field with its stepper beside it.
 QWidget* fieldWithStepper(QLineEdit* field, StepperButtons* stepper, QWidget* parent);
+QPushButton* pushButton(const QString& name, const QString& title, QWidget* parent);
+// A table of rows without grid or row numbers, its last column stretched.
+QTableView* plainTable(const QString& name, QWidget* parent);
+// The selected rows of a table, ascending.
+QList<int> selectedRows(const QAbstractItemView* view);
+// Selects a row, extending the selection or not; a row outside the table clears it.
+void selectRow(QAbstractItemView* view, int row, bool extend = false);
 // A fixed-width font for lists of names and server replies.
 void useFixedFont(QWidget* widget, int pointSize);
 

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/FormControls.h"
+
 #include "app/RemoteControlView.h"
 #include "app/SetupEditorView.h"
 #include "config/CommonData.h"
@@ -18,13 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton* button(const QString& name, const QString& title, QWidget* parent)
-{
-    auto* b = new QPushButton(title, parent);
-    b->setObjectName(name);
-    return b;
-}
 
 QAction* action(QMenu* menu, const QString& name, const QString& title,
                 const QKeySequence& shortcut = {})
@@ -86,12 +81,16 @@ QWidget* MainWindow::makeConfigList()
     layout->addWidget(list, 1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(button(QStringLiteral("newConfigButton"), tr("New…"), panel));
-    buttons->addWidget(button(QStringLiteral("duplicateConfigButton"), tr("Duplicate"), panel));
+    buttons->addWidget(
+        FormControls::pushButton(QStringLiteral("newConfigButton"), tr("New…"), panel));
+    buttons->addWidget(
+        FormControls::pushButton(QStringLiteral("duplicateConfigButton"), tr("Duplicate"), panel));
     layout->addLayout(buttons);
     auto* more = new QHBoxLayout;
-    more->addWidget(button(QStringLiteral("renameConfigButton"), tr("Rename…"), panel));
-    more->addWidget(button(QStringLiteral("deleteConfigButton"), tr("Delete"), panel));
+    more->addWidget(
+        FormControls::pushButton(QStringLiteral("renameConfigButton"), tr("Rename…"), panel));
+    more->addWidget(
+        FormControls::pushButton(QStringLiteral("deleteConfigButton"), tr("Delete"), panel));
     layout->addLayout(more);
     panel->setMinimumWidth(180);
     return panel;
@@ -105,9 +104,12 @@ QWidget* MainWindow::makeServerBar()
     auto* status = new QLabel(bar);
     status->setObjectName(QStringLiteral("serverRunStatusField"));
     layout->addWidget(status, 1);
-    layout->addWidget(button(QStringLiteral("runConfigButton"), tr("Run Config"), bar));
-    layout->addWidget(button(QStringLiteral("quitServerButton"), tr("Quit Server"), bar));
-    QPushButton* start = button(QStringLiteral("saveAndStartButton"), tr("Start Server"), bar);
+    layout->addWidget(
+        FormControls::pushButton(QStringLiteral("runConfigButton"), tr("Run Config"), bar));
+    layout->addWidget(
+        FormControls::pushButton(QStringLiteral("quitServerButton"), tr("Quit Server"), bar));
+    QPushButton* start =
+        FormControls::pushButton(QStringLiteral("saveAndStartButton"), tr("Start Server"), bar);
     start->setDefault(true);
     layout->addWidget(start);
     return bar;

@@ -1,5 +1,7 @@
 #include "app/MapTableView.h"
 
+#include "app/FormControls.h"
+
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -39,17 +41,6 @@ MapTableView::MapTableView(QWidget* parent) : QTableView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-QList<int> MapTableView::selectedRowNumbers() const
-{
-    QList<int> rows;
-    if (!selectionModel())
-        return rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 int MapTableView::proposedRowAt(const QPoint& point) const
 {
     const QModelIndex index = indexAt(point);
@@ -63,7 +54,7 @@ void MapTableView::startDrag(Qt::DropActions)
 {
     if (!m_handler)
         return;
-    QMimeData* data = m_handler->writeRows(this, selectedRowNumbers());
+    QMimeData* data = m_handler->writeRows(this, FormControls::selectedRows(this));
     if (!data)
         return;
     auto* drag = new QDrag(this);
@@ -84,15 +75,7 @@ MapDropHandler::Operation MapTableView::validate(QDropEvent* event, int& row,
 
 void MapTableView::dragEnterEvent(QDragEnterEvent* event)
 {
-    int row = 0;
-    MapDropHandler::Position position = MapDropHandler::Above;
-    const MapDropHandler::Operation operation = validate(event, row, position);
-    if (operation == MapDropHandler::None) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(dropAction(operation));
-    event->accept();
+    dragMoveEvent(event);
 }
 
 void MapTableView::dragMoveEvent(QDragMoveEvent* event)

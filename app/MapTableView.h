@@ -14,8 +14,6 @@ public:
     explicit MapTableView(QWidget* parent = nullptr);
 
     void setDropHandler(MapDropHandler* handler) { m_handler = handler; }
-    // The selected rows, ascending.
-    QList<int> selectedRowNumbers() const;
     // Where a drop at a point of the viewport lands: above a row, or below the last.
     int proposedRowAt(const QPoint& point) const;
 

@@ -23,13 +23,6 @@ using namespace FormControls;
 
 namespace {
 
-QPushButton* button(const QString& name, const QString& title, QWidget* parent)
-{
-    auto* b = new QPushButton(title, parent);
-    b->setObjectName(name);
-    return b;
-}
-
 QLabel* label(const QString& name, QWidget* parent)
 {
     auto* l = new QLabel(QStringLiteral(" - "), parent);
@@ -48,17 +41,6 @@ QProgressBar* progressCircle(const QString& name, QWidget* parent)
     bar->setMaximumSize(40, 10);
     bar->hide();
     return bar;
-}
-
-QTableView* table(const QString& name, QWidget* parent)
-{
-    auto* view = new QTableView(parent);
-    view->setObjectName(name);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->verticalHeader()->hide();
-    view->horizontalHeader()->setStretchLastSection(true);
-    view->setShowGrid(false);
-    return view;
 }
 
 } // namespace
@@ -96,12 +78,13 @@ QWidget* RemoteControlView::makeServerBox()
     form->addRow(tr("Title:"), label(QStringLiteral("rconCurrentMapTitleField"), box));
 
     auto* mapButtons = new QHBoxLayout;
-    mapButtons->addWidget(button(QStringLiteral("rconPreviewNextMapButton"), tr("Next Map?"), box));
+    mapButtons->addWidget(
+        FormControls::pushButton(QStringLiteral("rconPreviewNextMapButton"), tr("Next Map?"), box));
     mapButtons->addWidget(progressCircle(QStringLiteral("nextMapProgressCircle"), box));
-    mapButtons->addWidget(
-        button(QStringLiteral("rconChangeToNextMapButton"), tr("Go to Next Map"), box));
-    mapButtons->addWidget(
-        button(QStringLiteral("rconRestartCurrentMapButton"), tr("Restart Map"), box));
+    mapButtons->addWidget(FormControls::pushButton(QStringLiteral("rconChangeToNextMapButton"),
+                                                   tr("Go to Next Map"), box));
+    mapButtons->addWidget(FormControls::pushButton(QStringLiteral("rconRestartCurrentMapButton"),
+                                                   tr("Restart Map"), box));
     mapButtons->addWidget(progressCircle(QStringLiteral("restartMapProgressCircle"), box));
     form->addRow(mapButtons);
 
@@ -114,7 +97,8 @@ QWidget* RemoteControlView::makeServerBox()
     limits->addWidget(
         fieldWithStepper(integerField(QStringLiteral("rconLimitsField"), box, 0, 999999),
                          stepper(QStringLiteral("rconLimitsStepper"), 0, 999, box), box));
-    limits->addWidget(button(QStringLiteral("rconLimitsChangeButton"), tr("Change"), box));
+    limits->addWidget(
+        FormControls::pushButton(QStringLiteral("rconLimitsChangeButton"), tr("Change"), box));
     form->addRow(limits);
     layout->addLayout(form, 1);
     return box;
@@ -124,10 +108,11 @@ QWidget* RemoteControlView::makePlayersBox()
 {
     auto* box = new QGroupBox(tr("Players"), this);
     auto* layout = new QVBoxLayout(box);
-    QTableView* players = table(QStringLiteral("rconPlayersTableView"), box);
+    QTableView* players = plainTable(QStringLiteral("rconPlayersTableView"), box);
     layout->addWidget(players, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(button(QStringLiteral("rconPlayersGetStatusButton"), tr("Get Status"), box));
+    buttons->addWidget(FormControls::pushButton(QStringLiteral("rconPlayersGetStatusButton"),
+                                                tr("Get Status"), box));
     buttons->addWidget(
         switchButton(QStringLiteral("rconPlayersGetStatusSwitch"), tr("Every"), box));
     buttons->addWidget(fieldWithStepper(
@@ -135,8 +120,10 @@ QWidget* RemoteControlView::makePlayersBox()
         stepper(QStringLiteral("rconPlayersGetStatusSecondsStepper"), 1, 3600, box), box));
     buttons->addWidget(new QLabel(tr("seconds"), box));
     buttons->addStretch();
-    buttons->addWidget(button(QStringLiteral("rconPlayersDumpUserButton"), tr("Player Info"), box));
-    buttons->addWidget(button(QStringLiteral("rconPlayersKickButton"), tr("Kick"), box));
+    buttons->addWidget(FormControls::pushButton(QStringLiteral("rconPlayersDumpUserButton"),
+                                                tr("Player Info"), box));
+    buttons->addWidget(
+        FormControls::pushButton(QStringLiteral("rconPlayersKickButton"), tr("Kick"), box));
     layout->addLayout(buttons);
     return box;
 }
@@ -145,7 +132,7 @@ QWidget* RemoteControlView::makeBotsBox()
 {
     auto* box = new QGroupBox(tr("Add bot"), this);
     auto* layout = new QHBoxLayout(box);
-    QTableView* bots = table(QStringLiteral("rconBotsTableView"), box);
+    QTableView* bots = plainTable(QStringLiteral("rconBotsTableView"), box);
     bots->horizontalHeader()->hide();
     layout->addWidget(bots, 1);
     auto* options = new QFormLayout;
@@ -163,7 +150,8 @@ QWidget* RemoteControlView::makeBotsBox()
     teamRow->addWidget(swatch, 0, Qt::AlignTop);
     options->addRow(tr("Team:"), teamRow);
     auto* add = new QHBoxLayout;
-    add->addWidget(button(QStringLiteral("rconBotsAddBotButton"), tr("Add Bot"), box));
+    add->addWidget(
+        FormControls::pushButton(QStringLiteral("rconBotsAddBotButton"), tr("Add Bot"), box));
     add->addWidget(progressCircle(QStringLiteral("addbotProgressCircle"), box));
     options->addRow(add);
     layout->addLayout(options);
@@ -183,9 +171,11 @@ QWidget* RemoteControlView::makeConsoleBox()
     QLineEdit* command = textField(QStringLiteral("rconRequestTextField"), box);
     command->setPlaceholderText(tr("Console command"));
     request->addWidget(command, 1);
-    request->addWidget(button(QStringLiteral("rconServerCommandSendButton"), tr("Send"), box));
+    request->addWidget(
+        FormControls::pushButton(QStringLiteral("rconServerCommandSendButton"), tr("Send"), box));
     layout->addLayout(request);
-    layout->addWidget(button(QStringLiteral("rconQuitServerButton"), tr("Quit Server"), box), 0,
-                      Qt::AlignRight);
+    layout->addWidget(
+        FormControls::pushButton(QStringLiteral("rconQuitServerButton"), tr("Quit Server"), box), 0,
+        Qt::AlignRight);
     return box;
 }

@@ -4,6 +4,7 @@
 #include "app/CallbackTableModel.h"
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ControllerState.h"
+#include "app/FormControls.h"
 #include "app/MainWindow.h"
 #include "app/MapListDragDrop.h"
 #include "app/MapTableView.h"
@@ -628,29 +629,12 @@ void SetupEditor::textDidChange()
 
 QList<int> SetupEditor::selectedRows(const QAbstractItemView* view)
 {
-    QList<int> rows;
-    if (!view->selectionModel())
-        return rows;
-    for (const QModelIndex& index : view->selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return FormControls::selectedRows(view);
 }
 
 void SetupEditor::selectRow(QAbstractItemView* view, int row, bool extend)
 {
-    QItemSelectionModel* selection = view->selectionModel();
-    const QModelIndex index = view->model()->index(row, 0);
-    if (!index.isValid()) {
-        if (!extend)
-            selection->clearSelection();
-        return;
-    }
-    const auto flags =
-        (extend ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
-        QItemSelectionModel::Rows;
-    selection->select(index, flags);
-    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    FormControls::selectRow(view, row, extend);
 }
 
 namespace {

@@ -37,24 +37,6 @@ QGroupBox* group(const QString& title, QWidget* parent)
     return box;
 }
 
-QPushButton* button(const QString& name, const QString& title, QWidget* parent)
-{
-    auto* b = new QPushButton(title, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-QTableView* plainTable(const QString& name, QWidget* parent)
-{
-    auto* table = new QTableView(parent);
-    table->setObjectName(name);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->setShowGrid(false);
-    return table;
-}
-
 } // namespace
 
 SetupEditorView::SetupEditorView(QWidget* parent) : QTabWidget(parent)
@@ -235,8 +217,9 @@ QWidget* SetupEditorView::makeMapsTab()
 
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(button(QStringLiteral("addMapsButton"), tr("Add →"), tab));
-    buttons->addWidget(button(QStringLiteral("removeMapsButton"), tr("← Remove"), tab));
+    buttons->addWidget(FormControls::pushButton(QStringLiteral("addMapsButton"), tr("Add →"), tab));
+    buttons->addWidget(
+        FormControls::pushButton(QStringLiteral("removeMapsButton"), tr("← Remove"), tab));
     buttons->addStretch();
     lists->addLayout(buttons);
 
@@ -288,9 +271,10 @@ QWidget* SetupEditorView::makeAdvancedTab()
     auto* extrasLayout = new QVBoxLayout(extras);
     extrasLayout->addWidget(plainTable(QStringLiteral("extraParametersTableView"), extras), 1);
     auto* extraButtons = new QHBoxLayout;
-    extraButtons->addWidget(button(QStringLiteral("addExtraParameterButton"), tr("Add"), extras));
     extraButtons->addWidget(
-        button(QStringLiteral("deleteExtraParameterButton"), tr("Delete"), extras));
+        FormControls::pushButton(QStringLiteral("addExtraParameterButton"), tr("Add"), extras));
+    extraButtons->addWidget(FormControls::pushButton(QStringLiteral("deleteExtraParameterButton"),
+                                                     tr("Delete"), extras));
     extraButtons->addStretch();
     extrasLayout->addLayout(extraButtons);
     layout->addWidget(extras, 1);

@@ -1,5 +1,6 @@
 #include "content/ArenaScriptParser.h"
 
+#include "content/AtomicFile.h"
 #include "content/DirectoryWalk.h"
 #include "content/PlistReader.h"
 #include "content/ScriptFileReader.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringTokenizer>
 #include <QtDebug>
 
@@ -236,11 +236,7 @@ bool ArenaScriptParser::makePlistFromArena(const QString& mod, const QString& pa
     const QString text = plistTextFromArenaText(arenaScriptText(path), mod);
     if (!QDir().mkpath(path))
         return false;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text.toUtf8());
-    return file.commit();
+    return AtomicFile::write(target, text.toUtf8());
 }
 
 QString ArenaScriptParser::blockTestText(const QStringList& block)

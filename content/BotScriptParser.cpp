@@ -1,12 +1,12 @@
 #include "content/BotScriptParser.h"
 
+#include "content/AtomicFile.h"
 #include "content/DirectoryWalk.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringTokenizer>
 
 #include <algorithm>
@@ -158,9 +158,5 @@ bool BotScriptParser::makePlistFromBots(const QString& /*mod*/, const QString& p
     const QString text = scriptText ? plistTextFromBotText(*scriptText) : noBotsFound();
     if (!QDir().mkpath(path))
         return false;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text.toUtf8());
-    return file.commit();
+    return AtomicFile::write(target, text.toUtf8());
 }

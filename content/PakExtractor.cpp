@@ -1,10 +1,11 @@
 #include "content/PakExtractor.h"
 
+#include "content/AtomicFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <fnmatch.h>
 #include <sys/stat.h>
@@ -74,11 +75,7 @@ bool readMember(zip_t* archive, zip_uint64_t index, qint64 maxSize, QByteArray& 
 
 bool writeFileWithTime(const QString& path, const QByteArray& data, const QDateTime& time)
 {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(data);
-    if (!out.commit())
+    if (!AtomicFile::write(path, data))
         return false;
     QFile written(path);
     if (written.open(QIODevice::ReadWrite))

@@ -1,6 +1,7 @@
 #include "content/PlistWriter.h"
 
-#include <QSaveFile>
+#include "content/AtomicFile.h"
+
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
@@ -128,9 +129,5 @@ QString PlistWriter::write(const QVariant& value)
 
 bool PlistWriter::writeFile(const QString& path, const QVariant& value)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(write(value).toUtf8());
-    return file.commit();
+    return AtomicFile::write(path, write(value).toUtf8());
 }

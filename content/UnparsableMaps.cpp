@@ -1,9 +1,9 @@
 #include "content/UnparsableMaps.h"
 
 #include "config/CommonData.h"
+#include "content/AtomicFile.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <cstdlib>
 
@@ -47,9 +47,6 @@ bool UnparsableMaps::saveUnparsableMapsLog(const QString& directory, const QDate
 {
     if (!QDir().mkpath(directory))
         return false;
-    QSaveFile file(directory + QLatin1Char('/') + logFileName(now));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(unparsableMapsPrintoutTable().toUtf8());
-    return file.commit();
+    return AtomicFile::write(directory + QLatin1Char('/') + logFileName(now),
+                             unparsableMapsPrintoutTable().toUtf8());
 }

@@ -46,6 +46,18 @@ bool knownMod(const QString& mod, CtlIo& io)
     return false;
 }
 
+// The library of the mod (the default mod when none is named); none, with a message, for a
+// mod without a database.
+std::unique_ptr<MapLibrary> openModLibrary(QString& mod, CtlIo& io)
+{
+    if (mod.isEmpty())
+        mod = CommonData::qGameDefaultModDir();
+    std::unique_ptr<MapLibrary> library = openLibrary(mod, io);
+    if (!knownMod(mod, io))
+        return nullptr;
+    return library;
+}
+
 } // namespace
 
 void ContentCommands::addTo(QList<CtlCommand>& commands)
@@ -116,10 +128,8 @@ int ContentCommands::maps(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl maps [--mod M] [--game-type NAME] [--json]\n";
         return CtlUsageError;
     }
-    if (mod.isEmpty())
-        mod = CommonData::qGameDefaultModDir();
-    std::unique_ptr<MapLibrary> library = openLibrary(mod, io);
-    if (!knownMod(mod, io))
+    std::unique_ptr<MapLibrary> library = openModLibrary(mod, io);
+    if (!library)
         return CtlRefused;
     QString shortName = QStringLiteral("all");
     if (!gameType.isEmpty()) {
@@ -161,10 +171,8 @@ int ContentCommands::bots(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl bots [--mod M] [--json]\n";
         return CtlUsageError;
     }
-    if (mod.isEmpty())
-        mod = CommonData::qGameDefaultModDir();
-    std::unique_ptr<MapLibrary> library = openLibrary(mod, io);
-    if (!knownMod(mod, io))
+    const std::unique_ptr<MapLibrary> library = openModLibrary(mod, io);
+    if (!library)
         return CtlRefused;
     const BotLibrary bots;
     if (json) {
