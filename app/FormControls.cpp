@@ -86,7 +86,13 @@ QTableView* plainTable(const QString& name, QWidget* parent)
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
     table->setShowGrid(false);
+    useCompactRows(table);
     return table;
+}
+
+void useCompactRows(QTableView* table)
+{
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
 }
 
 QList<int> selectedRows(const QAbstractItemView* view)

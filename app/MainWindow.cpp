@@ -78,6 +78,7 @@ QWidget* MainWindow::makeConfigList()
     list->horizontalHeader()->hide();
     list->horizontalHeader()->setStretchLastSection(true);
     list->setShowGrid(false);
+    FormControls::useCompactRows(list);
     layout->addWidget(list, 1);
 
     auto* buttons = new QHBoxLayout;

@@ -39,6 +39,7 @@ MapTableView::MapTableView(QWidget* parent) : QTableView(parent)
     setDropIndicatorShown(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FormControls::useCompactRows(this);
 }
 
 int MapTableView::proposedRowAt(const QPoint& point) const
