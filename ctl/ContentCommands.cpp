@@ -23,10 +23,9 @@ int countEntries(const QString& plistPath)
     return result.ok() ? int(result.value.toList().size()) : 0;
 }
 
-// Opens a mod's library. The databases are brought up to date first when the game
-// directory is known; without it they are only read (a scan of no directory would find no
-// mods and remove every database).
-std::unique_ptr<MapLibrary> openLibrary(const QString& mod, CtlIo& io)
+} // namespace
+
+std::unique_ptr<MapLibrary> ContentCommands::openLibrary(const QString& mod, CtlIo& io)
 {
     if (GameDirectory::settle().isEmpty())
         MapLibrary::setAppLaunchInit(false);
@@ -34,7 +33,7 @@ std::unique_ptr<MapLibrary> openLibrary(const QString& mod, CtlIo& io)
     return std::make_unique<MapLibrary>(mod, interaction);
 }
 
-bool knownMod(const QString& mod, CtlIo& io)
+bool ContentCommands::knownMod(const QString& mod, CtlIo& io)
 {
     const ModSupport modDB;
     if (modDB.foundMods().contains(mod))
@@ -45,8 +44,6 @@ bool knownMod(const QString& mod, CtlIo& io)
     io.err << '\n';
     return false;
 }
-
-} // namespace
 
 void ContentCommands::addTo(QList<CtlCommand>& commands)
 {
