@@ -23,10 +23,9 @@ int countEntries(const QString& plistPath)
     return result.ok() ? int(result.value.toList().size()) : 0;
 }
 
-// Opens a mod's library. The databases are brought up to date first when the game
-// directory is known; without it they are only read (a scan of no directory would find no
-// mods and remove every database).
-std::unique_ptr<MapLibrary> openLibrary(const QString& mod, CtlIo& io)
+} // namespace
+
+std::unique_ptr<MapLibrary> ContentCommands::openLibrary(const QString& mod, CtlIo& io)
 {
     if (GameDirectory::settle().isEmpty())
         MapLibrary::setAppLaunchInit(false);
@@ -34,7 +33,7 @@ std::unique_ptr<MapLibrary> openLibrary(const QString& mod, CtlIo& io)
     return std::make_unique<MapLibrary>(mod, interaction);
 }
 
-bool knownMod(const QString& mod, CtlIo& io)
+bool ContentCommands::knownMod(const QString& mod, CtlIo& io)
 {
     const ModSupport modDB;
     if (modDB.foundMods().contains(mod))
@@ -46,14 +45,16 @@ bool knownMod(const QString& mod, CtlIo& io)
     return false;
 }
 
+namespace {
+
 // The library of the mod (the default mod when none is named); none, with a message, for a
 // mod without a database.
 std::unique_ptr<MapLibrary> openModLibrary(QString& mod, CtlIo& io)
 {
     if (mod.isEmpty())
         mod = CommonData::qGameDefaultModDir();
-    std::unique_ptr<MapLibrary> library = openLibrary(mod, io);
-    if (!knownMod(mod, io))
+    std::unique_ptr<MapLibrary> library = ContentCommands::openLibrary(mod, io);
+    if (!ContentCommands::knownMod(mod, io))
         return nullptr;
     return library;
 }

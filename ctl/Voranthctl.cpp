@@ -1,5 +1,6 @@
 #include "ctl/Voranthctl.h"
 
+#include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
 #include "ctl/SettingsCommands.h"
@@ -9,6 +10,7 @@ Voranthctl::Voranthctl()
     SettingsCommands::addTo(m_commands);
     ContentCommands::addTo(m_commands);
     ModCommands::addTo(m_commands);
+    ConfigCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)

@@ -1,0 +1,63 @@
+#include "ctl/StoreAccess.h"
+
+#include <QFileInfo>
+
+bool StoreAccess::openForReading()
+{
+    const QString path = ConfigStore::storePath();
+    if (!QFileInfo::exists(path))
+        return true;
+    QString error;
+    const std::optional<ConfigArchive::Store> records = ConfigArchive::read(path, &error);
+    if (!records) {
+        m_io.err << "voranthctl: the configuration store " << path << " cannot be read (" << error
+                 << ")\n";
+        return false;
+    }
+    for (const ServerConfig& record : *records)
+        m_store.insert(record);
+    return true;
+}
+
+bool StoreAccess::openForChanging()
+{
+    if (!m_lock.tryLock()) {
+        m_io.err << "voranthctl: the configuration store is in use by another Voranth";
+        if (m_lock.holderPid() > 0)
+            m_io.err << " (process " << m_lock.holderPid() << ")";
+        m_io.err << "; close it and try again. Nothing was changed.\n";
+        return false;
+    }
+    m_store.load();
+    if (m_store.loadError().isEmpty())
+        return true;
+    if (m_store.movedAsidePath().isEmpty()) {
+        m_io.err << "voranthctl: the configuration store " << ConfigStore::storePath()
+                 << " cannot be read (" << m_store.loadError()
+                 << ") and could not be moved aside; nothing was changed\n";
+        return false;
+    }
+    m_io.err << "voranthctl: the configuration store could not be read (" << m_store.loadError()
+             << "); it was kept as " << m_store.movedAsidePath()
+             << " and a new, empty store begun\n";
+    return true;
+}
+
+bool StoreAccess::save()
+{
+    QString error;
+    if (m_store.save(&error))
+        return true;
+    m_io.err << "voranthctl: the configuration store " << ConfigStore::storePath()
+             << " could not be written (" << error << "); nothing was changed\n";
+    return false;
+}
+
+ServerConfig* StoreAccess::findOrComplain(const QString& name)
+{
+    if (ServerConfig* record = m_store.find(name))
+        return record;
+    m_io.err << "voranthctl: there is no configuration named '" << name
+             << "' (voranthctl configs lists them)\n";
+    return nullptr;
+}
