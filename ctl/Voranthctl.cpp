@@ -3,6 +3,7 @@
 #include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
+#include "ctl/ServerCommands.h"
 #include "ctl/SettingsCommands.h"
 
 Voranthctl::Voranthctl()
@@ -11,6 +12,7 @@ Voranthctl::Voranthctl()
     ContentCommands::addTo(m_commands);
     ModCommands::addTo(m_commands);
     ConfigCommands::addTo(m_commands);
+    ServerCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)

@@ -124,8 +124,10 @@ QString extraParameterLine(const QString& variable, const QString& value)
 
 } // namespace
 
-ConfigFiles::ConfigFiles()
-    : m_modDir(CommonData::qGameModDir()),
+ConfigFiles::ConfigFiles() : ConfigFiles(CommonData::qGameModDir()) {}
+
+ConfigFiles::ConfigFiles(const QString& modDir)
+    : m_modDir(modDir),
       m_configStorePath(CommonData::appSupportQGameDir() + QLatin1Char('/') + m_modDir),
       m_terminalFile(CommonData::appSupportQ3VXDir() + QStringLiteral("/VOTerminal.term"))
 {

@@ -18,6 +18,8 @@ class ConfigFiles
 {
 public:
     ConfigFiles();
+    // Writes for the given mod directory instead of the current one.
+    explicit ConfigFiles(const QString& modDir);
 
     // The console variables of the configuration file, one line each, in writing order.
     static const QStringList& cvarList();

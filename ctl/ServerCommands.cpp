@@ -1,0 +1,166 @@
+#include "ctl/ServerCommands.h"
+
+#include "config/CommonData.h"
+#include "config/ConfigArchive.h"
+#include "config/ConfigStore.h"
+#include "config/GameDirectory.h"
+#include "server/QProcessCom.h"
+#include "server/RunningServer.h"
+#include "server/ServerLauncher.h"
+#include "server/TerminalLauncher.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+// How long a started server may take to appear, and a stopped one to end.
+constexpr int serverAppearMs = 5000;
+constexpr int serverEndMs = 5000;
+
+// The stored configurations, read without changing anything (an unreadable store stays
+// where it is for the window to deal with).
+std::optional<ConfigArchive::Store> readStore(CtlIo& io)
+{
+    const QString path = ConfigStore::storePath();
+    if (!QFileInfo::exists(path))
+        return ConfigArchive::Store();
+    QString error;
+    std::optional<ConfigArchive::Store> store = ConfigArchive::read(path, &error);
+    if (!store)
+        io.err << "voranthctl: the configuration store " << path << " cannot be read: " << error
+               << '\n';
+    return store;
+}
+
+bool refuseProblem(ServerLauncher::Problem problem, CtlIo& io)
+{
+    if (problem == ServerLauncher::Problem::None)
+        return false;
+    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem);
+    io.err << "voranthctl: " << alert.title << '\n' << alert.message << '\n';
+    if (problem == ServerLauncher::Problem::RconPasswordNotSet)
+        io.err << "(--no-rcon starts the server without remote control)\n";
+    return true;
+}
+
+} // namespace
+
+void ServerCommands::addTo(QList<CtlCommand>& commands)
+{
+    commands.append({QStringLiteral("start"), QStringLiteral("NAME [--no-rcon]"),
+                     QStringLiteral("start the server with a configuration; prints its process "
+                                    "id (--no-rcon: even without a remote-control password)"),
+                     &start});
+    commands.append({QStringLiteral("stop"), QString(),
+                     QStringLiteral("stop the running server and remove its configuration file"),
+                     &stop});
+    commands.append({QStringLiteral("running"), QStringLiteral("[--json]"),
+                     QStringLiteral("the running server's process id and configuration"),
+                     &running});
+}
+
+int ServerCommands::start(const QStringList& args, CtlIo& io)
+{
+    CtlArguments arguments(args);
+    const bool noRcon = arguments.takeFlag(QStringLiteral("--no-rcon"));
+    if (!arguments.firstUnknownOption().isEmpty() || arguments.rest().size() != 1) {
+        io.err << "usage: voranthctl start NAME [--no-rcon]\n";
+        return CtlUsageError;
+    }
+    const QString name = arguments.rest().first();
+    const std::optional<ConfigArchive::Store> store = readStore(io);
+    if (!store)
+        return CtlRefused;
+    if (!store->contains(name)) {
+        io.err << "voranthctl: no configuration named '" << name << "'\n";
+        return CtlRefused;
+    }
+    const ServerConfig config = store->value(name);
+    if (!config.modName().isEmpty())
+        CommonData::setQGameModDir(config.modName());
+    if (GameDirectory::settle().isEmpty()) {
+        io.err << "voranthctl: the game directory is not known; name it with voranthctl scan "
+                  "--game-dir DIR\n";
+        return CtlRefused;
+    }
+    if (refuseProblem(ServerLauncher::check(config, noRcon), io))
+        return CtlRefused;
+    if (const qint32 pid = QProcessCom().serverPid(); pid != -1) {
+        io.err << "voranthctl: a server already runs (process " << pid
+               << "); stop it first with voranthctl stop\n";
+        return CtlRefused;
+    }
+
+    const ServerLauncher::StartResult result = ServerLauncher::start(config);
+    if (!result.started) {
+        io.err << "voranthctl: the server could not be started: " << result.error << '\n';
+        return CtlRefused;
+    }
+    const qint32 pid = ServerLauncher::waitForServer(serverAppearMs);
+    if (pid == -1) {
+        ServerLauncher::stop();
+        io.err << "voranthctl: the server did not start";
+        if (TerminalLauncher::chosenTerminal().isEmpty())
+            io.err << "; its output is in " << TerminalLauncher::serverLogFile();
+        io.err << '\n';
+        return CtlRefused;
+    }
+    io.out << pid << '\n';
+    return CtlOk;
+}
+
+int ServerCommands::stop(const QStringList& args, CtlIo& io)
+{
+    if (!args.isEmpty()) {
+        io.err << "usage: voranthctl stop\n";
+        return CtlUsageError;
+    }
+    const ServerLauncher::StopResult result = ServerLauncher::stop();
+    if (result.stillRunning) {
+        io.err << "voranthctl: the server could not be sent the terminate signal\n";
+        return CtlRefused;
+    }
+    if (result.killedPid == -1) {
+        io.err << "voranthctl: no server running\n";
+        return CtlRefused;
+    }
+    if (!ServerLauncher::waitForEnd(result.killedPid, serverEndMs)) {
+        io.err << "voranthctl: the server (process " << result.killedPid
+               << ") still runs after the terminate signal\n";
+        return CtlRefused;
+    }
+    io.out << "stopped " << result.killedPid;
+    if (result.runningConfig)
+        io.out << " (" << *result.runningConfig << ')';
+    io.out << '\n';
+    return CtlOk;
+}
+
+int ServerCommands::running(const QStringList& args, CtlIo& io)
+{
+    CtlArguments arguments(args);
+    const bool json = arguments.takeFlag(QStringLiteral("--json"));
+    if (!arguments.rest().isEmpty()) {
+        io.err << "usage: voranthctl running [--json]\n";
+        return CtlUsageError;
+    }
+    const qint32 pid = QProcessCom().serverPid();
+    if (pid == -1) {
+        io.err << "voranthctl: no server running\n";
+        return CtlRefused;
+    }
+    const std::optional<ServerConfig> config = RunningServer::running();
+    if (json) {
+        QJsonObject object{{QStringLiteral("pid"), pid}};
+        object.insert(QStringLiteral("config"),
+                      config ? QJsonValue(config->configName()) : QJsonValue());
+        io.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+        return CtlOk;
+    }
+    printColumns({{QStringLiteral("PID"), QStringLiteral("CONFIGURATION")},
+                  {QString::number(pid), config ? config->configName() : QStringLiteral("-")}},
+                 io.out);
+    return CtlOk;
+}

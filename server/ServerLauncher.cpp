@@ -1,0 +1,200 @@
+#include "server/ServerLauncher.h"
+
+#include "config/CommonData.h"
+#include "config/ServerConfig.h"
+#include "config/SettingsKeys.h"
+#include "config/StringTable.h"
+#include "config/UserDefaults.h"
+#include "server/ConfigFiles.h"
+#include "server/QProcessCom.h"
+#include "server/RunningServer.h"
+#include "server/ServerCommand.h"
+#include "server/TerminalLauncher.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int pollIntervalMs = 50;
+
+QString dedicatedAppName()
+{
+    return UserDefaults::stringValue(KZXDedicatedAppName);
+}
+
+bool executableExists()
+{
+    const QFileInfo executable(
+        ServerCommand::executablePath(CommonData::qGameRootDir(), dedicatedAppName()));
+    return executable.exists();
+}
+
+// The directory the configuration's file was written to: its own mod's, as the server
+// looks for it there.
+ConfigFiles configFilesOf(const ServerConfig& config)
+{
+    return config.modName().isEmpty() ? ConfigFiles() : ConfigFiles(config.modName());
+}
+
+bool processHasEnded(qint32 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    const QByteArray fields = text.mid(close + 1).trimmed();
+    return close < 0 || fields.isEmpty() || fields.at(0) == 'Z' || fields.at(0) == 'X';
+}
+
+} // namespace
+
+bool ServerLauncher::rconPasswordCanWork(const QString& password)
+{
+    const bool printableAscii = std::all_of(password.cbegin(), password.cend(), [](QChar c) {
+        return c.unicode() > 0x20 && c.unicode() < 0x7f && c != QLatin1Char('"');
+    });
+    return printableAscii && !password.contains(QStringLiteral("//")) &&
+           !password.contains(QStringLiteral("/*"));
+}
+
+ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config,
+                                              bool acceptEmptyRconPassword)
+{
+    if (config.mapsCount() == 0)
+        return Problem::EmptyMapList;
+    if (!executableExists())
+        return Problem::ExecutableNotFound;
+    if (config.rconPassword().isEmpty())
+        return acceptEmptyRconPassword ? Problem::None : Problem::RconPasswordNotSet;
+    if (!rconPasswordCanWork(config.rconPassword()))
+        return Problem::RconPasswordUnusable;
+    return Problem::None;
+}
+
+ServerLauncher::Alert ServerLauncher::alertFor(Problem problem)
+{
+    const QStringList ok{QStringLiteral("OK")};
+    switch (problem) {
+    case Problem::None:
+        return {};
+    case Problem::EmptyMapList:
+        return {
+            mapsText(QStringLiteral("EmptyMapListTitle"), QStringLiteral("No maps in map list!")),
+            mapsText(QStringLiteral("EmptyMapListMsg"),
+                     QStringLiteral("Add at least one map to the map list before starting "
+                                    "server.")),
+            ok};
+    case Problem::ExecutableNotFound: {
+        const QString app = dedicatedAppName();
+        // One arg() call fills both places, so a '%' in the name or path stays as it is.
+        return {voCommonText(QStringLiteral("Q3ExecutableNotFoundTitle"),
+                             QStringLiteral("'%1' not found!"))
+                    .arg(app),
+                voCommonText(QStringLiteral("Q3ExecutableNotFoundMsg"),
+                             QStringLiteral("'%1' does not exist in directory:\n%2. Please change "
+                                            "to another Quake3 executable file in Voranth "
+                                            "Preferences."))
+                    .arg(app, CommonData::qGameRootDir()),
+                ok};
+    }
+    case Problem::RconPasswordNotSet:
+        return {rconCommText(QStringLiteral("RconPasswordNotSetTitle"),
+                             QStringLiteral("Remote Control password not set!")),
+                rconCommText(QStringLiteral("RconPasswordNotSetMsg"),
+                             QStringLiteral("You must set the Remote Control password to be able "
+                                            "to use Remote Control.")),
+                {rconCommText(QStringLiteral("RconPasswordNotSetAbort"),
+                              QStringLiteral("OK, let me set password")),
+                 rconCommText(QStringLiteral("RconPasswordNotSetStartAnyway"),
+                              QStringLiteral("Start anyway"))}};
+    case Problem::RconPasswordUnusable:
+        return {rconCommText(QStringLiteral("RconPasswordUnusableTitle"),
+                             QStringLiteral("Remote Control password cannot work!")),
+                rconCommText(QStringLiteral("RconPasswordUnusableMsg"),
+                             QStringLiteral("The game server would never accept this Remote "
+                                            "Control password. Use only letters, digits and "
+                                            "punctuation, without blanks, double quotes, \"//\" "
+                                            "or \"/*\".")),
+                ok};
+    }
+    return {};
+}
+
+ServerLauncher::StartResult ServerLauncher::start(const ServerConfig& config)
+{
+    ConfigFiles files = configFilesOf(config);
+    const QString configFile = files.configFileWithPathReplacedSpaces(config.configName());
+    if (!files.saveConfigToFile(config, true))
+        return {false, QStringLiteral("%1 could not be written").arg(configFile)};
+    auto undo = [&] {
+        files.deleteConfigFile(config);
+        RunningServer::clear();
+    };
+    if (!files.runConfigFile(config, CommonData::applicationName())) {
+        undo();
+        return {false, QStringLiteral("%1 could not be written").arg(files.terminalFile())};
+    }
+    // Recorded before the start, so that whoever finds the server also finds its record.
+    if (!RunningServer::record(config)) {
+        undo();
+        return {false, QStringLiteral("%1 could not be written").arg(RunningServer::recordPath())};
+    }
+    QString error;
+    if (!TerminalLauncher::openTerminalFile(files.terminalFile(), &error)) {
+        undo();
+        return {false, error};
+    }
+    return {true, {}};
+}
+
+ServerLauncher::StopResult ServerLauncher::stop()
+{
+    StopResult result;
+    const QProcessCom probe;
+    const qint32 pid = probe.serverPid();
+    if (pid != -1) {
+        if (probe.killServerProcess())
+            result.killedPid = pid;
+        else
+            result.stillRunning = true;
+    }
+    const std::optional<ServerConfig> running = RunningServer::running();
+    if (running)
+        result.runningConfig = running->configName();
+    if (result.stillRunning)
+        return result;
+    if (running)
+        configFilesOf(*running).deleteConfigFile(*running);
+    RunningServer::clear();
+    return result;
+}
+
+qint32 ServerLauncher::waitForServer(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    const QProcessCom probe;
+    for (;;) {
+        const qint32 pid = probe.serverPid();
+        if (pid != -1 || deadline.hasExpired())
+            return pid;
+        QThread::msleep(pollIntervalMs);
+    }
+}
+
+bool ServerLauncher::waitForEnd(qint32 pid, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (processHasEnded(pid))
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(pollIntervalMs);
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class ServerConfig;
+
+// Starting and stopping the dedicated server, as the window and voranthctl both do it.
+//
+// Starting is asked in two steps so that the window can put its questions in between:
+// check() names the first reason a configuration cannot start (the caller shows its alert
+// and, for a missing password, may ask again accepting it), then start() writes the server
+// files, opens the launch file in the terminal and records which configuration runs.
+class ServerLauncher
+{
+public:
+    enum class Problem
+    {
+        None,
+        EmptyMapList,
+        ExecutableNotFound,
+        RconPasswordNotSet,
+        // A password the server can never match: see rconPasswordCanWork().
+        RconPasswordUnusable,
+    };
+
+    // The alert that tells the user about a problem; the first button is the default.
+    struct Alert
+    {
+        QString title;
+        QString message;
+        QStringList buttons;
+    };
+    // For RconPasswordNotSet, the button that starts all the same.
+    static constexpr int startAnywayButton = 1;
+
+    // The first problem, in this order: no maps, no server executable in the game directory,
+    // an empty remote-console password (unless acceptEmptyRconPassword, the user's "Start
+    // anyway"), a password that cannot work.
+    static Problem check(const ServerConfig& config, bool acceptEmptyRconPassword = false);
+    // The texts of the problem's alert, from the string tables.
+    static Alert alertFor(Problem problem);
+
+    // The server reads the remote-console password up to the first blank or control
+    // character of a request, ends it at '"', "//" and "/*", and gets the password from the
+    // configuration file in 7-bit ASCII: only a password without any of these can match.
+    static bool rconPasswordCanWork(const QString& password);
+
+    struct StartResult
+    {
+        bool started = false;
+        QString error; // why not, when not started
+    };
+    // Writes the configuration file (with the password) and the launch file, records the
+    // configuration as the running one and starts the launch file's command. Nothing stays
+    // behind when it fails. Does not check; call check() first.
+    static StartResult start(const ServerConfig& config);
+
+    struct StopResult
+    {
+        qint32 killedPid = -1;                // the server sent the terminate signal, or -1
+        bool stillRunning = false;            // a server runs that could not be signalled
+        std::optional<QString> runningConfig; // the recorded configuration, when one was
+    };
+    // Sends the terminate signal to the server when one runs; then, unless it could not be
+    // signalled, removes the configuration file of the recorded configuration and the record.
+    // Does nothing else when no server runs and none is recorded.
+    static StopResult stop();
+
+    // The server's process id once the probe finds it, or -1 after timeoutMs.
+    static qint32 waitForServer(int timeoutMs);
+    // Whether the process has ended (or become a zombie) within timeoutMs.
+    static bool waitForEnd(qint32 pid, int timeoutMs);
+};

@@ -1,0 +1,217 @@
+#include "server/ServerLauncher.h"
+
+#include "config/CommonData.h"
+#include "config/ServerConfig.h"
+#include "config/SettingsKeys.h"
+#include "config/UserDefaults.h"
+#include "server/ConfigFiles.h"
+#include "server/QProcessCom.h"
+#include "server/RunningServer.h"
+#include "support/RealServer.h"
+#include "support/TestEnvironment.h"
+
+#include <QDeadlineTimer>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using Problem = ServerLauncher::Problem;
+
+namespace {
+
+QString configFilePath(const ServerConfig& config)
+{
+    return ConfigFiles(config.modName()).configFileWithPathReplacedSpaces(config.configName());
+}
+
+// The started server, once the probe finds it, checked to be the server process itself: the
+// engine (its first argument rewritten to "."), below the shell that ran the command.
+qint32 startedServer(const ServerConfig& config)
+{
+    const ServerLauncher::StartResult started = ServerLauncher::start(config);
+    EXPECT_TRUE(started.started) << started.error.toStdString();
+    const qint32 pid = ServerLauncher::waitForServer(8000);
+    EXPECT_NE(pid, -1);
+    if (pid == -1)
+        return pid;
+    EXPECT_EQ(RealServer::commandName(pid), "ioq3ded");
+    EXPECT_EQ(RealServer::arguments(pid).value(0), ".");
+    const QList<QByteArray> shell = RealServer::arguments(RealServer::parentOf(pid));
+    EXPECT_EQ(shell.mid(0, 2), QList<QByteArray>({"/bin/sh", "-c"}));
+    EXPECT_TRUE(shell.value(2).contains("+exec")) << shell.value(2).constData();
+    return pid;
+}
+
+QStringList filesNamed(const QString& dir, const QString& name)
+{
+    QStringList found;
+    QDirIterator it(dir, {name}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found.append(it.next());
+    return found;
+}
+
+class ServerLaunch : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QString error;
+        const QString game = RealServer::game(&error);
+        ASSERT_FALSE(game.isEmpty()) << error.toStdString();
+        RealServer::useGame(game);
+    }
+
+    RealServer::Reaper m_reaper;
+};
+
+} // namespace
+
+TEST_F(ServerLaunch, StartRunsTheServerOnItsPortAndFirstMapAndStopEndsIt)
+{
+    const int port = RealServer::freeUdpPort();
+    ASSERT_NE(port, 27960);
+    const ServerConfig config = RealServer::config(QStringLiteral("Launch Test"), "sekrit", port);
+    ASSERT_EQ(ServerLauncher::check(config), Problem::None);
+    const qint32 pid = startedServer(config);
+    ASSERT_NE(pid, -1);
+    EXPECT_TRUE(QFileInfo::exists(configFilePath(config)));
+    ASSERT_TRUE(RunningServer::running().has_value());
+    EXPECT_EQ(RunningServer::running()->configName(), config.configName());
+
+    const QByteArray status = RealServer::rcon(port, "sekrit", "status");
+    EXPECT_TRUE(status.startsWith("map: oa_dm4\n")) << status.constData();
+
+    // A process that only mentions the server, +exec included, is never taken for it.
+    QProcess decoy;
+    decoy.start("/bin/bash", {"-c", "read -t 20", "less",
+                              "./" + RealServer::appName() + " +exec VO_Launch_Test.config"});
+    ASSERT_TRUE(decoy.waitForStarted());
+    EXPECT_EQ(QProcessCom().serverPid(), pid);
+
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop();
+    EXPECT_EQ(stopped.killedPid, pid);
+    EXPECT_EQ(stopped.runningConfig, config.configName());
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 5000));
+    EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
+    EXPECT_FALSE(RunningServer::running().has_value());
+
+    // No server now, only the decoy: nothing is found and stopping touches nothing.
+    EXPECT_EQ(QProcessCom().serverPid(), -1);
+    const ServerLauncher::StopResult again = ServerLauncher::stop();
+    EXPECT_EQ(again.killedPid, -1);
+    EXPECT_FALSE(again.runningConfig.has_value());
+    EXPECT_EQ(decoy.state(), QProcess::Running);
+    decoy.kill();
+    decoy.waitForFinished();
+}
+
+TEST_F(ServerLaunch, QuotesSemicolonsAndCommandsInDirectoryAndNameStayText)
+{
+    const QString game =
+        TestEnvironment::makeScratchDir("hostile") + "/it's a \"game\"; $(touch pwned-dir)";
+    QString error;
+    ASSERT_TRUE(RealServer::makeGame(game, &error)) << error.toStdString();
+    RealServer::useGame(game);
+    const int port = RealServer::freeUdpPort();
+    ServerConfig config =
+        RealServer::config("it's \"my\" server; $(touch pwned) `touch pwned2`", "p;ss", port);
+    config.setMapList({"oa_dm1"});
+    ASSERT_EQ(ServerLauncher::check(config), Problem::None);
+    const qint32 pid = startedServer(config);
+    ASSERT_NE(pid, -1);
+
+    EXPECT_EQ(QFileInfo(QString("/proc/%1/cwd").arg(pid)).symLinkTarget(), game);
+    const QByteArray status = RealServer::rcon(port, "p;ss", "status");
+    EXPECT_TRUE(status.startsWith("map: oa_dm1\n")) << status.constData();
+    const QList<QByteArray> arguments = RealServer::arguments(pid);
+    EXPECT_EQ(arguments.mid(arguments.indexOf("+exec")),
+              QList<QByteArray>(
+                  {"+exec",
+                   "\"" + QFile::encodeName(QFileInfo(configFilePath(config)).fileName()) + "\""}));
+    EXPECT_TRUE(QFileInfo::exists(configFilePath(config)));
+    EXPECT_EQ(filesNamed(TestEnvironment::home(), "pwned*"), QStringList());
+
+    EXPECT_EQ(ServerLauncher::stop().killedPid, pid);
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 5000));
+    EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
+}
+
+TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
+{
+    ServerConfig config = RealServer::config("Checks", "", 27961);
+    config.setMapList({});
+    UserDefaults::setValue(KZXDedicatedAppName, "no-such-server");
+    EXPECT_EQ(ServerLauncher::check(config, true), Problem::EmptyMapList);
+    const ServerLauncher::Alert noMaps = ServerLauncher::alertFor(Problem::EmptyMapList);
+    EXPECT_EQ(noMaps.title, "No maps in map list!");
+    EXPECT_EQ(noMaps.message, "Add at least one map to the map list before starting server.");
+    EXPECT_EQ(noMaps.buttons, QStringList({"OK"}));
+
+    config.setMapList({"oa_dm1"});
+    EXPECT_EQ(ServerLauncher::check(config), Problem::ExecutableNotFound);
+    const ServerLauncher::Alert noServer = ServerLauncher::alertFor(Problem::ExecutableNotFound);
+    EXPECT_EQ(noServer.title, "'no-such-server' not found!");
+    EXPECT_EQ(noServer.message, "'no-such-server' does not exist in directory:\n" +
+                                    CommonData::qGameRootDir() +
+                                    ". Please change to another Quake3 executable file in "
+                                    "Voranth Preferences.");
+
+    UserDefaults::setValue(KZXDedicatedAppName, RealServer::appName());
+    EXPECT_EQ(ServerLauncher::check(config), Problem::RconPasswordNotSet);
+    EXPECT_EQ(ServerLauncher::check(config, true), Problem::None) << "Start anyway";
+    const ServerLauncher::Alert noPassword = ServerLauncher::alertFor(Problem::RconPasswordNotSet);
+    EXPECT_EQ(noPassword.title, "Remote Control password not set!");
+    EXPECT_EQ(noPassword.message,
+              "You must set the Remote Control password to be able to use Remote Control.");
+    EXPECT_EQ(noPassword.buttons, QStringList({"OK, let me set password", "Start anyway"}));
+    EXPECT_EQ(noPassword.buttons.value(ServerLauncher::startAnywayButton), "Start anyway");
+
+    for (const QString& password : QStringList{"two words", "tab\tbed", "say\"cheese", "a//b",
+                                               "a/*b", QString::fromUtf8("pässword")}) {
+        config.setRconPassword(password);
+        EXPECT_EQ(ServerLauncher::check(config, true), Problem::RconPasswordUnusable)
+            << password.toStdString();
+    }
+    config.setRconPassword("x;y!$%'/\\");
+    EXPECT_EQ(ServerLauncher::check(config), Problem::None);
+    const ServerLauncher::Alert unusable = ServerLauncher::alertFor(Problem::RconPasswordUnusable);
+    EXPECT_TRUE(unusable.message.contains("blanks, double quotes"))
+        << unusable.message.toStdString();
+    EXPECT_EQ(unusable.buttons, QStringList({"OK"}));
+}
+
+TEST_F(ServerLaunch, AStartThatCannotWriteLeavesNothingBehind)
+{
+    const ServerConfig config = RealServer::config("Blocked", "sekrit", 27961);
+    // The mod's configuration directory is a file: the configuration cannot be written.
+    QDir().mkpath(CommonData::appSupportQGameDir());
+    QFile blocker(CommonData::appSupportQGameDir() + "/baseq3");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    const ServerLauncher::StartResult result = ServerLauncher::start(config);
+    EXPECT_FALSE(result.started);
+    EXPECT_TRUE(result.error.contains("VO_Blocked.config")) << result.error.toStdString();
+    EXPECT_FALSE(RunningServer::running().has_value());
+    QThread::msleep(300);
+    EXPECT_EQ(QProcessCom().serverPid(), -1);
+}
+
+TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
+{
+    const ServerConfig config = RealServer::config("Gone", "sekrit", 27961);
+    ASSERT_TRUE(ConfigFiles(config.modName()).saveConfigToFile(config, true));
+    ASSERT_TRUE(RunningServer::record(config));
+
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop();
+    EXPECT_EQ(stopped.killedPid, -1);
+    EXPECT_EQ(stopped.runningConfig, "Gone");
+    EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
+    EXPECT_FALSE(RunningServer::running().has_value());
+}

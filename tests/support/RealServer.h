@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class ServerConfig;
+
+// The real dedicated server of the demo game, for tests that start it. Each test process
+// names the server executable after itself ("ioq3ded-PID.x86_64"), so that the probe of one
+// test never finds the server of another running beside it.
+namespace RealServer {
+
+QString appName();
+// Makes a demo game in dir (tools/make-demo-game.sh) with the server under appName();
+// false, with the script's output in error, when it cannot.
+bool makeGame(const QString& dir, QString* error = nullptr);
+// The process's demo game (made once) with the server under appName(); empty on failure.
+QString game(QString* error = nullptr);
+// Makes dir the game directory and appName() the server, with the given terminal setting,
+// stored so that voranthctl run by the test sees them too.
+void useGame(const QString& dir, const QString& terminal = QStringLiteral("none"));
+
+// A configuration with maps, a password and a port of its own.
+ServerConfig config(const QString& name, const QString& password, int port);
+// A UDP port nothing listens on at the moment.
+int freeUdpPort();
+
+// Sends an rcon request to 127.0.0.1:port again and again until a reply comes; the reply's
+// text after its header, or empty after timeoutMs.
+QByteArray rcon(int port, const QByteArray& password, const QByteArray& command,
+                int timeoutMs = 10000);
+
+// The arguments of /proc/PID/cmdline, and its parent's id (-1 when gone).
+QList<QByteArray> arguments(qint64 pid);
+qint64 parentOf(qint64 pid);
+QByteArray commandName(qint64 pid);
+bool isRunning(qint64 pid);
+
+// Kills, when it ends, every process of the user whose command line holds appName(): the
+// servers, their shells and terminals, however the test ends.
+class Reaper
+{
+public:
+    Reaper() = default;
+    Reaper(const Reaper&) = delete;
+    Reaper& operator=(const Reaper&) = delete;
+    ~Reaper();
+};
+
+} // namespace RealServer
