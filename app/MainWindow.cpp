@@ -119,6 +119,7 @@ QWidget* MainWindow::makeServerBar()
 void MainWindow::makeMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName(QStringLiteral("fileMenu"));
     action(file, QStringLiteral("newMenuItem"), tr("New…"), QKeySequence::New);
     action(file, QStringLiteral("duplicateMenuItem"), tr("Duplicate"), QKeySequence(tr("Ctrl+D")));
     action(file, QStringLiteral("renameMenuItem"), tr("Rename…"));
@@ -130,10 +131,12 @@ void MainWindow::makeMenus()
     action(file, QStringLiteral("quitMenuItem"), tr("Quit"), QKeySequence::Quit);
 
     QMenu* maps = menuBar()->addMenu(tr("&Maps"));
+    maps->setObjectName(QStringLiteral("mapsMenu"));
     action(maps, QStringLiteral("addMapsMenuItem"), tr("Add maps"));
     action(maps, QStringLiteral("removeMapsMenuItem"), tr("Remove maps"));
 
     QMenu* server = menuBar()->addMenu(tr("&Server"));
+    server->setObjectName(QStringLiteral("serverMenu"));
     action(server, QStringLiteral("startServerMenuItem"), tr("Start Server"),
            QKeySequence(tr("Ctrl+R")));
     action(server, QStringLiteral("quitServerMenuItem"), tr("Quit Server"));

@@ -7,6 +7,7 @@
 #include "app/DirectoryPanel.h"
 #include "app/MainWindow.h"
 #include "app/NewConfigSheet.h"
+#include "app/ServerControl.h"
 #include "app/SetupEditor.h"
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
@@ -171,12 +172,15 @@ void QVXController::awakeFromNib()
     m_qProcessCom = std::make_unique<QProcessCom>();
     m_editor = new SetupEditor(m_state, this);
     m_actions = new ConfigActions(m_state, *m_editor, this);
+    m_serverControl = new ServerControl(m_state, *m_editor, this);
+    m_actions->setRunningConfigNameQuery([this] { return m_serverControl->runningConfigName(); });
     addModMenuItems();
     fillGameTypeMenus();
     connectWindow();
     selectFirstRows();
     m_state.recordNeedsSaving = true;
     m_editor->handleTVClick();
+    m_serverControl->showInitialState();
     validateMenuItems();
 }
 
@@ -273,6 +277,13 @@ void QVXController::connectWindow()
     connect(action("removeMapsMenuItem"), &QAction::triggered, m_editor,
             &SetupEditor::removeMapFromList);
     connect(action("quitMenuItem"), &QAction::triggered, &w, &QWidget::close);
+    connect(action("startServerMenuItem"), &QAction::triggered, m_serverControl,
+            &ServerControl::saveAndStart);
+    connect(action("quitServerMenuItem"), &QAction::triggered, m_serverControl,
+            &ServerControl::quitServer);
+    for (const char* name : {"fileMenu", "mapsMenu", "serverMenu"})
+        if (QMenu* menu = w.findChild<QMenu*>(QLatin1String(name)))
+            connect(menu, &QMenu::aboutToShow, this, &QVXController::validateMenuItems);
     connect(m_editor->controls().configFilesTableView->selectionModel(),
             &QItemSelectionModel::selectionChanged, this, &QVXController::validateMenuItems);
 }
@@ -284,6 +295,11 @@ void QVXController::validateMenuItems()
     for (const char* name : {"deleteMenuItem", "duplicateMenuItem", "renameMenuItem",
                              "addMapsMenuItem", "removeMapsMenuItem"})
         action(name)->setEnabled(configSelected);
+    // No remote-control client exists yet in this version of the window.
+    const bool launched = m_serverControl->serverLaunched();
+    action("quitServerMenuItem")->setEnabled(launched);
+    action("startServerMenuItem")->setEnabled(!launched);
+    action("runConfigMenuItem")->setEnabled(false);
 }
 
 bool QVXController::applicationShouldTerminate()

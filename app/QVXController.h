@@ -12,6 +12,7 @@ class ConfigActions;
 class MainWindow;
 class QAction;
 class QProcessCom;
+class ServerControl;
 class SetupEditor;
 
 // The main controller: owns the long-lived objects, brings them up at start, wires the
@@ -37,6 +38,7 @@ public:
     ControllerState& state() { return m_state; }
     SetupEditor& editor() { return *m_editor; }
     ConfigActions& actions() { return *m_actions; }
+    ServerControl& serverControl() { return *m_serverControl; }
 
     // Switches to the mod of the mod menu's item at that index.
     void changeMod(int index);
@@ -61,5 +63,6 @@ private:
     std::unique_ptr<AppScanInteraction> m_scanInteraction;
     SetupEditor* m_editor = nullptr;
     ConfigActions* m_actions = nullptr;
+    ServerControl* m_serverControl = nullptr;
     std::unique_ptr<QProcessCom> m_qProcessCom;
 };

@@ -16,23 +16,31 @@
 
 void EditorFixture::SetUp()
 {
-    gameRoot = TestEnvironment::makeScratchDir("game");
-    const QByteArray arenas = "{\nmap \"A\"\nlongname \"Arena A\"\ntype \"ffa\"\n}\n"
-                              "{\nmap \"B\"\nlongname \"Base B\"\ntype \"ctf\"\n}\n"
-                              "{\nmap \"C\"\nlongname \"Court C\"\ntype \"ffa tourney\"\n}\n"
-                              "{\nmap \"D\"\nlongname \"Dam D\"\ntype \"ctf\"\n}\n"
-                              "{\nmap \"E\"\nlongname \"Edge E\"\ntype \"team\"\n}\n";
-    const QByteArray bots = "{\nname\t\tSarge\n}\n{\nname\t\tGrunt\n}\n";
-    ASSERT_TRUE(Pk3Builder()
-                    .add("scripts/arenas.txt", arenas)
-                    .add("scripts/bots.txt", bots)
-                    .write(gameRoot + "/baseq3/pak00.pk3"));
+    gameRoot = prepareGame();
+    ASSERT_FALSE(gameRoot.isEmpty());
     CommonData::setQGameRootDir(gameRoot);
     AlertPresenter::setAnswerer([this](const AlertRequest& request) {
         alerts.append(request);
         return alertAnswers.isEmpty() ? 0 : alertAnswers.takeFirst();
     });
     startApplication();
+}
+
+QString EditorFixture::prepareGame()
+{
+    const QString root = TestEnvironment::makeScratchDir("game");
+    const QByteArray arenas = "{\nmap \"A\"\nlongname \"Arena A\"\ntype \"ffa\"\n}\n"
+                              "{\nmap \"B\"\nlongname \"Base B\"\ntype \"ctf\"\n}\n"
+                              "{\nmap \"C\"\nlongname \"Court C\"\ntype \"ffa tourney\"\n}\n"
+                              "{\nmap \"D\"\nlongname \"Dam D\"\ntype \"ctf\"\n}\n"
+                              "{\nmap \"E\"\nlongname \"Edge E\"\ntype \"team\"\n}\n";
+    const QByteArray bots = "{\nname\t\tSarge\n}\n{\nname\t\tGrunt\n}\n";
+    const bool written = Pk3Builder()
+                             .add("scripts/arenas.txt", arenas)
+                             .add("scripts/bots.txt", bots)
+                             .write(root + "/baseq3/pak00.pk3");
+    EXPECT_TRUE(written);
+    return written ? root : QString();
 }
 
 void EditorFixture::TearDown()

@@ -23,6 +23,8 @@ class EditorFixture : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Makes the game directory; the small game of five maps unless a test wants another.
+    virtual QString prepareGame();
 
     // Starts (again) a window and controller, as a new start of the application does.
     void startApplication();

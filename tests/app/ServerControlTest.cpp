@@ -1,0 +1,160 @@
+#include "EditorFixture.h"
+
+#include "app/ServerControl.h"
+#include "config/CommonData.h"
+#include "config/SettingsKeys.h"
+#include "config/UserDefaults.h"
+#include "server/QProcessCom.h"
+#include "server/ServerLauncher.h"
+#include "support/DemoGame.h"
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QThread>
+#include <QUdpSocket>
+
+#include <csignal>
+
+namespace {
+
+// The demo game's server answers on a port of this test's own.
+constexpr int testPort = 27991;
+
+QString rconStatus(const QString& password)
+{
+    QUdpSocket socket;
+    const QByteArray request = QByteArray("\xff\xff\xff\xffrcon ") + password.toUtf8() + " status";
+    socket.writeDatagram(request, QHostAddress::LocalHost, testPort);
+    if (!socket.waitForReadyRead(1500))
+        return {};
+    QByteArray reply(int(socket.pendingDatagramSize()), '\0');
+    socket.readDatagram(reply.data(), reply.size());
+    return QString::fromLatin1(reply);
+}
+
+QString waitForStatus(const QString& password)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 12000) {
+        const QString reply = rconStatus(password);
+        if (reply.contains("map: "))
+            return reply;
+        QThread::msleep(250);
+    }
+    return {};
+}
+
+class ServerControlTest : public EditorFixture
+{
+protected:
+    QString prepareGame() override
+    {
+        UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
+        QString error;
+        const QString game = DemoGame::directory(&error);
+        EXPECT_FALSE(game.isEmpty()) << error.toStdString();
+        return game;
+    }
+    void TearDown() override
+    {
+        // Whatever happened, no server outlives the test.
+        if (const qint32 pid = QProcessCom().serverPid(); pid > 0)
+            ::kill(pid, SIGKILL);
+        EditorFixture::TearDown();
+    }
+
+    ServerControl& server() { return controller->serverControl(); }
+    QAbstractButton* button(const char* name) { return control<QAbstractButton>(name); }
+    QString status() { return control<QLabel>("serverRunStatusField")->text(); }
+
+    void makeStartableConfig(const QString& name, const QString& password)
+    {
+        newConfig(name);
+        shown()->setMapList({"oa_dm1", "oa_dm2"});
+        editor().populateFields(*shown());
+        editor().controls().field("netPortField")->setText(QString::number(testPort));
+        editor().controls().field("rconPasswordField")->setText(password);
+    }
+};
+
+} // namespace
+
+TEST_F(ServerControlTest, EachCheckHasItsAlertAndStartsNothing)
+{
+    EXPECT_EQ(status(), "No server running");
+    EXPECT_FALSE(button("quitServerButton")->isEnabled());
+    EXPECT_FALSE(button("runConfigButton")->isEnabled());
+
+    newConfig("No Maps");
+    server().saveAndStart();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.takeFirst().title, "No maps in map list!");
+
+    makeStartableConfig("Blank", "two words");
+    server().saveAndStart();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_NE(alerts.takeFirst().title, "No maps in map list!");
+
+    makeStartableConfig("Empty", "");
+    alertAnswers = {0}; // "OK, let me set password", the default
+    server().saveAndStart();
+    ASSERT_EQ(alerts.size(), 1);
+    const AlertRequest question = alerts.takeFirst();
+    EXPECT_EQ(question.title, "Remote Control password not set!");
+    EXPECT_EQ(question.buttons, (QStringList{"OK, let me set password", "Start anyway"}));
+    EXPECT_EQ(status(), "No server running");
+    EXPECT_EQ(QProcessCom().serverPid(), -1);
+
+    UserDefaults::setValue(KZXDedicatedAppName, "no-such-server");
+    server().saveAndStart();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "'no-such-server' not found!");
+    EXPECT_TRUE(alerts.first().message.contains(gameRoot));
+    EXPECT_TRUE(button("saveAndStartButton")->isEnabled());
+}
+
+TEST_F(ServerControlTest, StartRunsTheRealServerAndQuitStopsIt)
+{
+    makeStartableConfig("Real Server", "secret");
+    server().saveAndStart();
+    ASSERT_TRUE(alerts.isEmpty()) << alerts.first().title.toStdString();
+    EXPECT_EQ(status(), "Starting up Server...");
+    EXPECT_FALSE(button("saveAndStartButton")->isEnabled());
+    EXPECT_TRUE(button("quitServerButton")->isEnabled());
+    EXPECT_TRUE(button("runConfigButton")->isEnabled());
+
+    const QString reply = waitForStatus("secret");
+    EXPECT_TRUE(reply.contains("map: oa_dm1")) << reply.toStdString();
+    const qint32 pid = QProcessCom().serverPid();
+    ASSERT_GT(pid, 0);
+    const QString file = CommonData::appSupportQGameDir() + "/baseq3/VO_Real_Server.config";
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_EQ(server().runningConfigName(), "Real Server");
+
+    server().quitServer();
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 8000));
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(status(), "No server running");
+    EXPECT_TRUE(button("saveAndStartButton")->isEnabled());
+    EXPECT_FALSE(button("quitServerButton")->isEnabled());
+    EXPECT_FALSE(button("runConfigButton")->isEnabled());
+}
+
+TEST_F(ServerControlTest, StartAnywayLaunchesWithoutRemoteControl)
+{
+    makeStartableConfig("Open", "");
+    alertAnswers = {ServerLauncher::startAnywayButton};
+    server().saveAndStart();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(status(), "Server launched");
+    EXPECT_FALSE(button("saveAndStartButton")->isEnabled());
+    EXPECT_TRUE(button("quitServerButton")->isEnabled());
+    EXPECT_FALSE(button("runConfigButton")->isEnabled());
+    EXPECT_GT(ServerLauncher::waitForServer(8000), 0);
+    server().quitServer();
+    EXPECT_EQ(status(), "No server running");
+}
