@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
 #include <QTableView>
@@ -37,14 +38,24 @@ QGroupBox* group(const QString& title, QWidget* parent)
     return box;
 }
 
+// A tab's page that scrolls rather than squeezes its controls in a small window.
+QWidget* scrollable(QWidget* page)
+{
+    auto* area = new QScrollArea;
+    area->setWidget(page);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
+}
+
 } // namespace
 
 SetupEditorView::SetupEditorView(QWidget* parent) : QTabWidget(parent)
 {
     setObjectName(QStringLiteral("setupTabView"));
-    addTab(makeGameTab(), tr("Game"));
-    addTab(makeNetworkTab(), tr("Network"));
-    addTab(makeBotsTab(), tr("Bots"));
+    addTab(scrollable(makeGameTab()), tr("Game"));
+    addTab(scrollable(makeNetworkTab()), tr("Network"));
+    addTab(scrollable(makeBotsTab()), tr("Bots"));
     addTab(makeMapsTab(), tr("Maps"));
     addTab(makeAdvancedTab(), tr("Advanced"));
 }
@@ -82,7 +93,8 @@ QWidget* SetupEditorView::makeGameTab()
                                 QStringLiteral("maxPlayersStepper"), limits, 64));
     limitsForm->addRow(tr("Warm-up (seconds):"),
                        integerField(QStringLiteral("warmupField"), limits));
-    layout->addWidget(limits);
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(limits, 1);
 
     auto* rules = group(tr("Rules"), tab);
     auto* grid = new QGridLayout(rules);
@@ -104,7 +116,8 @@ QWidget* SetupEditorView::makeGameTab()
     numbers->addRow(tr("Inactivity limit (seconds):"),
                     integerField(QStringLiteral("inactivityField"), rules));
     grid->addLayout(numbers, 2, 0, 1, 2);
-    layout->addWidget(rules);
+    columns->addWidget(rules, 1);
+    layout->addLayout(columns);
     layout->addStretch();
     return tab;
 }
