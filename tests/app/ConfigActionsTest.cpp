@@ -8,9 +8,11 @@
 #include "config/UserDefaults.h"
 
 #include <QDir>
+
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <csignal>
 
 using ConfigActionsTest = EditorFixture;
 
@@ -211,4 +213,21 @@ TEST_F(ConfigActionsTest, ASecondWindowDoesNotGoOnWhileTheFirstHoldsTheStore)
     EXPECT_FALSE(other.init());
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts.first().title, "Voranth is already running!");
+}
+
+TEST_F(ConfigActionsTest, AConfigurationMadeRightBeforeACrashIsKept)
+{
+    stopApplication();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            startApplication();
+            newConfig("Made Before The Crash");
+            std::raise(SIGKILL);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    ConfigStore onDisk;
+    onDisk.load();
+    EXPECT_TRUE(onDisk.contains("Made Before The Crash"));
+    EXPECT_TRUE(onDisk.movedAsidePath().isEmpty());
 }

@@ -17,7 +17,9 @@ namespace TestEnvironment {
 
 QString home()
 {
-    return temporaryHome().path();
+    // A death test's child process runs in the home of the test that started it.
+    static const QString inherited = qEnvironmentVariable("VORANTH_TEST_HOME");
+    return inherited.isEmpty() ? temporaryHome().path() : inherited;
 }
 
 QString makeScratchDir(const QString& name)

@@ -10,6 +10,7 @@ int main(int argc, char* argv[])
 {
     // Before Qt or any test reads a path: never the real home directory.
     const QString home = TestEnvironment::home();
+    qputenv("VORANTH_TEST_HOME", home.toLocal8Bit());
     qputenv("HOME", home.toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
