@@ -2,6 +2,7 @@
 
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
+#include "ctl/RconCommands.h"
 #include "ctl/SettingsCommands.h"
 
 Voranthctl::Voranthctl()
@@ -9,6 +10,7 @@ Voranthctl::Voranthctl()
     SettingsCommands::addTo(m_commands);
     ContentCommands::addTo(m_commands);
     ModCommands::addTo(m_commands);
+    RconCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)
