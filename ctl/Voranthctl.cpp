@@ -3,6 +3,7 @@
 #include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
+#include "ctl/RconCommands.h"
 #include "ctl/ServerCommands.h"
 #include "ctl/SettingsCommands.h"
 
@@ -13,6 +14,7 @@ Voranthctl::Voranthctl()
     ModCommands::addTo(m_commands);
     ConfigCommands::addTo(m_commands);
     ServerCommands::addTo(m_commands);
+    RconCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)

@@ -146,6 +146,7 @@ QByteArray RconTransport::receive()
             return {};
         m_waitLoop = nullptr;
     }
+    m_replyArrived = m_gotResponse;
     m_gotResponse = false;
     if (m_collecting)
         return {};

@@ -64,6 +64,10 @@ public:
     // once: the next receive without a send starts empty.
     QByteArray receive();
 
+    // Whether the last receive() ended with a reply from the server, also an empty one; false
+    // when it ended in silence.
+    bool replyArrived() const { return m_replyArrived; }
+
     bool waiting() const { return m_waitLoop != nullptr; }
     int quietGapMicroseconds() const { return m_quietGapMicroseconds; }
 
@@ -86,6 +90,7 @@ private:
     int m_replyTotal = 0;
     bool m_collecting = false;
     bool m_gotResponse = false;
+    bool m_replyArrived = false;
     int m_quietGapMicroseconds = defaultQuietGapMicroseconds;
     QTimer m_quietGapTimer;
 

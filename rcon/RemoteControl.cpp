@@ -148,6 +148,11 @@ QString RemoteControl::receiveRCon(bool tracking)
     return QString::fromLocal8Bit(reply);
 }
 
+bool RemoteControl::serverAnswered() const
+{
+    return m_transport->replyArrived();
+}
+
 void RemoteControl::showRconPasswordErrorDialog(const QByteArray& message)
 {
     if (!m_services.alerts)

@@ -2,6 +2,7 @@
 
 #include "config/ServerConfig.h"
 #include "rcon/PlayerStatus.h"
+#include "rcon/RemoteControlServices.h"
 #include "rcon/ServerReplyParser.h"
 
 #include <QHostAddress>
@@ -15,26 +16,8 @@
 #include <optional>
 #include <utility>
 
-class BotLibrary;
-class MapLibrary;
 class RconAlerts;
 class RconTransport;
-
-// What a RemoteControl takes from the rest of the application.
-struct RemoteControlServices
-{
-    // The dedicated server's process id, -1 while none runs. Without it, connecting never
-    // waits for a server process.
-    std::function<qint32()> serverPid;
-    // The map library's name for a map the server reports; empty when the library has none.
-    std::function<QString(const QString&)> mapDBNameForServerMap;
-    // The map library of the mod current at creation, kept alive by the client, and the bot
-    // library made for it.
-    std::shared_ptr<MapLibrary> mapLibrary;
-    std::shared_ptr<BotLibrary> botLibrary;
-    // Where the wrong-password alert goes; none: the alert is only noted in wrongPassword.
-    RconAlerts* alerts = nullptr;
-};
 
 // The remote console of the server the application started: the channel to it, and what
 // its replies say about its map, next map, players and limits.
@@ -77,6 +60,9 @@ public:
     // turned the password down (then wrongPassword() is true and the alert has been shown).
     // The tracking flag is accepted for the callers' sake; every wait is the same.
     QString receiveRCon(bool tracking = false);
+    // Whether the server answered the last request at all: an empty reply (the answer to
+    // "set ...") gives the no-response text as well, but the server is there.
+    bool serverAnswered() const;
     void showRconPasswordErrorDialog(const QByteArray& message);
 
     // The record.

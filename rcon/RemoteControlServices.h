@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class BotLibrary;
+class MapLibrary;
+class QProcessCom;
+class RconAlerts;
+
+// What a RemoteControl takes from the rest of the application. Tests fill in the pieces they
+// need; forRunningServer() wires the real ones.
+struct RemoteControlServices
+{
+    // The dedicated server's process id, -1 while none runs. Without it, connecting never
+    // waits for a server process.
+    std::function<qint32()> serverPid;
+    // The map library's name for a map the server reports; empty when the library has none.
+    std::function<QString(const QString&)> mapDBNameForServerMap;
+    // The map library of the mod current at creation, kept alive by the client, and the bot
+    // library made for it.
+    std::shared_ptr<MapLibrary> mapLibrary;
+    std::shared_ptr<BotLibrary> botLibrary;
+    // Where the wrong-password alert goes; none: the alert is only noted in wrongPassword.
+    RconAlerts* alerts = nullptr;
+
+    // The services of a client of the server the application started: the process id from
+    // a copy of probe, map names from mapLibrary (which may be null: no names then), a new
+    // bot library of the current mod, and alerts (which must outlive the client).
+    static RemoteControlServices forRunningServer(const QProcessCom& probe,
+                                                  std::shared_ptr<MapLibrary> mapLibrary,
+                                                  RconAlerts* alerts = nullptr);
+
+    // The library's name for a map the server reports: the map of that very name (in any
+    // case) when the library has one, else the first whose name contains it; empty when none.
+    static QString libraryNameForServerMap(const MapLibrary& library, const QString& serverMap);
+};

@@ -1,0 +1,144 @@
+#include "support/LiveServer.h"
+
+#include "config/CommonData.h"
+#include "config/SettingsKeys.h"
+#include "config/UserDefaults.h"
+#include "rcon/RconTransport.h"
+#include "server/ConfigFiles.h"
+#include "support/DemoGame.h"
+#include "support/TestEnvironment.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <QUdpSocket>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int answerTimeoutMs = 20000;
+constexpr int stopTimeoutMs = 5000;
+
+} // namespace
+
+LiveServer::LiveServer(quint16 port, const QString& rconPassword, const QStringList& maps)
+{
+    m_config.setConfigName(QStringLiteral("Live %1").arg(port));
+    m_config.setServerName(QStringLiteral("Voranth live test"));
+    m_config.setModName(CommonData::qGameDefaultModDir());
+    m_config.setRconPassword(rconPassword);
+    m_config.setNetIP(QStringLiteral("localhost"));
+    m_config.setNetPort(port);
+    m_config.setMapList(maps);
+    m_config.setRotateMaps(true);
+}
+
+LiveServer::~LiveServer()
+{
+    stop();
+}
+
+QString LiveServer::executableName()
+{
+    return QStringLiteral("ioq3ded-live%1.x86_64").arg(::getpid());
+}
+
+bool LiveServer::fail(const QString& reason)
+{
+    m_error = reason;
+    const QString printed = log();
+    if (!printed.isEmpty())
+        m_error += QStringLiteral("\nserver output:\n") + printed.right(3000);
+    stop();
+    return false;
+}
+
+bool LiveServer::start()
+{
+    QString demoError;
+    m_gameDir = DemoGame::directory(&demoError);
+    if (m_gameDir.isEmpty())
+        return fail(QStringLiteral("no demo game: ") + demoError);
+
+    const QString executable = m_gameDir + QLatin1Char('/') + executableName();
+    if (!QFile::exists(executable) &&
+        !QFile::link(m_gameDir + QStringLiteral("/ioq3ded.x86_64"), executable))
+        return fail(QStringLiteral("cannot make ") + executable);
+    UserDefaults::setValue(KZXDedicatedAppName, executableName());
+    UserDefaults::sync();
+
+    CommonData::setQGameRootDir(m_gameDir);
+    CommonData::setQGameModDir(m_config.modName());
+    ConfigFiles files;
+    if (!files.saveConfigToFile(m_config, true))
+        return fail(QStringLiteral("cannot write the configuration file into ") +
+                    files.configStorePath());
+
+    m_logFile =
+        TestEnvironment::makeScratchDir(QStringLiteral("live-server-%1").arg(m_config.netPort())) +
+        QStringLiteral("/server.log");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), TestEnvironment::home());
+    m_process.setProcessEnvironment(environment);
+    m_process.setWorkingDirectory(m_gameDir);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setStandardOutputFile(m_logFile);
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.start(executable,
+                    {QStringLiteral("+set"), QStringLiteral("fs_basepath"), m_gameDir,
+                     QStringLiteral("+set"), QStringLiteral("dedicated"), QStringLiteral("1"),
+                     QStringLiteral("+set"), QStringLiteral("fs_game"), m_config.modName(),
+                     QStringLiteral("+set"), QStringLiteral("net_port"),
+                     QString::number(m_config.netPort()), QStringLiteral("+exec"),
+                     ConfigFiles::configFileReplacedSpaces(m_config.configName())});
+    if (!m_process.waitForStarted(5000))
+        return fail(QStringLiteral("the server did not start: ") + m_process.errorString());
+    if (!waitUntilAnswering(answerTimeoutMs))
+        return fail(QStringLiteral("the server did not answer on port %1 within %2 ms")
+                        .arg(m_config.netPort())
+                        .arg(answerTimeoutMs));
+    return true;
+}
+
+bool LiveServer::waitUntilAnswering(int timeoutMs)
+{
+    // The server answers each address only about once a second after a burst of ten
+    // requests; asking from an address of our own leaves the test's burst untouched.
+    QUdpSocket socket;
+    if (!socket.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0))
+        return false;
+    const std::optional<QByteArray> request =
+        RconTransport::requestDatagram(m_config.rconPassword().toLocal8Bit(), "status");
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs && running()) {
+        socket.writeDatagram(*request, QHostAddress(QHostAddress::LocalHost),
+                             quint16(m_config.netPort()));
+        if (socket.waitForReadyRead(1000)) {
+            QByteArray reply(int(socket.pendingDatagramSize()), '\0');
+            socket.readDatagram(reply.data(), reply.size());
+            if (reply.mid(RconTransport::replyHeaderSize).startsWith("map: "))
+                return true;
+        }
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+void LiveServer::stop()
+{
+    if (!running())
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(stopTimeoutMs)) {
+        m_process.kill();
+        m_process.waitForFinished(stopTimeoutMs);
+    }
+}
+
+QString LiveServer::log() const
+{
+    QFile file(m_logFile);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
