@@ -1,14 +1,14 @@
 #include "content/PakExtractor.h"
 
-#include "content/AtomicFile.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
 #include <fnmatch.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <memory>
@@ -73,13 +73,26 @@ bool readMember(zip_t* archive, zip_uint64_t index, qint64 maxSize, QByteArray& 
     }
 }
 
+// Extracted files can always be extracted again, so they are not forced to disk one by one:
+// a flush per file made up most of a first scan. They still appear whole, with the member's
+// time, or not at all, so that an interrupted scan never leaves a cut file that looks current.
 bool writeFileWithTime(const QString& path, const QByteArray& data, const QDateTime& time)
 {
-    if (!AtomicFile::write(path, data))
+    // Beside its target, under a name no archive would hold; O_EXCL never follows a link.
+    const QString partPath =
+        QFileInfo(path).path() + QStringLiteral("/.voranth-extract-%1.part").arg(getpid());
+    QFile::remove(partPath);
+    QFile out(partPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
-    QFile written(path);
-    if (written.open(QIODevice::ReadWrite))
-        written.setFileTime(time, QFileDevice::FileModificationTime);
+    const bool written = out.write(data) == data.size() && out.flush() &&
+                         out.setFileTime(time, QFileDevice::FileModificationTime);
+    out.close();
+    if (!written || ::rename(QFile::encodeName(partPath).constData(),
+                             QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(partPath);
+        return false;
+    }
     return true;
 }
 

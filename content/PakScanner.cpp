@@ -183,7 +183,11 @@ void PakScanner::checkAndExtractGamePaks()
         deletePaksInfo();
         checkRemoveObsoleteAppSupportModDir();
     }
-    setPaksInfoVersion(CommonData::applicationVersion());
+    // Values equal to the stored ones are not set again: an unchanged start then leaves the
+    // settings file alone instead of rewriting and flushing it.
+    if (!UserDefaults::hasUserValue(KZXPaksInfoVersion) ||
+        paksInfoVersion() != CommonData::applicationVersion())
+        setPaksInfoVersion(CommonData::applicationVersion());
 
     const QVariantMap recorded = paksInfo();
     QVariantMap record;
@@ -199,7 +203,8 @@ void PakScanner::checkAndExtractGamePaks()
         }
         mods.append(scan);
     }
-    setPaksInfo(record);
+    if (!hasPaksInfo() || record != recorded)
+        setPaksInfo(record);
     UserDefaults::sync();
     checkRemoveObsoleteAppSupportModDir();
 

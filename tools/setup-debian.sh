@@ -8,6 +8,7 @@ packages=(
   libzip-dev libgtest-dev libgmock-dev
   openarena-server ioquake3-server
   xvfb xauth xterm imagemagick x11-utils
+  unzip  # only for the reference pipeline of bench/ScanBench
 )
 
 missing=()

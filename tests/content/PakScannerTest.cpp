@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Writes empty databases, as the parsers would, and remembers what it was asked to build.
@@ -36,6 +38,12 @@ struct RecordingBuilder : ModDatabaseBuilder
     QStringList arenas;
     QStringList bots;
 };
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
 
 class PakScannerTest : public ::testing::Test
 {
@@ -93,11 +101,20 @@ TEST_F(PakScannerTest, FirstRunExtractsAndBuildsEveryMod)
     EXPECT_EQ(interaction.progressMade, 1);
     EXPECT_EQ(interaction.texts, QStringList{"Building map database ... please wait"});
 
-    // Nothing changed: no extraction, no window, no build.
+    // Nothing changed: no extraction, no window, no build, and the settings file is not
+    // rewritten (a rewrite makes a new file).
+    const ino_t settingsFile = inodeOf(UserDefaults::settingsFilePath());
+    ASSERT_NE(settingsFile, ino_t(0));
     const PakScanner::Summary again = scan();
     EXPECT_TRUE(again.modsExtracted.isEmpty());
     EXPECT_EQ(interaction.progressMade, 0);
     EXPECT_TRUE(builder.arenas.isEmpty());
+    EXPECT_EQ(inodeOf(UserDefaults::settingsFilePath()), settingsFile);
+
+    makePak("baseq3/pak1.pk3");
+    scan();
+    EXPECT_NE(inodeOf(UserDefaults::settingsFilePath()), settingsFile) << "the new pak is recorded";
+    EXPECT_TRUE(PakScanner::paksInfo().value("baseq3").toMap().contains("pak1.pk3"));
 }
 
 TEST_F(PakScannerTest, AnOldRecordedVersionRebuildsEverythingAfterANotice)
@@ -295,4 +312,8 @@ TEST(PakExtractor, AnExistingFileIsReplacedOnlyByANewerMember)
     QFile result(dir + "/out/scripts/a.txt");
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));
     EXPECT_EQ(result.readAll(), "new");
+    EXPECT_EQ(QDir(dir + "/out/scripts").entryList(QDir::Files | QDir::Hidden),
+              QStringList{"a.txt"})
+        << "no half-written file stays behind";
+    EXPECT_TRUE(QFileInfo(result).permissions() & QFileDevice::ReadOther);
 }
