@@ -3,6 +3,7 @@
 #include "config/CommonData.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
+#include "config/StringTable.h"
 #include "config/UserDefaults.h"
 #include "server/ConfigFiles.h"
 #include "server/QProcessCom.h"
@@ -29,7 +30,7 @@ QString configFilePath(const ServerConfig& config)
 }
 
 // The started server, once the probe finds it, checked to be the server process itself: the
-// engine (its first argument rewritten to "."), below the shell that ran the command.
+// engine, below the shell that ran the command.
 qint32 startedServer(const ServerConfig& config)
 {
     const ServerLauncher::StartResult started = ServerLauncher::start(config);
@@ -38,8 +39,7 @@ qint32 startedServer(const ServerConfig& config)
     EXPECT_NE(pid, -1);
     if (pid == -1)
         return pid;
-    EXPECT_EQ(RealServer::commandName(pid), "ioq3ded");
-    EXPECT_EQ(RealServer::arguments(pid).value(0), ".");
+    EXPECT_TRUE(RealServer::becomesEngine(pid));
     const QList<QByteArray> shell = RealServer::arguments(RealServer::parentOf(pid));
     EXPECT_EQ(shell.mid(0, 2), QList<QByteArray>({"/bin/sh", "-c"}));
     EXPECT_TRUE(shell.value(2).contains("+exec")) << shell.value(2).constData();
@@ -184,6 +184,21 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     EXPECT_TRUE(unusable.message.contains("blanks, double quotes"))
         << unusable.message.toStdString();
     EXPECT_EQ(unusable.buttons, QStringList({"OK"}));
+
+    // The texts come from the tables, not only from the built-in defaults.
+    const QList<QPair<QString, QString>> keys = {{"Maps", "EmptyMapListTitle"},
+                                                 {"Maps", "EmptyMapListMsg"},
+                                                 {"VOCommon", "Q3ExecutableNotFoundTitle"},
+                                                 {"VOCommon", "Q3ExecutableNotFoundMsg"},
+                                                 {"RconComm", "RconPasswordNotSetTitle"},
+                                                 {"RconComm", "RconPasswordNotSetMsg"},
+                                                 {"RconComm", "RconPasswordNotSetAbort"},
+                                                 {"RconComm", "RconPasswordNotSetStartAnyway"},
+                                                 {"RconComm", "RconPasswordUnusableTitle"},
+                                                 {"RconComm", "RconPasswordUnusableMsg"}};
+    for (const auto& [table, key] : keys)
+        EXPECT_TRUE(StringTable::contains(table, key)) << key.toStdString();
+    EXPECT_EQ(StringTable::text("RconComm", "RconPasswordUnusableMsg", {}), unusable.message);
 }
 
 TEST_F(ServerLaunch, AStartThatCannotWriteLeavesNothingBehind)

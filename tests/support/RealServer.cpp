@@ -151,6 +151,18 @@ bool isRunning(qint64 pid)
     return close > 0 && !fields.isEmpty() && fields.at(0) != 'Z' && fields.at(0) != 'X';
 }
 
+bool becomesEngine(qint64 pid, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (commandName(pid) == "ioq3ded" && arguments(pid).value(0) == ".")
+            return true;
+        if (deadline.hasExpired() || !isRunning(pid))
+            return false;
+        QThread::msleep(20);
+    }
+}
+
 Reaper::~Reaper()
 {
     const QByteArray name = QFile::encodeName(appName());

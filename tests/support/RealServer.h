@@ -35,6 +35,9 @@ QList<QByteArray> arguments(qint64 pid);
 qint64 parentOf(qint64 pid);
 QByteArray commandName(qint64 pid);
 bool isRunning(qint64 pid);
+// Whether the process becomes the engine within timeoutMs: the server's script replaces
+// itself with the engine (same process id), which then rewrites its first argument to ".".
+bool becomesEngine(qint64 pid, int timeoutMs = 5000);
 
 // Kills, when it ends, every process of the user whose command line holds appName(): the
 // servers, their shells and terminals, however the test ends.
