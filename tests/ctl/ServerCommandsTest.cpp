@@ -12,17 +12,9 @@
 
 namespace {
 
-class VoranthctlServer : public ::testing::Test
+class VoranthctlServer : public RealServer::Test
 {
 protected:
-    void SetUp() override
-    {
-        QString error;
-        const QString game = RealServer::game(&error);
-        ASSERT_FALSE(game.isEmpty()) << error.toStdString();
-        RealServer::useGame(game);
-    }
-
     static void store(const QList<ServerConfig>& configs)
     {
         ConfigStore store;
@@ -30,8 +22,6 @@ protected:
             store.insert(config);
         ASSERT_TRUE(store.save());
     }
-
-    RealServer::Reaper m_reaper;
 };
 
 } // namespace

@@ -56,19 +56,7 @@ QStringList filesNamed(const QString& dir, const QString& name)
     return found;
 }
 
-class ServerLaunch : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        QString error;
-        const QString game = RealServer::game(&error);
-        ASSERT_FALSE(game.isEmpty()) << error.toStdString();
-        RealServer::useGame(game);
-    }
-
-    RealServer::Reaper m_reaper;
-};
+using ServerLaunch = RealServer::Test;
 
 } // namespace
 

@@ -175,4 +175,12 @@ Reaper::~Reaper()
             QThread::msleep(20);
 }
 
+void Test::SetUp()
+{
+    QString error;
+    const QString dir = game(&error);
+    ASSERT_FALSE(dir.isEmpty()) << error.toStdString();
+    useGame(dir);
+}
+
 } // namespace RealServer

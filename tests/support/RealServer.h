@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <gtest/gtest.h>
+
 class ServerConfig;
 
 // The real dedicated server of the demo game, for tests that start it. Each test process
@@ -48,6 +50,17 @@ public:
     Reaper(const Reaper&) = delete;
     Reaper& operator=(const Reaper&) = delete;
     ~Reaper();
+};
+
+// A test that starts real servers: the process's demo game is the game directory, and every
+// server the test started is gone when it ends.
+class Test : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+
+private:
+    Reaper m_reaper;
 };
 
 } // namespace RealServer
