@@ -63,8 +63,8 @@ bool ConfigActions::saveStore()
         {voCommonText(QStringLiteral("StoreNotSavedTitle"),
                       QStringLiteral("Configurations could not be saved!")),
          voCommonText(QStringLiteral("StoreNotSavedMsg"),
-                      QStringLiteral("%@\n\nYour changes stay in Voranth until you quit."))
-             .replace(QStringLiteral("%@"), error),
+                      QStringLiteral("%@\n\nYour changes stay in Voranth until you quit."),
+                      {error}),
          {QStringLiteral("OK")},
          true});
     return false;
@@ -78,15 +78,11 @@ void ConfigActions::sortLists()
 void ConfigActions::showNameTaken(const QString& name)
 {
     const ServerConfig* existing = m_state.store.find(name);
-    QString message =
+    const QString message =
         voCommonText(QStringLiteral("ServerConfigNameTakenMsg"),
                      QStringLiteral("Server config name: '%@' already exists \n(with mod: %@). "
-                                    "\n\nPlease find a unique name and do New again."));
-    const qsizetype first = message.indexOf(QStringLiteral("%@"));
-    message.replace(first, 2, name);
-    const qsizetype second = message.indexOf(QStringLiteral("%@"), first + name.size());
-    if (second >= 0)
-        message.replace(second, 2, existing ? existing->modName() : QString());
+                                    "\n\nPlease find a unique name and do New again."),
+                     {name, existing ? existing->modName() : QString()});
     AlertPresenter::show(&m_state.window,
                          {voCommonText(QStringLiteral("ServerConfigNameTakenTitle"),
                                        QStringLiteral("Server config name already taken!")),
@@ -227,8 +223,7 @@ void ConfigActions::deleteFile()
         AlertPresenter::show(
             &m_state.window,
             {rconCommText(QStringLiteral("DeleteRunningFileErrorTitle"),
-                          QStringLiteral("'%@' is running!"))
-                 .replace(QStringLiteral("%@"), name),
+                          QStringLiteral("'%@' is running!"), {name}),
              rconCommText(QStringLiteral("DeleteRunningFileErrorMsg"),
                           QStringLiteral("Please do 'Quit Server' or 'Run Config' for "
                                          "another config before deleting the selected config.")),

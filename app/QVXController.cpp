@@ -64,8 +64,8 @@ bool QVXController::acquireStoreLock()
             voCommonText(
                 QStringLiteral("AlreadyRunningMsg"),
                 QStringLiteral("Another Voranth (process %@) is using your server configurations. "
-                               "Please use that window, or quit it first."))
-                .replace(QStringLiteral("%@"), QString::number(m_storeLock.holderPid()))));
+                               "Please use that window, or quit it first."),
+                {QString::number(m_storeLock.holderPid())})));
     return false;
 }
 
@@ -81,8 +81,8 @@ void QVXController::loadStore()
                 voCommonText(QStringLiteral("StoreUnreadableMsg"),
                              QStringLiteral(
                                  "The file was kept, unchanged, as:\n%@\n\nVoranth starts with no "
-                                 "configurations and will not overwrite it."))
-                    .replace(QStringLiteral("%@"), m_state.store.movedAsidePath())));
+                                 "configurations and will not overwrite it."),
+                             {m_state.store.movedAsidePath()})));
 }
 
 bool QVXController::settleGameDirectory()
@@ -106,18 +106,17 @@ bool QVXController::settleGameDirectory()
                     voCommonText(
                         QStringLiteral("GameDirSelectionCancelledMsg"),
                         QStringLiteral("To be able to run %@ the game installation directory must "
-                                       "be known. \nPress OK to exit."))
-                        .replace(QStringLiteral("%@"), CommonData::applicationName())));
+                                       "be known. \nPress OK to exit."),
+                        {CommonData::applicationName()})));
             return false;
         }
         if (GameDirectory::isValid(CommonData::qGameRootDir()))
             return true;
-        QString message =
+        const QString message =
             voCommonText(QStringLiteral("GameDirNotValidMsg"),
                          QStringLiteral("Your %@ installation directory should at least "
-                                        "contain the '%@' directory"));
-        message.replace(message.indexOf(QStringLiteral("%@")), 2, CommonData::qGameAppFullName());
-        message.replace(message.indexOf(QStringLiteral("%@")), 2, CommonData::qGameDefaultModDir());
+                                        "contain the '%@' directory"),
+                         {CommonData::qGameAppFullName(), CommonData::qGameDefaultModDir()});
         AlertPresenter::show(nullptr,
                              okAlert(voCommonText(QStringLiteral("GameDirNotValidTitle"),
                                                   QStringLiteral("Not a valid game directory!")),

@@ -43,3 +43,26 @@ bool StringTable::contains(const QString& tableName, const QString& key)
 {
     return table(tableName).contains(key);
 }
+
+QString StringTable::text(const QString& tableName, const QString& key, const QString& defaultText,
+                          const QStringList& values)
+{
+    return filled(text(tableName, key, defaultText), values);
+}
+
+QString StringTable::filled(const QString& format, const QStringList& values)
+{
+    const QString placeholder = QStringLiteral("%@");
+    QString result;
+    qsizetype from = 0;
+    for (const QString& value : values) {
+        const qsizetype at = format.indexOf(placeholder, from);
+        if (at < 0)
+            break;
+        result += QStringView(format).mid(from, at - from);
+        result += value;
+        from = at + placeholder.size();
+    }
+    result += QStringView(format).mid(from);
+    return result;
+}

@@ -162,8 +162,7 @@ void PakScanner::showRebuildNotice()
 {
     m_interaction.showNotice(
         mapsText(QStringLiteral("VODatabaseNeedsRebuildTitle"),
-                 QStringLiteral("Voranth now at version %@!"))
-            .replace(QStringLiteral("%@"), CommonData::applicationVersion()),
+                 QStringLiteral("Voranth now at version %@!"), {CommonData::applicationVersion()}),
         mapsText(QStringLiteral("VODatabaseNeedsRebuildMsg"),
                  QStringLiteral("Voranth needs to recreate its map & bot database for this "
                                 "update. This procedure will not be needed next time you start "

@@ -92,15 +92,13 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem)
             ok};
     case Problem::ExecutableNotFound: {
         const QString app = dedicatedAppName();
-        // One arg() call fills both places, so a '%' in the name or path stays as it is.
         return {voCommonText(QStringLiteral("Q3ExecutableNotFoundTitle"),
-                             QStringLiteral("'%1' not found!"))
-                    .arg(app),
+                             QStringLiteral("'%@' not found!"), {app}),
                 voCommonText(QStringLiteral("Q3ExecutableNotFoundMsg"),
-                             QStringLiteral("'%1' does not exist in directory:\n%2. Please change "
+                             QStringLiteral("'%@' does not exist in directory:\n%@. Please change "
                                             "to another Quake3 executable file in Voranth "
-                                            "Preferences."))
-                    .arg(app, CommonData::qGameRootDir()),
+                                            "Preferences."),
+                             {app, CommonData::qGameRootDir()}),
                 ok};
     }
     case Problem::RconPasswordNotSet:

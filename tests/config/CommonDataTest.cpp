@@ -104,7 +104,8 @@ TEST(UserDefaults, TextTakesTheTypeOfTheSetting)
     EXPECT_EQ(UserDefaults::valueFromText(T::Integer, {"-3"}), QVariant(-3));
     EXPECT_FALSE(UserDefaults::valueFromText(T::Integer, {"3x"}).isValid());
     EXPECT_FALSE(UserDefaults::valueFromText(T::String, {"a", "b"}).isValid());
-    EXPECT_EQ(UserDefaults::valueFromText(T::StringList, {"a", ""}), QVariant(QStringList{"a", ""}));
+    EXPECT_EQ(UserDefaults::valueFromText(T::StringList, {"a", ""}),
+              QVariant(QStringList{"a", ""}));
     EXPECT_EQ(UserDefaults::typeOf("Paks Info Version"), T::String);
     EXPECT_FALSE(UserDefaults::typeOf("No Such Key").has_value());
 }
@@ -121,10 +122,22 @@ TEST(StringTable, EveryTableResourceParses)
     for (const char* table : {"VOCommon", "RconComm", "Maps"}) {
         QFile file(QStringLiteral(":/resources/strings/%1.strings").arg(table));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << table;
-        const PlistReader::Result result = PlistReader::parseStrings(QString::fromUtf8(file.readAll()));
+        const PlistReader::Result result =
+            PlistReader::parseStrings(QString::fromUtf8(file.readAll()));
         EXPECT_TRUE(result.ok()) << table << ": " << result.error.toStdString() << " at line "
                                  << result.line;
         for (const QString& key : result.value.toMap().keys())
             EXPECT_TRUE(StringTable::contains(table, key));
     }
+}
+
+TEST(StringTable, PlaceholdersAreFilledInOrderOnce)
+{
+    EXPECT_EQ(StringTable::filled("'%@' already exists (with mod: %@).", {"50%@ off", "baseq3"}),
+              "'50%@ off' already exists (with mod: baseq3).");
+    EXPECT_EQ(StringTable::filled("no placeholder", {"x"}), "no placeholder");
+    EXPECT_EQ(StringTable::filled("%@ and %@", {"one"}), "one and %@");
+    EXPECT_EQ(
+        StringTable::text("VOCommon", "GameDirNotValidMsg", "unused", {"Quake 3 Arena", "baseq3"}),
+        "Your Quake 3 Arena installation directory should at least contain the 'baseq3' directory");
 }
