@@ -8,6 +8,7 @@
 #include "server/ConfigFiles.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
+#include "support/DemoGame.h"
 #include "support/RealServer.h"
 #include "support/TestEnvironment.h"
 
@@ -78,7 +79,7 @@ TEST_F(ServerLaunch, StartRunsTheServerOnItsPortAndFirstMapAndStopEndsIt)
     // A process that only mentions the server, +exec included, is never taken for it.
     QProcess decoy;
     decoy.start("/bin/bash", {"-c", "read -t 20", "less",
-                              "./" + RealServer::appName() + " +exec VO_Launch_Test.config"});
+                              "./" + DemoGame::serverName() + " +exec VO_Launch_Test.config"});
     ASSERT_TRUE(decoy.waitForStarted());
     EXPECT_EQ(QProcessCom().serverPid(), pid);
 
@@ -104,7 +105,7 @@ TEST_F(ServerLaunch, QuotesSemicolonsAndCommandsInDirectoryAndNameStayText)
     const QString game =
         TestEnvironment::makeScratchDir("hostile") + "/it's a \"game\"; $(touch pwned-dir)";
     QString error;
-    ASSERT_TRUE(RealServer::makeGame(game, &error)) << error.toStdString();
+    ASSERT_TRUE(DemoGame::make(game, &error)) << error.toStdString();
     RealServer::useGame(game);
     const int port = RealServer::freeUdpPort();
     ServerConfig config =
@@ -150,7 +151,7 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
                                     ". Please change to another Quake3 executable file in "
                                     "Voranth Preferences.");
 
-    UserDefaults::setValue(KZXDedicatedAppName, RealServer::appName());
+    UserDefaults::setValue(KZXDedicatedAppName, DemoGame::serverName());
     EXPECT_EQ(ServerLauncher::check(config), Problem::RconPasswordNotSet);
     EXPECT_EQ(ServerLauncher::check(config, true), Problem::None) << "Start anyway";
     const ServerLauncher::Alert noPassword = ServerLauncher::alertFor(Problem::RconPasswordNotSet);

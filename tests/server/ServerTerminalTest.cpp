@@ -1,6 +1,7 @@
 #include "server/ServerLauncher.h"
 
 #include "config/ServerConfig.h"
+#include "support/DemoGame.h"
 #include "support/RealServer.h"
 
 #include <QDeadlineTimer>
@@ -65,7 +66,7 @@ bool hasAncestorNamed(qint64 pid, const QByteArray& name)
 TEST(ServerTerminal, InXtermTheServerRunsInAWindowTitledVoranthGameServer)
 {
     QString error;
-    const QString game = RealServer::game(&error);
+    const QString game = DemoGame::directory(&error);
     ASSERT_FALSE(game.isEmpty()) << error.toStdString();
     RealServer::Reaper reaper;
     const VirtualDisplay display;

@@ -12,7 +12,20 @@ namespace DemoGame {
 
 QString serverName()
 {
-    return QStringLiteral("ioq3ded-test%1.x86_64").arg(QCoreApplication::applicationPid());
+    return QStringLiteral("ioq3ded-%1.x86_64").arg(QCoreApplication::applicationPid());
+}
+
+bool make(const QString& dir, QString* error)
+{
+    const ProgramResult made = ProgramRunner::run(
+        QStringLiteral("/bin/bash"),
+        {TestEnvironment::sourceDir() + QStringLiteral("/tools/make-demo-game.sh"), dir});
+    const QString server = dir + QLatin1Char('/') + serverName();
+    QFile::remove(server);
+    const bool ok = made.exitCode == 0 && QFile::link(QStringLiteral("ioq3ded.x86_64"), server);
+    if (!ok && error)
+        *error = made.err.isEmpty() ? QStringLiteral("make-demo-game.sh failed") : made.err;
+    return ok;
 }
 
 QString directory(QString* error)
@@ -21,15 +34,8 @@ QString directory(QString* error)
     static QString failure;
     if (made.isEmpty() && failure.isEmpty()) {
         const QString dir = TestEnvironment::home() + QStringLiteral("/demo-game");
-        const ProgramResult result = ProgramRunner::run(
-            QStringLiteral("/bin/bash"),
-            {TestEnvironment::sourceDir() + QStringLiteral("/tools/make-demo-game.sh"), dir});
-        if (result.exitCode == 0 &&
-            QFile::link(QStringLiteral("ioq3ded.x86_64"), dir + QLatin1Char('/') + serverName()))
+        if (make(dir, &failure))
             made = dir;
-        else
-            failure =
-                result.err.isEmpty() ? QStringLiteral("make-demo-game.sh failed") : result.err;
     }
     if (!made.isEmpty())
         UserDefaults::setValue(KZXDedicatedAppName, serverName());

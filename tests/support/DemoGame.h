@@ -3,14 +3,16 @@
 #include <QString>
 
 // The Quake III-style game directory made from Debian's OpenArena data by the project's
-// script; made once per test process.
+// script. Its server is also reached under a name of this test process (serverName()), so
+// that the process probe of one test never finds the servers of another running beside it.
 namespace DemoGame {
 
-// The directory, or an empty string when the script failed (its output is in error). It
-// also names this process's own server executable in the settings (serverName()), so that
-// the process probe finds only the servers this test process starts.
+// Makes a demo game in dir with the server under serverName(); false, with the script's
+// output in error, when it cannot.
+bool make(const QString& dir, QString* error = nullptr);
+// The process's demo game, made once; empty on failure. It also names serverName() as the
+// server executable in the settings.
 QString directory(QString* error = nullptr);
-// A link to the demo game's server under a name of this test process.
 QString serverName();
 
 } // namespace DemoGame

@@ -39,11 +39,6 @@ LiveServer::~LiveServer()
     stop();
 }
 
-QString LiveServer::executableName()
-{
-    return QStringLiteral("ioq3ded-live%1.x86_64").arg(::getpid());
-}
-
 bool LiveServer::fail(const QString& reason)
 {
     m_error = reason;
@@ -61,11 +56,6 @@ bool LiveServer::start()
     if (m_gameDir.isEmpty())
         return fail(QStringLiteral("no demo game: ") + demoError);
 
-    const QString executable = m_gameDir + QLatin1Char('/') + executableName();
-    if (!QFile::exists(executable) &&
-        !QFile::link(m_gameDir + QStringLiteral("/ioq3ded.x86_64"), executable))
-        return fail(QStringLiteral("cannot make ") + executable);
-    UserDefaults::setValue(KZXDedicatedAppName, executableName());
     UserDefaults::sync();
 
     CommonData::setQGameRootDir(m_gameDir);
@@ -85,7 +75,7 @@ bool LiveServer::start()
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardOutputFile(m_logFile);
     m_process.setStandardInputFile(QProcess::nullDevice());
-    m_process.start(executable,
+    m_process.start(m_gameDir + QLatin1Char('/') + DemoGame::serverName(),
                     {QStringLiteral("+set"), QStringLiteral("fs_basepath"), m_gameDir,
                      QStringLiteral("+set"), QStringLiteral("dedicated"), QStringLiteral("1"),
                      QStringLiteral("+set"), QStringLiteral("fs_game"), m_config.modName(),

@@ -35,8 +35,6 @@ public:
     // What the server printed so far.
     QString log() const;
 
-    static QString executableName();
-
 private:
     bool waitUntilAnswering(int timeoutMs);
     bool fail(const QString& reason);

@@ -1,11 +1,12 @@
 #include "support/RealServer.h"
 
+#include "support/DemoGame.h"
+
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "support/ProgramRunner.h"
 #include "support/TestEnvironment.h"
 
 #include <QDeadlineTimer>
@@ -42,43 +43,10 @@ QList<qint64> processesMentioning(const QByteArray& text)
 
 } // namespace
 
-QString appName()
-{
-    return QStringLiteral("ioq3ded-%1.x86_64").arg(::getpid());
-}
-
-bool makeGame(const QString& dir, QString* error)
-{
-    const ProgramResult made = ProgramRunner::run(
-        QStringLiteral("/bin/bash"),
-        {TestEnvironment::sourceDir() + QStringLiteral("/tools/make-demo-game.sh"), dir});
-    const QString server = dir + QLatin1Char('/') + appName();
-    QFile::remove(server);
-    const bool ok =
-        made.exitCode == 0 && QFile::copy(dir + QStringLiteral("/ioq3ded.x86_64"), server);
-    if (!ok && error)
-        *error = made.err.isEmpty() ? QStringLiteral("make-demo-game.sh failed") : made.err;
-    return ok;
-}
-
-QString game(QString* error)
-{
-    static QString made;
-    static QString failure;
-    if (made.isEmpty() && failure.isEmpty()) {
-        const QString dir = TestEnvironment::home() + QStringLiteral("/demo-game");
-        if (makeGame(dir, &failure))
-            made = dir;
-    }
-    if (error)
-        *error = failure;
-    return made;
-}
-
 void useGame(const QString& dir, const QString& terminal)
 {
     GameDirectory::choose(dir);
-    UserDefaults::setValue(KZXDedicatedAppName, appName());
+    UserDefaults::setValue(KZXDedicatedAppName, DemoGame::serverName());
     UserDefaults::setValue(KZXTerminalEmulatorKey, terminal);
     UserDefaults::sync();
 }
@@ -165,7 +133,7 @@ bool becomesEngine(qint64 pid, int timeoutMs)
 
 Reaper::~Reaper()
 {
-    const QByteArray name = QFile::encodeName(appName());
+    const QByteArray name = QFile::encodeName(DemoGame::serverName());
     const QList<qint64> processes = processesMentioning(name);
     for (qint64 pid : processes)
         ::kill(pid_t(pid), SIGKILL);
@@ -178,7 +146,7 @@ Reaper::~Reaper()
 void Test::SetUp()
 {
     QString error;
-    const QString dir = game(&error);
+    const QString dir = DemoGame::directory(&error);
     ASSERT_FALSE(dir.isEmpty()) << error.toStdString();
     useGame(dir);
 }

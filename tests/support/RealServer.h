@@ -12,14 +12,8 @@ class ServerConfig;
 // test never finds the server of another running beside it.
 namespace RealServer {
 
-QString appName();
-// Makes a demo game in dir (tools/make-demo-game.sh) with the server under appName();
-// false, with the script's output in error, when it cannot.
-bool makeGame(const QString& dir, QString* error = nullptr);
-// The process's demo game (made once) with the server under appName(); empty on failure.
-QString game(QString* error = nullptr);
-// Makes dir the game directory and appName() the server, with the given terminal setting,
-// stored so that voranthctl run by the test sees them too.
+// Makes dir the game directory and DemoGame::serverName() the server, with the given terminal
+// setting, stored so that voranthctl run by the test sees them too.
 void useGame(const QString& dir, const QString& terminal = QStringLiteral("none"));
 
 // A configuration with maps, a password and a port of its own.
@@ -41,8 +35,8 @@ bool isRunning(qint64 pid);
 // itself with the engine (same process id), which then rewrites its first argument to ".".
 bool becomesEngine(qint64 pid, int timeoutMs = 5000);
 
-// Kills, when it ends, every process of the user whose command line holds appName(): the
-// servers, their shells and terminals, however the test ends.
+// Kills, when it ends, every process of the user whose command line holds DemoGame::serverName():
+// the servers, their shells and terminals, however the test ends.
 class Reaper
 {
 public:
