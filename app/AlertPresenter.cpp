@@ -21,7 +21,7 @@ int showMessageBox(QWidget* parent, const AlertRequest& request)
 {
     QMessageBox box(parent);
     box.setObjectName(QStringLiteral("alert"));
-    box.setIcon(QMessageBox::Warning);
+    box.setIcon(request.informational ? QMessageBox::Information : QMessageBox::Warning);
     box.setText(request.title);
     box.setInformativeText(request.message);
     box.setWindowModality(request.sheet && parent ? Qt::WindowModal : Qt::ApplicationModal);

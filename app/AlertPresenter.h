@@ -15,6 +15,8 @@ struct AlertRequest
     QStringList buttons{QStringLiteral("OK")};
     // A sheet belongs to the main window (window-modal); otherwise application-modal.
     bool sheet = false;
+    // A notice that tells something rather than warns of a problem.
+    bool informational = false;
 };
 
 // Every alert of the application goes through here, so that tests can answer them.

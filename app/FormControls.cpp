@@ -90,6 +90,15 @@ QTableView* plainTable(const QString& name, QWidget* parent)
     return table;
 }
 
+void showOnly(QLineEdit* field)
+{
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    field->setPalette(palette);
+}
+
 void useCompactRows(QTableView* table)
 {
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);

@@ -27,6 +27,8 @@ QWidget* fieldWithStepper(QLineEdit* field, StepperButtons* stepper, QWidget* pa
 QPushButton* pushButton(const QString& name, const QString& title, QWidget* parent);
 // A table of rows without grid or row numbers, its last column stretched.
 QTableView* plainTable(const QString& name, QWidget* parent);
+// A field that shows a value the user does not type: read-only, on the window's background.
+void showOnly(QLineEdit* field);
 // Rows just high enough for one line of text.
 void useCompactRows(QTableView* table);
 // The selected rows of a table, ascending.

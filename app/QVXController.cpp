@@ -139,18 +139,18 @@ void QVXController::showFirstStartupNoticeOnce()
     // The first start is the one that finds no record of a scan.
     if (PakScanner::hasPaksInfo())
         return;
-    AlertPresenter::show(
-        nullptr,
-        okAlert(
-            voCommonText(QStringLiteral("VOFirstStartupTitle"),
-                         QStringLiteral("First startup of Voranth!")),
-            voCommonText(QStringLiteral("VOFirstStartupMsg"),
-                         QStringLiteral(
-                             "Please note that Voranth will now start to create its map & bot "
-                             "database. This might take several seconds to complete, dependning "
-                             "of how many mods and maps you have installed in your Quake3 retail "
-                             "installation folder. This procedure will not be needed next time you "
-                             "start Voranth."))));
+    AlertRequest notice = okAlert(
+        voCommonText(QStringLiteral("VOFirstStartupTitle"),
+                     QStringLiteral("First startup of Voranth!")),
+        voCommonText(
+            QStringLiteral("VOFirstStartupMsg"),
+            QStringLiteral("Please note that Voranth will now start to create its map & bot "
+                           "database. This might take several seconds to complete, dependning "
+                           "of how many mods and maps you have installed in your Quake3 retail "
+                           "installation folder. This procedure will not be needed next time you "
+                           "start Voranth.")));
+    notice.informational = true;
+    AlertPresenter::show(nullptr, notice);
 }
 
 void QVXController::openLibraries(const QString& mod)

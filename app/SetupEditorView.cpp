@@ -68,8 +68,7 @@ QWidget* SetupEditorView::makeGameTab()
     auto* server = group(tr("Server"), tab);
     auto* serverForm = new QFormLayout(server);
     QLineEdit* name = textField(QStringLiteral("configNameFieldAdvTab"), server);
-    name->setReadOnly(true);
-    name->setFocusPolicy(Qt::NoFocus);
+    showOnly(name);
     serverForm->addRow(tr("Configuration:"), name);
     serverForm->addRow(tr("Server name:"), textField(QStringLiteral("serverNameField"), server));
     serverForm->addRow(tr("Welcome text:"), textField(QStringLiteral("welcomeTextField"), server));
@@ -184,11 +183,9 @@ QWidget* SetupEditorView::makeBotsTab()
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setMinimum(0);
     QLineEdit* current = integerField(QStringLiteral("botMinPlayersField"), players);
-    current->setReadOnly(true);
-    current->setFocusPolicy(Qt::NoFocus);
+    showOnly(current);
     QLineEdit* maximum = integerField(QStringLiteral("botMaxPlayersField"), players);
-    maximum->setReadOnly(true);
-    maximum->setFocusPolicy(Qt::NoFocus);
+    showOnly(maximum);
     row->addWidget(current);
     row->addWidget(slider, 1);
     row->addWidget(new QLabel(tr("of"), players));
