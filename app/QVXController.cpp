@@ -2,6 +2,7 @@
 
 #include "app/AlertPresenter.h"
 #include "app/AppScanInteraction.h"
+#include "app/ApplicationIcon.h"
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ConfigActions.h"
 #include "app/DirectoryPanel.h"
@@ -181,6 +182,7 @@ void QVXController::awakeFromNib()
     m_editor->handleTVClick();
     m_serverControl->showInitialState();
     validateMenuItems();
+    ApplicationIcon::show(ApplicationIcon::State::Orange);
 }
 
 void QVXController::fillGameTypeMenus()
@@ -310,5 +312,6 @@ bool QVXController::applicationShouldTerminate()
     QString error;
     if (!m_state.store.save(&error))
         qWarning("The configurations could not be saved: %s", qPrintable(error));
+    ApplicationIcon::show(ApplicationIcon::State::Yellow);
     return true;
 }

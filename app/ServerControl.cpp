@@ -1,6 +1,7 @@
 #include "app/ServerControl.h"
 
 #include "app/AlertPresenter.h"
+#include "app/ApplicationIcon.h"
 #include "app/ControllerState.h"
 #include "app/MainWindow.h"
 #include "app/SetupEditor.h"
@@ -146,4 +147,5 @@ void ServerControl::quitServer()
     if (stopped.stillRunning)
         qWarning("The server could not be stopped.");
     showNoServer();
+    ApplicationIcon::show(ApplicationIcon::State::Orange);
 }

@@ -1,5 +1,6 @@
 #include "EditorFixture.h"
 
+#include "app/ApplicationIcon.h"
 #include "app/ConfigActions.h"
 #include "app/RenameConfigSheet.h"
 #include "config/CommonData.h"
@@ -177,7 +178,9 @@ TEST_F(ConfigActionsTest, EveryChangeIsOnDiskAtOnceAndSurvivesARestart)
 
     editor().controls().serverNameField->setText("Typed before quitting");
     editor().textDidChange();
+    EXPECT_EQ(ApplicationIcon::current(), ApplicationIcon::State::Orange);
     stopApplication();
+    EXPECT_EQ(ApplicationIcon::current(), ApplicationIcon::State::Yellow);
     startApplication();
     ASSERT_NE(record("Kept"), nullptr);
     EXPECT_EQ(record("Kept")->serverName(), "Typed before quitting");

@@ -1,0 +1,38 @@
+#include "app/ApplicationIcon.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace {
+
+ApplicationIcon::State& shownState()
+{
+    static ApplicationIcon::State state = ApplicationIcon::State::Orange;
+    return state;
+}
+
+} // namespace
+
+QString ApplicationIcon::resourcePath(State state)
+{
+    switch (state) {
+    case State::Red:
+        return QStringLiteral(":/resources/app/VOIconRed.png");
+    case State::Yellow:
+        return QStringLiteral(":/resources/app/VOIconYellow.png");
+    case State::Orange:
+        break;
+    }
+    return QStringLiteral(":/resources/app/VOIconOrange.png");
+}
+
+void ApplicationIcon::show(State state)
+{
+    shownState() = state;
+    QApplication::setWindowIcon(QIcon(resourcePath(state)));
+}
+
+ApplicationIcon::State ApplicationIcon::current()
+{
+    return shownState();
+}
