@@ -3,6 +3,7 @@
 #include "app/AlertPresenter.h"
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ControllerState.h"
+#include "app/FormControls.h"
 #include "app/MainWindow.h"
 #include "app/NewConfigSheet.h"
 #include "app/RenameConfigSheet.h"
@@ -96,7 +97,7 @@ void ConfigActions::selectConfig(const QString& name)
     QTableView* table = m_editor.controls().configFilesTableView;
     m_editor.reloadConfigList();
     const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
-    SetupEditor::selectRow(table, row);
+    FormControls::selectRow(table, row);
     table->resizeColumnToContents(0);
     table->horizontalHeader()->setStretchLastSection(true);
     table->scrollTo(table->model()->index(row, 0));
@@ -240,7 +241,7 @@ void ConfigActions::deleteFile()
         sortLists();
         m_editor.reloadConfigList();
         if (row > 0)
-            SetupEditor::selectRow(m_editor.controls().configFilesTableView, row - 1);
+            FormControls::selectRow(m_editor.controls().configFilesTableView, row - 1);
         m_editor.reloadMapList();
         saveStore();
     }

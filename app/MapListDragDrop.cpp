@@ -1,6 +1,7 @@
 #include "app/MapListDragDrop.h"
 
 #include "app/ControllerState.h"
+#include "app/FormControls.h"
 #include "app/MapTableView.h"
 #include "app/SetupEditor.h"
 
@@ -51,13 +52,13 @@ QMimeData* MapListDragDrop::writeRows(MapTableView* table, const QList<int>& row
 {
     if (!isMapList(table) && !isLibrary(table))
         return nullptr;
-    if (SetupEditor::selectedRows(table) != rows) {
+    if (FormControls::selectedRows(table) != rows) {
         for (int i = 0; i < rows.size(); ++i)
-            SetupEditor::selectRow(table, rows.at(i), i > 0);
+            FormControls::selectRow(table, rows.at(i), i > 0);
     }
     const ServerConfig* record = m_editor.currentRecord();
     QStringList names;
-    for (int row : SetupEditor::selectedRows(table).mid(0, maximumDraggedRows)) {
+    for (int row : FormControls::selectedRows(table).mid(0, maximumDraggedRows)) {
         if (isMapList(table) && record)
             names.append(record->map(row));
         else if (isLibrary(table) && m_state.theMapLibrary)
@@ -100,16 +101,16 @@ bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, con
     ServerConfig* record = m_editor.currentRecord();
     if (!record)
         return false;
-    const QList<int> sourceRows = isMapList(source)
-                                      ? SetupEditor::selectedRows(source).mid(0, maximumDraggedRows)
-                                      : QList<int>();
+    const QList<int> sourceRows =
+        isMapList(source) ? FormControls::selectedRows(source).mid(0, maximumDraggedRows)
+                          : QList<int>();
     MapTableView* mapList = m_editor.controls().mapListTableView;
 
     if (isLibrary(target) && isMapList(source)) {
         record->removeMapsFromIndices(QList<qsizetype>(sourceRows.cbegin(), sourceRows.cend()));
         m_editor.reloadMapList();
         if (!sourceRows.isEmpty())
-            SetupEditor::selectRow(mapList, sourceRows.first() - 1);
+            FormControls::selectRow(mapList, sourceRows.first() - 1);
     } else if (isMapList(target)) {
         const QStringList names = unarchivedNames(data->data(pasteboardType()));
         const int count = int(names.size());
@@ -127,7 +128,7 @@ bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, con
         }
         m_editor.reloadMapList();
         for (int selected : toSelect)
-            SetupEditor::selectRow(mapList, selected, true);
+            FormControls::selectRow(mapList, selected, true);
     } else {
         return false;
     }

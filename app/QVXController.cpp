@@ -6,6 +6,7 @@
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ConfigActions.h"
 #include "app/DirectoryPanel.h"
+#include "app/FormControls.h"
 #include "app/MainWindow.h"
 #include "app/NewConfigSheet.h"
 #include "app/ServerControl.h"
@@ -16,7 +17,6 @@
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
 #include "content/PakScanner.h"
-#include "server/QProcessCom.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -169,7 +169,6 @@ void QVXController::awakeFromNib()
     showFirstStartupNoticeOnce();
     openLibraries(CommonData::qGameDefaultModDir());
     m_state.modDB = std::make_unique<ModSupport>();
-    m_qProcessCom = std::make_unique<QProcessCom>();
     m_editor = new SetupEditor(m_state, this);
     m_actions = new ConfigActions(m_state, *m_editor, this);
     m_serverControl = new ServerControl(m_state, *m_editor, this);
@@ -243,7 +242,7 @@ void QVXController::selectFirstRows()
     const EditorControls& c = m_editor->controls();
     m_editor->reloadConfigList();
     if (!m_state.serverConfigKeysModFiltered.isEmpty())
-        SetupEditor::selectRow(c.configFilesTableView, 0);
+        FormControls::selectRow(c.configFilesTableView, 0);
     else
         c.configFilesTableView->selectionModel()->clearSelection();
 }
@@ -292,7 +291,7 @@ void QVXController::connectWindow()
 void QVXController::validateMenuItems()
 {
     const bool configSelected =
-        !SetupEditor::selectedRows(m_editor->controls().configFilesTableView).isEmpty();
+        !FormControls::selectedRows(m_editor->controls().configFilesTableView).isEmpty();
     for (const char* name : {"deleteMenuItem", "duplicateMenuItem", "renameMenuItem",
                              "addMapsMenuItem", "removeMapsMenuItem"})
         action(name)->setEnabled(configSelected);

@@ -11,7 +11,6 @@ class AppScanInteraction;
 class ConfigActions;
 class MainWindow;
 class QAction;
-class QProcessCom;
 class ServerControl;
 class SetupEditor;
 
@@ -64,5 +63,4 @@ private:
     SetupEditor* m_editor = nullptr;
     ConfigActions* m_actions = nullptr;
     ServerControl* m_serverControl = nullptr;
-    std::unique_ptr<QProcessCom> m_qProcessCom;
 };

@@ -23,6 +23,9 @@
 #include <QSlider>
 #include <QTableView>
 
+using FormControls::selectedRows;
+using FormControls::selectRow;
+
 namespace {
 
 struct TextBinding
@@ -627,27 +630,17 @@ void SetupEditor::textDidChange()
     m_state.recordNeedsSaving = true;
 }
 
-QList<int> SetupEditor::selectedRows(const QAbstractItemView* view)
-{
-    return FormControls::selectedRows(view);
-}
-
-void SetupEditor::selectRow(QAbstractItemView* view, int row, bool extend)
-{
-    FormControls::selectRow(view, row, extend);
-}
-
 namespace {
 
 // Re-reads a table, keeping the rows that still exist selected, without selection notices.
 void reloadKeepingSelection(QAbstractItemView* view, CallbackTableModel* model)
 {
-    const QList<int> rows = SetupEditor::selectedRows(view);
+    const QList<int> rows = FormControls::selectedRows(view);
     const QSignalBlocker blocker(view->selectionModel());
     model->reload();
     for (int row : rows)
         if (row < model->rowCount())
-            SetupEditor::selectRow(view, row, true);
+            FormControls::selectRow(view, row, true);
 }
 
 } // namespace

@@ -55,10 +55,6 @@ public:
     void reloadMapLibrary();
     void reloadMapList();
     void reloadExtraParameters();
-    // Selects a row (extending the selection or not); rows outside the table clear it.
-    static void selectRow(QAbstractItemView* view, int row, bool extend = false);
-    // The selected rows of a table, ascending.
-    static QList<int> selectedRows(const QAbstractItemView* view);
     // Clears the preview.
     void clearPreview();
     // The filter of the library: "all" or the short name of a game type in the current mod.

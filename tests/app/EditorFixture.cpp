@@ -1,5 +1,7 @@
 #include "EditorFixture.h"
 
+#include "app/FormControls.h"
+
 #include "app/CallbackTableModel.h"
 #include "app/ConfigActions.h"
 #include "app/MapTableView.h"
@@ -89,7 +91,7 @@ void EditorFixture::selectConfig(const QString& name)
 {
     const int row = int(listedConfigs().indexOf(name));
     ASSERT_GE(row, 0) << name.toStdString();
-    SetupEditor::selectRow(editor().controls().configFilesTableView, row);
+    FormControls::selectRow(editor().controls().configFilesTableView, row);
 }
 
 QStringList EditorFixture::listedConfigs() const

@@ -1,5 +1,7 @@
 #include "EditorFixture.h"
 
+#include "app/FormControls.h"
+
 #include "app/CallbackTableModel.h"
 #include "app/MapListDragDrop.h"
 #include "app/MapTableView.h"
@@ -95,7 +97,7 @@ TEST_F(SetupEditorTest, TheLibraryShowsTheMapsOfTheGameType)
 
     // A map of another type in the map list is still found and previewed.
     editor().reloadMapList();
-    SetupEditor::selectRow(editor().controls().mapListTableView, 0);
+    FormControls::selectRow(editor().controls().mapListTableView, 0);
     EXPECT_EQ(control<QLabel>("mapNameField")->text(), "Arena A");
     EXPECT_EQ(control<QLabel>("selectedMapField")->text(), "A");
     EXPECT_FALSE(control<QLabel>("mapImageView")->pixmap().isNull());
@@ -116,7 +118,7 @@ TEST_F(SetupEditorTest, AMapThatIsNotInTheLibraryIsRemovedWhenSelected)
     newConfig("Gone");
     shown()->setMapList({"A", "lost_map", "B"});
     editor().reloadMapList();
-    SetupEditor::selectRow(editor().controls().mapListTableView, 1);
+    FormControls::selectRow(editor().controls().mapListTableView, 1);
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts.first().title, "Map not found in library!");
     EXPECT_EQ(alerts.first().message, "This map will now be removed from the map list.");
@@ -129,18 +131,18 @@ TEST_F(SetupEditorTest, MapButtonsAddTheSelectedLibraryMapsAndRemoveSelectedRows
     control<QCheckBox>("listAllMapsSwitch")->setChecked(true);
     editor().switchClicked(control<QCheckBox>("listAllMapsSwitch"));
     MapTableView* library = editor().controls().mapLibraryTableView;
-    SetupEditor::selectRow(library, 1);
-    SetupEditor::selectRow(library, 3, true);
+    FormControls::selectRow(library, 1);
+    FormControls::selectRow(library, 3, true);
     editor().addMapToList();
-    SetupEditor::selectRow(library, 0);
+    FormControls::selectRow(library, 0);
     editor().addMapToList();
     EXPECT_EQ(shown()->mapList(), (QStringList{"B", "D", "A"}));
 
     shown()->setMapList({"A", "B", "C", "D"});
     editor().reloadMapList();
     MapTableView* list = editor().controls().mapListTableView;
-    SetupEditor::selectRow(list, 0);
-    SetupEditor::selectRow(list, 2, true);
+    FormControls::selectRow(list, 0);
+    FormControls::selectRow(list, 2, true);
     editor().removeMapFromList();
     EXPECT_EQ(shown()->mapList(), (QStringList{"B", "D"}));
 }
@@ -161,7 +163,7 @@ TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
     EXPECT_EQ(dnd.validateDrop(list, list, data.get(), row, position), MapDropHandler::Move);
     ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), row, position));
     EXPECT_EQ(shown()->mapList(), (QStringList{"A", "C", "B", "D"}));
-    EXPECT_EQ(SetupEditor::selectedRows(list), QList<int>{2});
+    EXPECT_EQ(FormControls::selectedRows(list), QList<int>{2});
 
     shown()->setMapList({"A", "B", "C", "D"});
     editor().reloadMapList();
@@ -169,7 +171,7 @@ TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
     EXPECT_EQ(data->text(), "B\nC");
     ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), 4, MapDropHandler::Above));
     EXPECT_EQ(shown()->mapList(), (QStringList{"A", "D", "B", "C"}));
-    EXPECT_EQ(SetupEditor::selectedRows(list), (QList<int>{2, 3}));
+    EXPECT_EQ(FormControls::selectedRows(list), (QList<int>{2, 3}));
 }
 
 TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
@@ -224,7 +226,7 @@ TEST_F(SetupEditorTest, ExtraParametersAreEditedInTheirTable)
     EXPECT_TRUE(model->setData(model->index(1, 0), "sv_fps", Qt::EditRole));
     EXPECT_TRUE(model->setData(model->index(1, 1), "20", Qt::EditRole));
     EXPECT_EQ(shown()->extraParameters().at(1), ExtraParameter("sv_fps", "20"));
-    SetupEditor::selectRow(table, 0);
+    FormControls::selectRow(table, 0);
     editor().deleteExtraParameter();
     EXPECT_EQ(shown()->extraParameters(), QList<ExtraParameter>{ExtraParameter("sv_fps", "20")});
 }

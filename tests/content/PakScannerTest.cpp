@@ -45,6 +45,12 @@ ino_t inodeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
 }
 
+bool touch(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
 class PakScannerTest : public ::testing::Test
 {
 protected:
@@ -121,9 +127,7 @@ TEST_F(PakScannerTest, AnOldRecordedVersionRebuildsEverythingAfterANotice)
 {
     makePak("baseq3/pak0.pk3");
     scan();
-    QFile marker(dataDir("baseq3") + "/marker");
-    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-    marker.close();
+    ASSERT_TRUE(touch(dataDir("baseq3") + "/marker"));
     PakScanner::setPaksInfoVersion("1.0.2");
     const PakScanner::Summary summary = scan();
     EXPECT_TRUE(summary.fullRebuild);
@@ -147,9 +151,7 @@ TEST_F(PakScannerTest, OnlyTheModWithATouchedPakIsRebuilt)
     makePak("baseq3/pak0.pk3");
     makePak("cpma/pak1.pk3");
     scan();
-    QFile extra(dataDir("cpma") + "/marker");
-    ASSERT_TRUE(extra.open(QIODevice::WriteOnly));
-    extra.close();
+    ASSERT_TRUE(touch(dataDir("cpma") + "/marker"));
     QFile pak(root + "/baseq3/pak0.pk3");
     ASSERT_TRUE(pak.open(QIODevice::ReadWrite));
     pak.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
@@ -163,9 +165,7 @@ TEST_F(PakScannerTest, AMissingBotDatabaseReExtractsWithoutRemoval)
 {
     makePak("baseq3/pak0.pk3");
     scan();
-    QFile marker(dataDir("baseq3") + "/marker");
-    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-    marker.close();
+    ASSERT_TRUE(touch(dataDir("baseq3") + "/marker"));
     QFile::remove(dataDir("baseq3") + "/VOBots.plist");
     EXPECT_EQ(scan().modsExtracted, QStringList{"baseq3"});
     EXPECT_TRUE(QFile::exists(dataDir("baseq3") + "/marker"));
