@@ -114,12 +114,12 @@ void ConfigActions::addFile(const QString& name, int gameType)
     const QString shownServerName = c.serverNameField->text();
     const QString shownWelcome = c.field("welcomeTextField")->text();
     const QString shownRconPassword = c.field("rconPasswordField")->text();
-    const QString mod = CommonData::qGameModDir();
+    const QString mod = m_state.paths.qGameModDir();
     if (m_state.store.contains(name)) {
         showNameTaken(name);
         return;
     }
-    ServerConfig record;
+    ServerConfig record(mod);
     record.setConfigName(name);
     m_state.store.insert(record);
     m_state.serverConfigKeysModFiltered.append(name);
@@ -172,7 +172,7 @@ void ConfigActions::duplicateFile()
         ServerConfig copy = ServerConfig::copyOf(*current);
         copy.setConfigName(*copyName);
         m_state.store.insert(copy);
-        if (copy.modName() == CommonData::qGameModDir())
+        if (copy.modName() == m_state.paths.qGameModDir())
             m_state.serverConfigKeysModFiltered.append(*copyName);
         sortLists();
         selectConfig(*copyName);
@@ -233,7 +233,7 @@ void ConfigActions::deleteFile()
         return;
     }
     if (const ServerConfig* record = m_state.store.find(name)) {
-        ConfigFiles().deleteConfigFile(*record);
+        ConfigFiles(m_state.paths.withMod(record->modName())).deleteConfigFile(*record);
         const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
         m_state.store.remove(name);
         m_state.serverConfigKeysModFiltered.removeAll(name);

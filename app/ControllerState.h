@@ -1,9 +1,11 @@
 #pragma once
 
 #include "config/ConfigStore.h"
+#include "config/GamePaths.h"
 #include "content/BotLibrary.h"
 #include "content/MapLibrary.h"
 #include "content/ModSupport.h"
+#include "content/UnparsableMaps.h"
 
 #include <QStringList>
 
@@ -18,10 +20,14 @@ struct ControllerState
     explicit ControllerState(MainWindow& mainWindow) : window(mainWindow) {}
 
     MainWindow& window;
+    // The game directory and the mod the window shows.
+    GamePaths paths;
     ConfigStore store;
     QStringList serverConfigKeysModFiltered;
     std::unique_ptr<MapLibrary> theMapLibrary;
     std::unique_ptr<ModSupport> modDB;
     std::unique_ptr<BotLibrary> theBotLibrary;
+    // The maps whose scripts the start's scan could not parse.
+    UnparsableMaps unparsableMaps;
     bool recordNeedsSaving = false;
 };

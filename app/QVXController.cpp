@@ -16,6 +16,7 @@
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "content/ContentScan.h"
 #include "content/PakScanner.h"
 
 #include <QAbstractButton>
@@ -88,7 +89,8 @@ void QVXController::loadStore()
 
 bool QVXController::settleGameDirectory()
 {
-    if (!GameDirectory::settle().isEmpty())
+    m_state.paths = GamePaths(GameDirectory::settle(), CommonData::qGameDefaultModDir());
+    if (!m_state.paths.qGameRootDir().isEmpty())
         return true;
     AlertPresenter::show(
         nullptr,
@@ -111,7 +113,7 @@ bool QVXController::settleGameDirectory()
                         {CommonData::applicationName()})));
             return false;
         }
-        if (GameDirectory::isValid(CommonData::qGameRootDir()))
+        if (GameDirectory::isValid(m_state.paths.qGameRootDir()))
             return true;
         const QString message =
             voCommonText(QStringLiteral("GameDirNotValidMsg"),
@@ -131,7 +133,7 @@ bool QVXController::openPanelGameRootDir()
         &m_state.window, tr("Choose the game directory"), QStringLiteral("/usr/share/games"));
     if (dir.isEmpty())
         return false;
-    GameDirectory::choose(dir);
+    m_state.paths = m_state.paths.withGameRoot(GameDirectory::choose(dir));
     return true;
 }
 
@@ -154,20 +156,30 @@ void QVXController::showFirstStartupNoticeOnce()
     AlertPresenter::show(nullptr, notice);
 }
 
-void QVXController::openLibraries(const QString& mod)
+void QVXController::openLibraries(const QString& mod, StartupProgress* progress)
 {
+    m_state.paths = m_state.paths.withMod(mod);
     m_state.theBotLibrary.reset();
     m_state.theMapLibrary.reset();
-    m_state.theMapLibrary = std::make_unique<MapLibrary>(mod, *m_scanInteraction);
-    m_state.theBotLibrary = std::make_unique<BotLibrary>();
+    m_state.theMapLibrary = std::make_unique<MapLibrary>(m_state.paths, progress);
+    m_state.theBotLibrary = std::make_unique<BotLibrary>(m_state.paths);
     m_state.serverConfigKeysModFiltered =
-        ModSupport::serverConfigKeysModFiltered(m_state.store.serverConfigDict());
+        ModSupport::serverConfigKeysModFiltered(m_state.store.serverConfigDict(), mod);
+}
+
+void QVXController::scanAndOpenDefaultLibraries()
+{
+    ContentScan scan(m_state.paths.qGameRootDir(), *m_scanInteraction);
+    scan.run();
+    openLibraries(CommonData::qGameDefaultModDir(), scan.progress());
+    scan.closeProgress();
+    m_state.unparsableMaps = scan.unparsable();
 }
 
 void QVXController::awakeFromNib()
 {
     showFirstStartupNoticeOnce();
-    openLibraries(CommonData::qGameDefaultModDir());
+    scanAndOpenDefaultLibraries();
     m_state.modDB = std::make_unique<ModSupport>();
     m_editor = new SetupEditor(m_state, this);
     m_actions = new ConfigActions(m_state, *m_editor, this);
@@ -186,7 +198,7 @@ void QVXController::awakeFromNib()
 
 void QVXController::fillGameTypeMenus()
 {
-    const QString mod = CommonData::qGameModDir();
+    const QString& mod = m_state.paths.qGameModDir();
     ComboBoxGameTypeMenu editorMenu(*m_editor->controls().gameTypeDynamicPopUpMenu);
     ComboBoxGameTypeMenu sheetMenu(*m_actions->newConfigWindow()->gameTypePopUpMenu());
     m_state.modDB->setGameTypesMenu(editorMenu, mod);
@@ -208,7 +220,7 @@ void QVXController::addModMenuItems()
             QStringLiteral("%1 (%2)").arg(m_state.modDB->longnameForMod(mod).value_or(mod), mod));
         item->setObjectName(QStringLiteral("modMenuItem") + QString::number(i));
         item->setCheckable(true);
-        item->setChecked(mod == CommonData::qGameModDir());
+        item->setChecked(mod == m_state.paths.qGameModDir());
         item->setData(i);
         if (i < 10)
             item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + i)));

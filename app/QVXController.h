@@ -13,6 +13,7 @@ class MainWindow;
 class QAction;
 class ServerControl;
 class SetupEditor;
+class StartupProgress;
 
 // The main controller: owns the long-lived objects, brings them up at start, wires the
 // main window to them, and writes the configurations at the end. Its behaviour lives in the
@@ -50,7 +51,8 @@ private:
     bool settleGameDirectory();
     bool openPanelGameRootDir();
     void showFirstStartupNoticeOnce();
-    void openLibraries(const QString& mod);
+    void scanAndOpenDefaultLibraries();
+    void openLibraries(const QString& mod, StartupProgress* progress = nullptr);
     void fillGameTypeMenus();
     void addModMenuItems();
     void connectWindow();

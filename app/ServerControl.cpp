@@ -113,11 +113,12 @@ void ServerControl::saveAndStart()
     const bool putTerminalBack = UserDefaults::boolValue(KZXPutTerminalBackKey);
     m_editor.extractFields(*config);
 
+    const QString& gameRoot = m_state.paths.qGameRootDir();
     bool acceptEmptyPassword = false;
-    for (ServerLauncher::Problem problem = ServerLauncher::check(*config, acceptEmptyPassword);
+    for (ServerLauncher::Problem problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword);
          problem != ServerLauncher::Problem::None;
-         problem = ServerLauncher::check(*config, acceptEmptyPassword)) {
-        const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem);
+         problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword)) {
+        const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot);
         const bool question = problem == ServerLauncher::Problem::RconPasswordNotSet;
         const int answer = AlertPresenter::show(
             &m_state.window, {alert.title, alert.message, alert.buttons, !question});
@@ -126,7 +127,7 @@ void ServerControl::saveAndStart()
         acceptEmptyPassword = true;
     }
 
-    const ServerLauncher::StartResult result = ServerLauncher::start(*config);
+    const ServerLauncher::StartResult result = ServerLauncher::start(*config, gameRoot);
     if (!result.started) {
         AlertPresenter::show(&m_state.window,
                              {rconCommText(QStringLiteral("ServerStartFailedTitle"),

@@ -303,7 +303,7 @@ void SetupEditor::connectControls()
 int SetupEditor::teamDivisor(const ServerConfig& record) const
 {
     const bool team = m_state.modDB && m_state.modDB->gameTypeIsTeamBased(
-                                           record.gameTypeString(), CommonData::qGameModDir());
+                                           record.gameTypeString(), m_state.paths.qGameModDir());
     return team ? 2 : 1;
 }
 
@@ -336,7 +336,7 @@ void SetupEditor::populateFields(const ServerConfig& record)
     showText(m_controls.optimizeNetworkField, QString::number(record.optimizeNetwork()));
     m_controls.optimizeNetworkField->setEnabled(record.radioOptimizeNetwork() == 1);
 
-    const QString mod = CommonData::qGameModDir();
+    const QString mod = m_state.paths.qGameModDir();
     const bool fragEnabled =
         m_state.modDB && m_state.modDB->enableForLimitControl(QStringLiteral("fraglimit"),
                                                               record.gameTypeString(), mod);
@@ -403,7 +403,7 @@ QString SetupEditor::libraryFilterFor(const QString& gameTypeString) const
 {
     if (m_controls.listAllMapsSwitch->isChecked() || !m_state.modDB)
         return QStringLiteral("all");
-    return m_state.modDB->shortNameForGameTypeString(gameTypeString, CommonData::qGameModDir())
+    return m_state.modDB->shortNameForGameTypeString(gameTypeString, m_state.paths.qGameModDir())
         .value_or(QStringLiteral("all"));
 }
 

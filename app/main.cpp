@@ -16,7 +16,6 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(CommonData::applicationName());
     QApplication::setApplicationVersion(CommonData::applicationVersion());
     UserDefaults::registerDefaults();
-    CommonData::initialize();
     CommonData::ensureDataHomeExists();
 
     QCommandLineParser parser;

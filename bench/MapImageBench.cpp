@@ -15,7 +15,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
-#include "content/PlistWriter.h"
+#include "format/PlistWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -90,11 +90,9 @@ MethodResult measureMethod(int method, int cacheSize)
     result.cacheSize = cacheSize;
     const qint64 baseline = BenchEnvironment::peakResidentKiB();
 
-    BenchScanInteraction interaction;
-    MapLibrary::setAppLaunchInit(false);
     QElapsedTimer timer;
     timer.start();
-    MapLibrary library(CommonData::qGameDefaultModDir(), interaction);
+    MapLibrary library{GamePaths()};
     result.openMs = double(timer.nsecsElapsed()) / 1e6;
     result.heldAfterOpen = library.numberOfImagesHeld();
     result.mostHeld = result.heldAfterOpen;

@@ -278,7 +278,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "RconBench: tools/make-demo-game.sh failed\n");
         return 1;
     }
-    CommonData::setQGameRootDir(game);
     ServerConfig config;
     config.setConfigName(QStringLiteral("Bench"));
     config.setModName(CommonData::qGameDefaultModDir());
@@ -288,7 +287,7 @@ int main(int argc, char* argv[])
     config.setRotateMaps(true);
     config.setMapList(
         {QStringLiteral("oa_dm1"), QStringLiteral("oa_dm2"), QStringLiteral("oa_dm3")});
-    if (!ConfigFiles().saveConfigToFile(config, true)) {
+    if (!ConfigFiles(GamePaths(game, config.modName())).saveConfigToFile(config, true)) {
         std::fprintf(stderr, "RconBench: cannot write the server configuration file\n");
         return 1;
     }

@@ -17,6 +17,7 @@
 #include "config/CommonData.h"
 #include "content/ArenaScriptParser.h"
 #include "content/BotScriptParser.h"
+#include "content/ContentScan.h"
 #include "content/MapLibrary.h"
 #include "content/PakExtractor.h"
 #include "content/PakScanner.h"
@@ -296,17 +297,21 @@ struct StartResult
     int maps = 0;
 };
 
-// One start of the application as far as the map database goes: the first map library.
-StartResult startVoranth()
+// One start of the application as far as the map database goes: the scan and the first
+// map library.
+StartResult startVoranth(const QString& gameRoot)
 {
     BenchScanInteraction interaction;
-    MapLibrary::setAppLaunchInit(true);
     Stopwatch watch;
-    const MapLibrary library(CommonData::qGameDefaultModDir(), interaction);
+    ContentScan scan(gameRoot, interaction);
+    scan.run();
+    const MapLibrary library(GamePaths(gameRoot, CommonData::qGameDefaultModDir()),
+                             scan.progress());
+    scan.closeProgress();
     StartResult result;
     result.cost = watch.elapsed();
-    result.modsExtracted = int(library.scanSummary().modsExtracted.size());
-    result.paksExtracted = library.scanSummary().paksExtracted;
+    result.modsExtracted = int(scan.summary().modsExtracted.size());
+    result.paksExtracted = scan.summary().paksExtracted;
     result.maps = int(library.mapLibraryKeys().size());
     return result;
 }
@@ -379,14 +384,13 @@ void printRatio(const char* what, const Stopwatch::Cost& reference, const Stopwa
 void benchmark(const Installation& installation, const QString& scratch, int runs)
 {
     std::printf("\n%s: %s\n", qPrintable(installation.label), qPrintable(installation.gameDir));
-    CommonData::setQGameRootDir(installation.gameDir);
     warmUp(installation);
 
     StartResult first;
     QList<Stopwatch::Cost> firstStarts;
     for (int run = 0; run < runs; ++run) {
         forgetEarlierScans(scratch + QStringLiteral("/aside"));
-        first = startVoranth();
+        first = startVoranth(installation.gameDir);
         firstStarts.append(first.cost);
     }
 
@@ -404,7 +408,7 @@ void benchmark(const Installation& installation, const QString& scratch, int run
 
     QList<Stopwatch::Cost> unchanged;
     for (int run = 0; run < 10; ++run) {
-        const StartResult again = startVoranth();
+        const StartResult again = startVoranth(installation.gameDir);
         if (again.modsExtracted != 0)
             std::printf("  (an unchanged start extracted %d mods)\n", again.modsExtracted);
         unchanged.append(again.cost);

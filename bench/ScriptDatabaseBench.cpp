@@ -9,7 +9,7 @@
 #include "config/CommonData.h"
 #include "content/ArenaScriptParser.h"
 #include "content/BotScriptParser.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,7 +36,10 @@ constexpr int kPaks = 4;
 class ScratchFileArenaParser : public ArenaScriptParser
 {
 public:
-    explicit ScratchFileArenaParser(QString scratchFile) : m_scratchFile(std::move(scratchFile)) {}
+    ScratchFileArenaParser(QString scratchFile, const QString& gameRoot)
+        : ArenaScriptParser(gameRoot), m_scratchFile(std::move(scratchFile))
+    {
+    }
 
     bool checkBlockParsability(const QStringList& block) const override
     {
@@ -160,28 +163,27 @@ int main(int argc, char* argv[])
     const QString gameRoot = scratch.path() + "/game";
     const QString dataDir = scratch.path() + "/support/benchmod";
     generateMod(gameRoot, dataDir);
-    CommonData::setQGameRootDir(gameRoot);
 
     Run inMemory{};
     const qint64 memoryTime = best(runs, [&] {
-        ArenaScriptParser parser;
+        ArenaScriptParser parser(gameRoot);
         inMemory = buildDatabases(parser, dataDir);
         return inMemory.nanoseconds;
     });
     const qint64 scratchTime = best(runs, [&] {
-        ScratchFileArenaParser parser(scratch.path() + "/tmpBlkFile-bench.plist");
+        ScratchFileArenaParser parser(scratch.path() + "/tmpBlkFile-bench.plist", gameRoot);
         return buildDatabases(parser, dataDir).nanoseconds;
     });
 
     // The pak search alone: the broken blocks' maps, with the listings kept for the build,
     // and with every pak listed again for every map.
-    ArenaScriptParser recorded;
+    ArenaScriptParser recorded(gameRoot);
     buildDatabases(recorded, dataDir);
     const QStringList maps = recorded.unparsable().unparsableMaps();
     const qint64 keptTime = best(runs, [&] {
         QElapsedTimer timer;
         timer.start();
-        PakFinder finder;
+        PakFinder finder(gameRoot);
         for (const QString& map : maps)
             finder.findPakWithMap(map, "benchmod");
         return timer.nsecsElapsed();
@@ -190,7 +192,7 @@ int main(int argc, char* argv[])
         QElapsedTimer timer;
         timer.start();
         for (const QString& map : maps)
-            PakFinder().findPakWithMap(map, "benchmod");
+            PakFinder(gameRoot).findPakWithMap(map, "benchmod");
         return timer.nsecsElapsed();
     });
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The process-wide names and paths. Every value is made on first use and lives until the
-// process ends; the paths follow HOME and the XDG base directories of that moment.
+// The names and paths that are the same for every game directory and mod. Which game
+// directory and mod an operation works on is a GamePaths value handed to it.
 class CommonData
 {
 public:
@@ -19,32 +19,16 @@ public:
     static QString qGamePrefsDir();
     static QString qGamePrefsFile();
 
-    static QString qGameRootDir();
-    static void setQGameRootDir(const QString& dir);
     static QString qGameDefaultModDir();
-    static QString qGameModDir();
-    static void setQGameModDir(const QString& mod);
 
+    // Follow HOME and the XDG base directories at the moment of the call.
     static QString appSupportQGameDir();
     static QString appSupportQ3VXDir();
     static QString appSupportQ3VXBaseQ3Dir();
-    static QString appSupportQ3VXCurrentModDir();
-    static void setAppSupportQ3VXCurrentModDirForMod(const QString& mod);
-
-    static QString arenasPlistFileWithPath();
-    static void setArenasPlistFileWithPath(const QString& path);
-    static QString botsPlistFileWithPath();
-    static void setBotsPlistFileWithPath(const QString& path);
-    static QString baseQ3ArenasPlistFileWithPath();
-    static void setBaseQ3ArenasPlistFileWithPath(const QString& path);
-    static QString baseQ3BotsPlistFileWithPath();
-    static void setBaseQ3BotsPlistFileWithPath(const QString& path);
 
     static QString tmpBlockArenasPlistFile();
     static QString userLoginName();
 
-    // Runs the class initialisation if it has not run yet; later calls change nothing.
-    static void initialize();
     // Creates the parent of appSupportQ3VXDir when it is missing; failures are ignored.
     static void ensureDataHomeExists();
 };

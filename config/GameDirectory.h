@@ -9,9 +9,12 @@ class GameDirectory
 public:
     // Whether the directory holds the base game's directory ("baseq3").
     static bool isValid(const QString& dir);
-    // Settles qGameRootDir from the stored setting when the game's preferences gave
-    // nothing; answers it, or empty when it is still not known.
+    // The directory the game's own preferences name (their "NSDefaultOpenDirectory"), or
+    // empty when they name none.
+    static QString fromGamePreferences();
+    // The game directory of this run: the game's preferences' (then also stored in the
+    // setting), else the stored setting while it holds the base game; empty when not known.
     static QString settle();
-    // Makes dir the game directory of this run and stores it in the setting.
-    static void choose(const QString& dir);
+    // Stores dir as the game directory and answers it as an absolute, clean path.
+    static QString choose(const QString& dir);
 };

@@ -48,7 +48,9 @@ QString variantListText(const QVariantList& list)
 
 } // namespace
 
-ServerConfig::ServerConfig() : m_modName(CommonData::qGameModDir())
+ServerConfig::ServerConfig() : ServerConfig(CommonData::qGameDefaultModDir()) {}
+
+ServerConfig::ServerConfig(const QString& modName) : m_modName(modName)
 {
     // The connection type is LAN at this point, so the offered Internet rate derives to 0.
     setOptimizeNetwork(internetRate);

@@ -15,8 +15,9 @@ class QDataStream;
 class ServerConfig
 {
 public:
-    // A record with the defaults; modName is the current mod at this moment.
+    // A record with the defaults for a mod (the base game when none is named).
     ServerConfig();
+    explicit ServerConfig(const QString& modName);
     // A record with every field zero or empty, as the archive reader starts from.
     static ServerConfig blank();
 

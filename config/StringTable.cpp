@@ -1,6 +1,6 @@
 #include "config/StringTable.h"
 
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 
 #include <QFile>
 #include <QHash>

@@ -2,15 +2,33 @@
 
 #include "config/SettingsKeys.h"
 
+#include <QDir>
 #include <QSettings>
+
+#include <memory>
 
 namespace {
 
+QString settingsFile()
+{
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configHome.isEmpty() || !QDir::isAbsolutePath(configHome))
+        configHome = QDir::homePath() + QStringLiteral("/.config");
+    return configHome + QStringLiteral("/Voranth/Voranth.conf");
+}
+
+// The settings file follows XDG_CONFIG_HOME of the moment, as every other path does; Qt's
+// own lookup would keep the directory it saw first for the rest of the process.
 QSettings& store()
 {
-    static QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-                              QStringLiteral("Voranth"), QStringLiteral("Voranth"));
-    return settings;
+    static std::unique_ptr<QSettings> settings;
+    const QString file = settingsFile();
+    if (!settings || settings->fileName() != file) {
+        if (settings)
+            settings->sync();
+        settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    }
+    return *settings;
 }
 
 QVariantMap makeBuiltInDefaults()

@@ -1,8 +1,8 @@
 #include "content/ArenaScriptParser.h"
 
-#include "content/AtomicFile.h"
+#include "format/AtomicFile.h"
 #include "content/DirectoryWalk.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"
 

@@ -10,10 +10,12 @@
 // "VOArenas.plist": the scripts' loose key-and-value blocks are rewritten line by line into
 // property-list dictionaries, every block is tested on its own, and the blocks that do not
 // parse are left out, their maps recorded (with the pak that holds each) as unparsable.
-// The map library owns one parser; its record grows over every mod the library builds.
+// One parser serves a whole scan; its record grows over every mod it builds. Unparsable
+// maps are looked for in the paks of the game directory gameRoot.
 class ArenaScriptParser
 {
 public:
+    explicit ArenaScriptParser(const QString& gameRoot = QString()) : m_pakFinder(gameRoot) {}
     virtual ~ArenaScriptParser() = default;
 
     // Rebuilds path/VOArenas.plist from the scripts below path; false when it could not be

@@ -1,7 +1,6 @@
 #include "content/BotLibrary.h"
 
-#include "config/CommonData.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +9,6 @@
 
 namespace {
 
-const QString& botsPlistName()
-{
-    static const QString name = QStringLiteral("VOBots.plist");
-    return name;
-}
-
 bool isQ3Fortress2(const QString& mod)
 {
     return mod == QLatin1String("q3f2");
@@ -23,12 +16,12 @@ bool isQ3Fortress2(const QString& mod)
 
 } // namespace
 
-BotLibrary::BotLibrary()
+BotLibrary::BotLibrary(const GamePaths& paths) : m_mod(paths.qGameModDir())
 {
-    const QString path = CommonData::botsPlistFileWithPath();
+    const QString path = paths.botsPlistFileWithPath();
     m_botLibraryDB = readBotsPlist(path);
-    if (!m_botLibraryDB && !isQ3Fortress2(CommonData::qGameModDir())) {
-        if (replaceBotsPlistFileWithLink())
+    if (!m_botLibraryDB && !isQ3Fortress2(m_mod)) {
+        if (replaceBotsPlistFileWithLink(paths))
             m_botLibraryDB = readBotsPlist(path);
     }
     setBotsFromPlist();
@@ -48,7 +41,7 @@ void BotLibrary::setBotsFromPlist()
 {
     m_names.clear();
     if (!m_botLibraryDB) {
-        if (!isQ3Fortress2(CommonData::qGameModDir()))
+        if (!isQ3Fortress2(m_mod))
             m_names = stockBotNames();
         return;
     }
@@ -66,11 +59,10 @@ QString BotLibrary::botNameAtIndex(int index) const
     return index >= 0 && index < m_names.size() ? m_names.at(index) : QString();
 }
 
-bool BotLibrary::replaceBotsPlistFileWithLink()
+bool BotLibrary::replaceBotsPlistFileWithLink(const GamePaths& paths)
 {
-    const QString target =
-        CommonData::appSupportQ3VXBaseQ3Dir() + QLatin1Char('/') + botsPlistName();
-    const QString path = CommonData::botsPlistFileWithPath();
+    const QString target = GamePaths::baseQ3BotsPlistFileWithPath();
+    const QString path = paths.botsPlistFileWithPath();
     if (path.isEmpty())
         return false;
     if (QDir::cleanPath(path) == QDir::cleanPath(target)) {

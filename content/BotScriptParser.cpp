@@ -1,6 +1,6 @@
 #include "content/BotScriptParser.h"
 
-#include "content/AtomicFile.h"
+#include "format/AtomicFile.h"
 #include "content/DirectoryWalk.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"

@@ -1,6 +1,6 @@
 #include "content/KZQueueCache.h"
 
-#include "content/PlistWriter.h"
+#include "format/PlistWriter.h"
 
 namespace {
 

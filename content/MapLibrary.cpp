@@ -3,10 +3,8 @@
 #include "config/CommonData.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "content/BotScriptParser.h"
-#include "content/PlistReader.h"
-#include "content/ScanInteraction.h"
 #include "content/StartupProgress.h"
+#include "format/PlistReader.h"
 #include "content/TgaDecoder.h"
 
 #include <QVariantMap>
@@ -16,17 +14,6 @@ namespace {
 const QString mapKey = QStringLiteral("map");
 const QString longnameKey = QStringLiteral("longname");
 const QString typeKey = QStringLiteral("type");
-
-bool& launchInitPending()
-{
-    static bool pending = true;
-    return pending;
-}
-
-QString dataDirectory(const QString& mod)
-{
-    return CommonData::appSupportQ3VXDir() + QLatin1Char('/') + mod;
-}
 
 std::optional<QVariantList> readArenaList(const QString& path)
 {
@@ -49,78 +36,25 @@ QImage decodedImage(const QString& path)
 
 } // namespace
 
-bool MapLibrary::appLaunchInit()
-{
-    return launchInitPending();
-}
-
-void MapLibrary::setAppLaunchInit(bool pending)
-{
-    launchInitPending() = pending;
-}
-
-MapLibrary::MapLibrary(const QString& mod, ScanInteraction& interaction) : m_mod(mod)
+MapLibrary::MapLibrary(const GamePaths& paths, StartupProgress* progress)
+    : m_paths(paths), m_mod(paths.qGameModDir())
 {
     m_mapCache = std::make_unique<KZQueueCache>(UserDefaults::intValue(KZXMapImageCacheSizeKey));
-    recordCurrentMod();
-    if (launchInitPending())
-        runScanOnce(interaction);
-    advanceProgress();
+    if (progress)
+        progress->updateProgressBar();
     readMapDatabase();
     truncateMapShortnames();
     setMapsAndTitlesFromPlist();
-    if (m_startupController) {
-        m_startupController->updateProgressBar();
-        m_startupController->setBarExplicitlyToMax();
+    if (progress) {
+        progress->updateProgressBar();
+        progress->setBarExplicitlyToMax();
     }
     setAppLibraryPathToImageDict();
     if (UserDefaults::intValue(KZXMapImageLoadingKey) == 2)
         setMapLibraryImageDict();
-    m_startupController.reset(); // closes the progress window
 }
 
 MapLibrary::~MapLibrary() = default;
-
-void MapLibrary::recordCurrentMod()
-{
-    const QString dir = dataDirectory(m_mod);
-    CommonData::setAppSupportQ3VXCurrentModDirForMod(m_mod);
-    CommonData::setQGameModDir(m_mod);
-    CommonData::setArenasPlistFileWithPath(dir + QStringLiteral("/VOArenas.plist"));
-    CommonData::setBotsPlistFileWithPath(dir + QStringLiteral("/VOBots.plist"));
-    if (m_mod == CommonData::qGameDefaultModDir()) {
-        CommonData::setBaseQ3ArenasPlistFileWithPath(CommonData::arenasPlistFileWithPath());
-        CommonData::setBaseQ3BotsPlistFileWithPath(CommonData::botsPlistFileWithPath());
-    }
-}
-
-void MapLibrary::runScanOnce(ScanInteraction& interaction)
-{
-    PakScanner scanner(*this, interaction);
-    scanner.checkAndExtractGamePaks();
-    launchInitPending() = false;
-    scanner.rebuildArenasPlistFilesIfNeeded();
-    m_scanSummary = scanner.summary();
-    m_startupController = std::move(scanner.startupController());
-    if (foundUnparsableMaps())
-        qInfo("%s", qPrintable(unparsableMapsPrintoutTable()));
-}
-
-void MapLibrary::advanceProgress()
-{
-    if (m_startupController)
-        m_startupController->updateProgressBar();
-}
-
-void MapLibrary::makePlistFromArena(const QString& mod, const QString& dataDir)
-{
-    m_parser.makePlistFromArena(mod, dataDir);
-}
-
-void MapLibrary::makePlistFromBots(const QString& mod, const QString& dataDir)
-{
-    BotScriptParser::makePlistFromBots(mod, dataDir);
-}
 
 bool MapLibrary::modMapsIsBaseQ3Mergable(const QString& mod)
 {
@@ -129,18 +63,15 @@ bool MapLibrary::modMapsIsBaseQ3Mergable(const QString& mod)
 
 void MapLibrary::readMapDatabase()
 {
-    m_mapLibraryDB = readArenaList(CommonData::arenasPlistFileWithPath());
+    m_mapLibraryDB = readArenaList(m_paths.arenasPlistFileWithPath());
     if (!m_mapLibraryDB)
         return;
     if (!modMapsIsBaseQ3Mergable(m_mod) && !m_mapLibraryDB->isEmpty())
         return;
-    if (m_mod == CommonData::qGameDefaultModDir())
+    if (m_paths.isBaseGame())
         return; // merging the base game's list into itself would list every map twice
-    // The base game's list, also when no library of the base game was opened in this run.
-    QString basePath = CommonData::baseQ3ArenasPlistFileWithPath();
-    if (basePath.isEmpty())
-        basePath = CommonData::appSupportQ3VXBaseQ3Dir() + QStringLiteral("/VOArenas.plist");
-    if (const std::optional<QVariantList> base = readArenaList(basePath))
+    if (const std::optional<QVariantList> base =
+            readArenaList(GamePaths::baseQ3ArenasPlistFileWithPath()))
         m_mapLibraryDB->append(*base);
 }
 
@@ -186,7 +117,7 @@ void MapLibrary::setMapsAndTitlesFromPlist()
 void MapLibrary::setAppLibraryPathToImageDict()
 {
     m_mapLibraryPathToImageDict.clear();
-    const LevelShotIndex modShots(CommonData::appSupportQ3VXCurrentModDir() +
+    const LevelShotIndex modShots(m_paths.appSupportQ3VXCurrentModDir() +
                                   QStringLiteral("/levelshots"));
     const QString baseDir = CommonData::appSupportQ3VXBaseQ3Dir() + QStringLiteral("/levelshots");
     const bool separateBase = baseDir != modShots.directory();

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "content/ArenaScriptParser.h"
+#include "config/GamePaths.h"
 #include "content/KZQueueCache.h"
 #include "content/LevelShotIndex.h"
-#include "content/PakScanner.h"
 
 #include <QHash>
 #include <QImage>
@@ -13,24 +12,20 @@
 #include <memory>
 #include <optional>
 
-class ScanInteraction;
 class StartupProgress;
 
 // The map database of one mod: its maps in order, their titles, the maps of one game type,
-// and their level-shot pictures under the memory policy the user chose. The first library
-// of a process also scans the game's paks and rebuilds the databases that need it.
-class MapLibrary : private ModDatabaseBuilder
+// and their level-shot pictures under the memory policy the user chose. Opening a library
+// only reads the databases a scan (ContentScan) built.
+class MapLibrary
 {
 public:
-    // Opens the library of a mod and makes that mod the current one. interaction is asked
-    // for the progress window and the rebuild notice when the scan runs.
-    MapLibrary(const QString& mod, ScanInteraction& interaction);
-    ~MapLibrary() override;
+    // Opens the library of a mod; a progress window, when given, is moved on while the
+    // databases are read and left full.
+    explicit MapLibrary(const GamePaths& paths, StartupProgress* progress = nullptr);
+    ~MapLibrary();
 
-    // The scan runs in the first library of a process only; tests and tools reset it.
-    static bool appLaunchInit();
-    static void setAppLaunchInit(bool pending);
-
+    const GamePaths& paths() const { return m_paths; }
     const QString& mod() const { return m_mod; }
     const std::optional<QVariantList>& mapLibraryDB() const { return m_mapLibraryDB; }
     const QStringList& mapLibraryKeys() const { return m_mapLibraryKeys; }
@@ -63,18 +58,6 @@ public:
     static QString unknownMapMarker() { return QStringLiteral(" - "); }
     static QImage placeholderImage();
 
-    // The maps whose scripts could not be parsed, over every mod this library built.
-    bool foundUnparsableMaps() const { return m_parser.unparsable().foundUnparsableMaps(); }
-    QString unparsableMapsPrintoutTable() const
-    {
-        return m_parser.unparsable().unparsableMapsPrintoutTable();
-    }
-    bool saveUnparsableMapsLog() const { return m_parser.unparsable().saveUnparsableMapsLog(); }
-    const UnparsableMaps& unparsable() const { return m_parser.unparsable(); }
-
-    // What the scan of this library did (empty when another library ran it).
-    const PakScanner::Summary& scanSummary() const { return m_scanSummary; }
-
     // The image bookkeeping, for tools and tests.
     int numberOfImagesHeld() const { return int(m_mapLibraryImageDict.size()); }
     bool holdsImageFor(const QString& name) const { return m_mapLibraryImageDict.contains(name); }
@@ -85,12 +68,6 @@ public:
     }
 
 private:
-    void makePlistFromArena(const QString& mod, const QString& dataDir) override;
-    void makePlistFromBots(const QString& mod, const QString& dataDir) override;
-
-    void recordCurrentMod();
-    void runScanOnce(ScanInteraction& interaction);
-    void advanceProgress();
     void readMapDatabase();
     void truncateMapShortnames();
     void setMapsAndTitlesFromPlist();
@@ -100,8 +77,8 @@ private:
     void setNoMapImageForKey(const QString& name);
     void applyCachePolicy(int method, int cacheSize, const QString& name);
 
+    GamePaths m_paths;
     QString m_mod;
-    ArenaScriptParser m_parser;
     std::optional<QVariantList> m_mapLibraryDB;
     QStringList m_mapLibraryKeys;
     std::optional<QStringList> m_mapLibraryKeysForGameType;
@@ -109,7 +86,5 @@ private:
     QHash<QString, QString> m_mapLibraryPathToImageDict;
     QHash<QString, QImage> m_mapLibraryImageDict;
     std::unique_ptr<KZQueueCache> m_mapCache;
-    std::unique_ptr<StartupProgress> m_startupController;
-    PakScanner::Summary m_scanSummary;
     bool m_mapLibGlobalListAllMaps = false;
 };

@@ -142,12 +142,12 @@ bool ModSupport::gameTypeIsTeamBased(const QString& gameType, const QString& mod
     });
 }
 
-QStringList ModSupport::serverConfigKeysModFiltered(const ConfigArchive::Store& configs)
+QStringList ModSupport::serverConfigKeysModFiltered(const ConfigArchive::Store& configs,
+                                                    const QString& mod)
 {
-    const QString currentMod = CommonData::qGameModDir();
     QStringList names;
     for (auto it = configs.cbegin(); it != configs.cend(); ++it)
-        if (it.value().modName() == currentMod)
+        if (it.value().modName() == mod)
             names.append(it.key());
     std::sort(names.begin(), names.end());
     return names;

@@ -53,8 +53,9 @@ public:
     // that was not found counts as team-based.
     bool gameTypeIsTeamBased(const QString& gameType, const QString& mod) const;
 
-    // The names of the configurations of the current mod, sorted case-sensitively.
-    static QStringList serverConfigKeysModFiltered(const ConfigArchive::Store& configs);
+    // The names of the configurations of a mod, sorted case-sensitively.
+    static QStringList serverConfigKeysModFiltered(const ConfigArchive::Store& configs,
+                                                   const QString& mod);
 
 private:
     void addModNameForMod(const QString& mod);

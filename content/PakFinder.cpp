@@ -1,6 +1,5 @@
 #include "content/PakFinder.h"
 
-#include "config/CommonData.h"
 #include "content/PakScanner.h"
 
 #include <QFile>
@@ -43,7 +42,7 @@ PakFinder::ModListing PakFinder::listModPaks(const QString& modDir)
 
 QString PakFinder::findPakWithMap(const QString& map, const QString& mod)
 {
-    const QString root = CommonData::qGameRootDir();
+    const QString& root = m_gameRoot;
     if (root.isEmpty() || mod.isEmpty() || map.contains(QLatin1Char('\n')))
         return unknownPak();
     const QString modDir = root + QLatin1Char('/') + mod;

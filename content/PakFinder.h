@@ -13,7 +13,10 @@
 class PakFinder
 {
 public:
-    // The pak's path relative to qGameRootDir/mod, or "Unknown".
+    // Searches the mods of the game directory gameRoot; with none, every map is "Unknown".
+    explicit PakFinder(const QString& gameRoot = QString()) : m_gameRoot(gameRoot) {}
+
+    // The pak's path relative to gameRoot/mod, or "Unknown".
     QString findPakWithMap(const QString& map, const QString& mod);
 
     // The member names of one pk3 archive; empty when it cannot be opened as a zip archive.
@@ -33,6 +36,7 @@ private:
     };
     ModListing listModPaks(const QString& modDir);
 
+    QString m_gameRoot;
     QHash<QString, ModListing> m_listings; // by the mod's directory in the game folder
     int m_listedPakCount = 0;
 };

@@ -4,7 +4,7 @@
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "content/ScanInteraction.h"
 
 #include <QDateTime>
@@ -51,9 +51,9 @@ const QStringList& PakScanner::oldVersionsNeedingRebuild()
     return versions;
 }
 
-PakScanner::PakScanner(ModDatabaseBuilder& builder, ScanInteraction& interaction,
-                       PakExtractor extractor)
-    : m_builder(builder), m_interaction(interaction), m_extractor(extractor)
+PakScanner::PakScanner(const QString& gameRoot, ModDatabaseBuilder& builder,
+                       ScanInteraction& interaction, PakExtractor extractor)
+    : m_gameRoot(gameRoot), m_builder(builder), m_interaction(interaction), m_extractor(extractor)
 {}
 
 QVariantMap PakScanner::paksInfo()
@@ -134,7 +134,7 @@ PakScanner::ModScan PakScanner::scanMod(const QString& mod, const QVariantMap& r
     if (!QFileInfo(scan.dataDir).isDir())
         QDir().mkpath(scan.dataDir);
 
-    const QString modPath = CommonData::qGameRootDir() + QLatin1Char('/') + mod;
+    const QString modPath = m_gameRoot + QLatin1Char('/') + mod;
     const QVariantMap recordedPaks = recorded.value(mod).toMap();
     QVariantMap paks;
     for (const QString& pak : paksOfMod(modPath)) {
@@ -193,7 +193,7 @@ void PakScanner::checkAndExtractGamePaks()
     QList<ModScan> mods;
     QList<ModScan> toExtract;
     int totalPaks = 0;
-    for (const QString& mod : sortedModDirectories(CommonData::qGameRootDir())) {
+    for (const QString& mod : sortedModDirectories(m_gameRoot)) {
         ModScan scan = scanMod(mod, recorded, record);
         m_summary.modsFound.append(mod);
         if (scan.changed) {
@@ -219,7 +219,7 @@ void PakScanner::extractMods(const QList<ModScan>& toExtract, int totalPaks)
     m_startupController->setProgressBarDelta(100.0 / (totalPaks + 2));
     m_startupController->show();
 
-    const QString gameRoot = CommonData::qGameRootDir();
+    const QString& gameRoot = m_gameRoot;
     for (const ModScan& mod : toExtract) {
         m_summary.modsExtracted.append(mod.name);
         QDir().mkpath(mod.dataDir);

@@ -37,8 +37,9 @@ public:
         QStringList problems; // damaged paks and skipped members
     };
 
-    PakScanner(ModDatabaseBuilder& builder, ScanInteraction& interaction,
-               PakExtractor extractor = PakExtractor());
+    // Scans the mods of the game directory gameRoot.
+    PakScanner(const QString& gameRoot, ModDatabaseBuilder& builder,
+               ScanInteraction& interaction, PakExtractor extractor = PakExtractor());
 
     void checkAndExtractGamePaks();
     void rebuildArenasPlistFilesIfNeeded();
@@ -59,7 +60,8 @@ public:
     static QStringList paksOfMod(const QString& modPath);
 
     const Summary& summary() const { return m_summary; }
-    // The progress window, when the scan made one; the map library completes it.
+    // The progress window, when the scan made one; whoever reads the databases next
+    // completes it.
     std::unique_ptr<StartupProgress>& startupController() { return m_startupController; }
 
 private:
@@ -76,6 +78,7 @@ private:
     void extractMods(const QList<ModScan>& toExtract, int totalPaks);
     void buildDatabases(const QList<ModScan>& mods, const QStringList& extracted);
 
+    QString m_gameRoot;
     ModDatabaseBuilder& m_builder;
     ScanInteraction& m_interaction;
     PakExtractor m_extractor;

@@ -1,7 +1,7 @@
 #include "content/UnparsableMaps.h"
 
 #include "config/CommonData.h"
-#include "content/AtomicFile.h"
+#include "format/AtomicFile.h"
 
 #include <QDir>
 

@@ -1,6 +1,7 @@
 #include "ctl/ConfigCommands.h"
 
 #include "config/CommonData.h"
+#include "config/GameDirectory.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
@@ -42,8 +43,7 @@ bool isRunning(const QString& name)
 // The server configuration files are written for the mod of the record.
 ConfigFiles configFilesForMod(const QString& mod)
 {
-    CommonData::setQGameModDir(mod);
-    return ConfigFiles();
+    return ConfigFiles(GamePaths(GameDirectory::settle(), mod));
 }
 
 // The index of the game type named name in the mod's table, with a message when there is none.
@@ -318,7 +318,7 @@ int ConfigCommands::addMaps(const QStringList& args, CtlIo& io)
     ServerConfig* record = access.findOrComplain(args.first());
     if (!record)
         return CtlRefused;
-    const std::unique_ptr<MapLibrary> library = ContentCommands::openLibrary(record->modName(), io);
+    const std::unique_ptr<MapLibrary> library = ContentCommands::openLibrary(record->modName());
     if (!ContentCommands::knownMod(record->modName(), io))
         return CtlRefused;
     const QStringList maps = args.mid(1);

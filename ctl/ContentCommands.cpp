@@ -4,9 +4,10 @@
 #include "config/GameDirectory.h"
 #include "content/BotLibrary.h"
 #include "content/GameTypes.h"
+#include "content/ContentScan.h"
 #include "content/MapLibrary.h"
 #include "content/ModSupport.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "ctl/StderrScanInteraction.h"
 
 #include <QJsonArray>
@@ -25,12 +26,9 @@ int countEntries(const QString& plistPath)
 
 } // namespace
 
-std::unique_ptr<MapLibrary> ContentCommands::openLibrary(const QString& mod, CtlIo& io)
+std::unique_ptr<MapLibrary> ContentCommands::openLibrary(const QString& mod)
 {
-    if (GameDirectory::settle().isEmpty())
-        MapLibrary::setAppLaunchInit(false);
-    StderrScanInteraction interaction(io.err);
-    return std::make_unique<MapLibrary>(mod, interaction);
+    return std::make_unique<MapLibrary>(GamePaths(GameDirectory::settle(), mod));
 }
 
 bool ContentCommands::knownMod(const QString& mod, CtlIo& io)
@@ -53,7 +51,7 @@ std::unique_ptr<MapLibrary> openModLibrary(QString& mod, CtlIo& io)
 {
     if (mod.isEmpty())
         mod = CommonData::qGameDefaultModDir();
-    std::unique_ptr<MapLibrary> library = ContentCommands::openLibrary(mod, io);
+    std::unique_ptr<MapLibrary> library = ContentCommands::openLibrary(mod);
     if (!ContentCommands::knownMod(mod, io))
         return nullptr;
     return library;
@@ -90,14 +88,16 @@ int ContentCommands::scan(const QStringList& args, CtlIo& io)
         }
         GameDirectory::choose(gameDir);
     }
-    if (GameDirectory::settle().isEmpty()) {
+    const QString gameRoot = GameDirectory::settle();
+    if (gameRoot.isEmpty()) {
         io.err << "voranthctl: the game directory is not known; name it with --game-dir DIR\n";
         return CtlRefused;
     }
     StderrScanInteraction interaction(io.err);
-    MapLibrary::setAppLaunchInit(true);
-    const MapLibrary library(CommonData::qGameDefaultModDir(), interaction);
-    const PakScanner::Summary& summary = library.scanSummary();
+    ContentScan library(gameRoot, interaction);
+    library.run();
+    library.closeProgress();
+    const PakScanner::Summary& summary = library.summary();
 
     QList<QStringList> rows{{QStringLiteral("MOD"), QStringLiteral("MAPS"), QStringLiteral("BOTS"),
                              QStringLiteral("EXTRACTED")}};
@@ -175,7 +175,7 @@ int ContentCommands::bots(const QStringList& args, CtlIo& io)
     const std::unique_ptr<MapLibrary> library = openModLibrary(mod, io);
     if (!library)
         return CtlRefused;
-    const BotLibrary bots;
+    const BotLibrary bots(library->paths());
     if (json) {
         io.out << QJsonDocument(QJsonArray::fromStringList(bots.names())).toJson();
         return CtlOk;

@@ -18,7 +18,7 @@ public:
     // Opens a mod's library. The databases are brought up to date first when the game
     // directory is known; without it they are only read (a scan of no directory would find
     // no mods and remove every database).
-    static std::unique_ptr<MapLibrary> openLibrary(const QString& mod, CtlIo& io);
+    static std::unique_ptr<MapLibrary> openLibrary(const QString& mod);
     // Whether the mod has a map database; when not, says so and names those that have one.
     static bool knownMod(const QString& mod, CtlIo& io);
 };

@@ -1,6 +1,7 @@
 #include "ctl/RconCommands.h"
 
 #include "config/CommonData.h"
+#include "config/GameDirectory.h"
 #include "content/MapLibrary.h"
 #include "ctl/StderrScanInteraction.h"
 #include "rcon/RconAlerts.h"
@@ -48,14 +49,10 @@ QString endpointText(const ServerConfig& config)
     return endpoint->first.toString() + QLatin1Char(':') + QString::number(endpoint->second);
 }
 
-// The map library of the running server's mod, read as it stands: talking to the server
-// does not rescan the game's paks. Opening it makes that mod the current one, as the window
-// has it while the server runs.
-std::shared_ptr<MapLibrary> openMapLibrary(const QString& mod, CtlIo& io)
+// The map library of the running server's mod, read as it stands.
+std::shared_ptr<MapLibrary> openMapLibrary(const QString& mod)
 {
-    MapLibrary::setAppLaunchInit(false);
-    StderrScanInteraction interaction(io.err);
-    return std::make_shared<MapLibrary>(mod, interaction);
+    return std::make_shared<MapLibrary>(GamePaths(GameDirectory::settle(), mod));
 }
 
 // A client of the server that was started, or none (with the reason on the error stream).
@@ -178,7 +175,7 @@ int RconCommands::status(const QStringList& args, CtlIo& io)
     if (!running)
         return CtlRefused;
     StderrRconAlerts alerts(io.err);
-    const std::shared_ptr<MapLibrary> library = openMapLibrary(modOf(*running), io);
+    const std::shared_ptr<MapLibrary> library = openMapLibrary(modOf(*running));
     const std::unique_ptr<RemoteControl> client =
         connectToRunningServer(*running, library, alerts, io);
     if (!client)
@@ -222,7 +219,7 @@ int RconCommands::rcon(const QStringList& args, CtlIo& io)
     }
     StderrRconAlerts alerts(io.err);
     const std::unique_ptr<RemoteControl> client =
-        connectToRunningServer(*running, openMapLibrary(modOf(*running), io), alerts, io);
+        connectToRunningServer(*running, openMapLibrary(modOf(*running)), alerts, io);
     if (!client)
         return CtlRefused;
     if (!client->sendRCon(command, commandTimeout)) {

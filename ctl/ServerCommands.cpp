@@ -34,11 +34,11 @@ std::optional<ConfigArchive::Store> readStore(CtlIo& io)
     return store;
 }
 
-bool refuseProblem(ServerLauncher::Problem problem, CtlIo& io)
+bool refuseProblem(ServerLauncher::Problem problem, const QString& gameRoot, CtlIo& io)
 {
     if (problem == ServerLauncher::Problem::None)
         return false;
-    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem);
+    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot);
     io.err << "voranthctl: " << alert.title << '\n' << alert.message << '\n';
     if (problem == ServerLauncher::Problem::RconPasswordNotSet)
         io.err << "(--no-rcon starts the server without remote control)\n";
@@ -78,14 +78,13 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
         return CtlRefused;
     }
     const ServerConfig config = store->value(name);
-    if (!config.modName().isEmpty())
-        CommonData::setQGameModDir(config.modName());
-    if (GameDirectory::settle().isEmpty()) {
+    const QString gameRoot = GameDirectory::settle();
+    if (gameRoot.isEmpty()) {
         io.err << "voranthctl: the game directory is not known; name it with voranthctl scan "
                   "--game-dir DIR\n";
         return CtlRefused;
     }
-    if (refuseProblem(ServerLauncher::check(config, noRcon), io))
+    if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), gameRoot, io))
         return CtlRefused;
     if (const qint32 pid = QProcessCom().serverPid(); pid != -1) {
         io.err << "voranthctl: a server already runs (process " << pid
@@ -93,7 +92,7 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
         return CtlRefused;
     }
 
-    const ServerLauncher::StartResult result = ServerLauncher::start(config);
+    const ServerLauncher::StartResult result = ServerLauncher::start(config, gameRoot);
     if (!result.started) {
         io.err << "voranthctl: the server could not be started: " << result.error << '\n';
         return CtlRefused;

@@ -1,9 +1,11 @@
 #include "ctl/SettingsCommands.h"
 
 #include "config/CommonData.h"
+#include "config/GameDirectory.h"
+#include "config/GamePaths.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "content/PlistWriter.h"
+#include "format/PlistWriter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,7 +16,7 @@ namespace {
 // The game directory of this run: from the game's preferences, else the stored setting.
 QString gameDirectory()
 {
-    const QString fromGame = CommonData::qGameRootDir();
+    const QString fromGame = GameDirectory::fromGamePreferences();
     return fromGame.isEmpty() ? UserDefaults::stringValue(KZXQGameRootDir) : fromGame;
 }
 
@@ -24,10 +26,10 @@ QList<QPair<QString, QString>> pathList()
         {QStringLiteral("Application data"), CommonData::appSupportQ3VXDir()},
         {QStringLiteral("Configuration store"),
          CommonData::appSupportQ3VXDir() + QStringLiteral("/ServerConfigs.kzvr")},
-        {QStringLiteral("Current mod data"), CommonData::appSupportQ3VXCurrentModDir()},
+        {QStringLiteral("Current mod data"), GamePaths().appSupportQ3VXCurrentModDir()},
         {QStringLiteral("Game data"), CommonData::appSupportQGameDir()},
         {QStringLiteral("Server config directory"),
-         CommonData::appSupportQGameDir() + QLatin1Char('/') + CommonData::qGameModDir()},
+         GamePaths().appSupportQGameModDir()},
         {QStringLiteral("Game directory"), gameDirectory()},
         {QStringLiteral("Game preferences"), CommonData::qGamePrefsFile()},
         {QStringLiteral("Settings"), UserDefaults::settingsFilePath()},

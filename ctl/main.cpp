@@ -12,7 +12,6 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(CommonData::applicationName());
     QCoreApplication::setApplicationName(CommonData::applicationName());
     UserDefaults::registerDefaults();
-    CommonData::initialize();
 
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -58,7 +58,7 @@ RemoteControl::RemoteControl(const ServerConfig& config, RemoteControlServices s
                                                            QStringLiteral("capturelimit"),
                                                            QStringLiteral("#limit type not chosen"),
                                                            QStringLiteral("sv_maxclients")},
-      m_rconMod(CommonData::qGameModDir()), m_rconServerConfig(ServerConfig::copyOf(config))
+      m_rconMod(config.modName()), m_rconServerConfig(ServerConfig::copyOf(config))
 {
     m_runningServerConfigName = m_rconServerConfig.configName();
 }

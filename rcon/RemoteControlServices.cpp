@@ -20,8 +20,9 @@ RemoteControlServices::forRunningServer(const QProcessCom& probe,
             return held ? libraryNameForServerMap(*held, serverMap) : QString();
         };
     }
+    services.botLibrary =
+        std::make_shared<BotLibrary>(mapLibrary ? mapLibrary->paths() : GamePaths());
     services.mapLibrary = std::move(mapLibrary);
-    services.botLibrary = std::make_shared<BotLibrary>();
     services.alerts = alerts;
     return services;
 }

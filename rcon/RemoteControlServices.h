@@ -28,7 +28,7 @@ struct RemoteControlServices
 
     // The services of a client of the server the application started: the process id from
     // a copy of probe, map names from mapLibrary (which may be null: no names then), a new
-    // bot library of the current mod, and alerts (which must outlive the client).
+    // bot library of the map library's mod, and alerts (which must outlive the client).
     static RemoteControlServices forRunningServer(const QProcessCom& probe,
                                                   std::shared_ptr<MapLibrary> mapLibrary,
                                                   RconAlerts* alerts = nullptr);

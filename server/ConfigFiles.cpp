@@ -4,8 +4,8 @@
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "content/PlistReader.h"
-#include "content/PlistWriter.h"
+#include "format/PlistReader.h"
+#include "format/PlistWriter.h"
 #include "server/ConsoleText.h"
 #include "server/ServerCommand.h"
 
@@ -124,11 +124,9 @@ QString extraParameterLine(const QString& variable, const QString& value)
 
 } // namespace
 
-ConfigFiles::ConfigFiles() : ConfigFiles(CommonData::qGameModDir()) {}
-
-ConfigFiles::ConfigFiles(const QString& modDir)
-    : m_modDir(modDir),
-      m_configStorePath(CommonData::appSupportQGameDir() + QLatin1Char('/') + m_modDir),
+ConfigFiles::ConfigFiles(const GamePaths& paths)
+    : m_gameRoot(paths.qGameRootDir()), m_modDir(paths.qGameModDir()),
+      m_configStorePath(paths.appSupportQGameModDir()),
       m_terminalFile(CommonData::appSupportQ3VXDir() + QStringLiteral("/VOTerminal.term"))
 {
     const QString templatePath = m_termFileDir + QStringLiteral("DefaultTerminal.term");
@@ -372,7 +370,7 @@ bool ConfigFiles::isUrbanTerror() const
 bool ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launchedByApp)
 {
     ServerCommand::Inputs inputs;
-    inputs.gameRoot = CommonData::qGameRootDir();
+    inputs.gameRoot = m_gameRoot;
     inputs.appName = UserDefaults::stringValue(KZXDedicatedAppName);
     if (ServerCommand::isApplicationBundle(inputs.appName))
         inputs.bundleExecutable = ServerCommand::bundleExecutableName(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/GamePaths.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,7 +11,7 @@ class ServerConfig;
 
 // Turns one configuration into the files the dedicated server reads at start: the server
 // configuration file "VO_<name>.config" and, for Urban Terror ("q3ut2"), the map list file.
-// Made fresh for each operation: the directory and the mod are those current when it is made.
+// Made fresh for each operation, for one mod of one game directory.
 //
 // Everything written into the configuration file is 7-bit ASCII, and every value from the
 // configuration or the settings is shaped so that it stays one value on its line (see
@@ -17,9 +19,7 @@ class ServerConfig;
 class ConfigFiles
 {
 public:
-    ConfigFiles();
-    // Writes for the given mod directory instead of the current one.
-    explicit ConfigFiles(const QString& modDir);
+    explicit ConfigFiles(const GamePaths& paths);
 
     // The console variables of the configuration file, one line each, in writing order.
     static const QStringList& cvarList();
@@ -82,6 +82,7 @@ private:
     QString mapListFileContents(const ServerConfig& config) const;
     bool isUrbanTerror() const;
 
+    QString m_gameRoot;
     QString m_modDir;
     QString m_configStorePath;
     QString m_mapListFileName = QStringLiteral("VO_maplist.txt");

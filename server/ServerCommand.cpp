@@ -1,7 +1,7 @@
 #include "server/ServerCommand.h"
 
 #include "config/ServerConfig.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 
 #include <QFile>
 #include <QFileInfo>

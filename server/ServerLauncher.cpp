@@ -1,6 +1,7 @@
 #include "server/ServerLauncher.h"
 
 #include "config/CommonData.h"
+#include "config/GamePaths.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
@@ -27,18 +28,19 @@ QString dedicatedAppName()
     return UserDefaults::stringValue(KZXDedicatedAppName);
 }
 
-bool executableExists()
+bool executableExists(const QString& gameRoot)
 {
-    const QFileInfo executable(
-        ServerCommand::executablePath(CommonData::qGameRootDir(), dedicatedAppName()));
+    const QFileInfo executable(ServerCommand::executablePath(gameRoot, dedicatedAppName()));
     return executable.exists();
 }
 
-// The directory the configuration's file was written to: its own mod's, as the server
-// looks for it there.
-ConfigFiles configFilesOf(const ServerConfig& config)
+// The files of a configuration are written for its own mod, as the server looks for them
+// there.
+ConfigFiles configFilesOf(const ServerConfig& config, const QString& gameRoot = QString())
 {
-    return config.modName().isEmpty() ? ConfigFiles() : ConfigFiles(config.modName());
+    return ConfigFiles(GamePaths(gameRoot, config.modName().isEmpty()
+                                               ? CommonData::qGameDefaultModDir()
+                                               : config.modName()));
 }
 
 bool processHasEnded(qint32 pid)
@@ -63,12 +65,12 @@ bool ServerLauncher::rconPasswordCanWork(const QString& password)
            !password.contains(QStringLiteral("/*"));
 }
 
-ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config,
+ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const QString& gameRoot,
                                               bool acceptEmptyRconPassword)
 {
     if (config.mapsCount() == 0)
         return Problem::EmptyMapList;
-    if (!executableExists())
+    if (!executableExists(gameRoot))
         return Problem::ExecutableNotFound;
     if (config.rconPassword().isEmpty())
         return acceptEmptyRconPassword ? Problem::None : Problem::RconPasswordNotSet;
@@ -77,7 +79,7 @@ ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config,
     return Problem::None;
 }
 
-ServerLauncher::Alert ServerLauncher::alertFor(Problem problem)
+ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const QString& gameRoot)
 {
     const QStringList ok{QStringLiteral("OK")};
     switch (problem) {
@@ -98,7 +100,7 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem)
                              QStringLiteral("'%@' does not exist in directory:\n%@. Please change "
                                             "to another Quake3 executable file in Voranth "
                                             "Preferences."),
-                             {app, CommonData::qGameRootDir()}),
+                             {app, gameRoot}),
                 ok};
     }
     case Problem::RconPasswordNotSet:
@@ -124,9 +126,10 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem)
     return {};
 }
 
-ServerLauncher::StartResult ServerLauncher::start(const ServerConfig& config)
+ServerLauncher::StartResult ServerLauncher::start(const ServerConfig& config,
+                                                  const QString& gameRoot)
 {
-    ConfigFiles files = configFilesOf(config);
+    ConfigFiles files = configFilesOf(config, gameRoot);
     const QString configFile = files.configFileWithPathReplacedSpaces(config.configName());
     if (!files.saveConfigToFile(config, true))
         return {false, QStringLiteral("%1 could not be written").arg(configFile)};

@@ -39,9 +39,10 @@ public:
     // The first problem, in this order: no maps, no server executable in the game directory,
     // an empty remote-console password (unless acceptEmptyRconPassword, the user's "Start
     // anyway"), a password that cannot work.
-    static Problem check(const ServerConfig& config, bool acceptEmptyRconPassword = false);
+    static Problem check(const ServerConfig& config, const QString& gameRoot,
+                         bool acceptEmptyRconPassword = false);
     // The texts of the problem's alert, from the string tables.
-    static Alert alertFor(Problem problem);
+    static Alert alertFor(Problem problem, const QString& gameRoot);
 
     // The server reads the remote-console password up to the first blank or control
     // character of a request, ends it at '"', "//" and "/*", and gets the password from the
@@ -56,7 +57,8 @@ public:
     // Writes the configuration file (with the password) and the launch file, records the
     // configuration as the running one and starts the launch file's command. Nothing stays
     // behind when it fails. Does not check; call check() first.
-    static StartResult start(const ServerConfig& config);
+    // The server is started from the game directory gameRoot.
+    static StartResult start(const ServerConfig& config, const QString& gameRoot);
 
     struct StopResult
     {

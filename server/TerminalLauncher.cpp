@@ -3,7 +3,7 @@
 #include "config/CommonData.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,6 +7,7 @@
 #include "app/MapTableView.h"
 #include "app/NewConfigSheet.h"
 #include "config/CommonData.h"
+#include "config/GameDirectory.h"
 #include "content/MapLibrary.h"
 #include "support/Pk3Builder.h"
 #include "support/TestEnvironment.h"
@@ -20,7 +21,7 @@ void EditorFixture::SetUp()
 {
     gameRoot = prepareGame();
     ASSERT_FALSE(gameRoot.isEmpty());
-    CommonData::setQGameRootDir(gameRoot);
+    GameDirectory::choose(gameRoot);
     AlertPresenter::setAnswerer([this](const AlertRequest& request) {
         alerts.append(request);
         return alertAnswers.isEmpty() ? 0 : alertAnswers.takeFirst();
@@ -53,7 +54,6 @@ void EditorFixture::TearDown()
 
 void EditorFixture::startApplication()
 {
-    MapLibrary::setAppLaunchInit(true);
     window = std::make_unique<MainWindow>();
     controller = std::make_unique<QVXController>(*window);
     ASSERT_TRUE(controller->init());

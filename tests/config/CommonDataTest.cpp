@@ -1,8 +1,10 @@
 #include "config/CommonData.h"
+#include "config/GameDirectory.h"
+#include "config/GamePaths.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -28,37 +30,57 @@ TEST(CommonData, PathsFollowTheHomeAndXdgDirectories)
     EXPECT_EQ(CommonData::appSupportQGameDir(), home + "/.q3a");
     EXPECT_EQ(CommonData::appSupportQ3VXDir(), home + "/.local/share/Voranth");
     EXPECT_EQ(CommonData::appSupportQ3VXBaseQ3Dir(), home + "/.local/share/Voranth/baseq3");
-    EXPECT_EQ(CommonData::appSupportQ3VXCurrentModDir(), CommonData::appSupportQ3VXBaseQ3Dir());
-    CommonData::setAppSupportQ3VXCurrentModDirForMod("q3ut2");
-    EXPECT_EQ(CommonData::appSupportQ3VXCurrentModDir(), home + "/.local/share/Voranth/q3ut2");
-    EXPECT_EQ(CommonData::qGameModDir(), "baseq3");
-    EXPECT_TRUE(CommonData::arenasPlistFileWithPath().isEmpty());
     EXPECT_EQ(CommonData::tmpBlockArenasPlistFile(),
               "/tmp/tmpBlkFile-" + CommonData::userLoginName() + ".plist");
 }
 
-TEST(CommonData, WithoutGamePreferencesTheGameDirectoryIsUnknown)
+TEST(GamePaths, NameTheDirectoriesOfOneModOfOneGame)
 {
-    EXPECT_EQ(CommonData::qGameRootDir(), "");
+    const QString home = TestEnvironment::home();
+    const GamePaths base;
+    EXPECT_EQ(base.qGameModDir(), "baseq3");
+    EXPECT_TRUE(base.qGameRootDir().isEmpty());
+    EXPECT_EQ(base.appSupportQ3VXCurrentModDir(), CommonData::appSupportQ3VXBaseQ3Dir());
+
+    const GamePaths mod = GamePaths("/games/q3", "baseq3").withMod("q3ut2");
+    EXPECT_EQ(mod.qGameRootDir(), "/games/q3");
+    EXPECT_EQ(mod.gameModPath(), "/games/q3/q3ut2");
+    EXPECT_EQ(mod.appSupportQGameModDir(), home + "/.q3a/q3ut2");
+    EXPECT_EQ(mod.appSupportQ3VXCurrentModDir(), home + "/.local/share/Voranth/q3ut2");
+    EXPECT_EQ(mod.arenasPlistFileWithPath(), home + "/.local/share/Voranth/q3ut2/VOArenas.plist");
+    EXPECT_EQ(mod.botsPlistFileWithPath(), home + "/.local/share/Voranth/q3ut2/VOBots.plist");
+    EXPECT_EQ(GamePaths::baseQ3BotsPlistFileWithPath(),
+              home + "/.local/share/Voranth/baseq3/VOBots.plist");
+    EXPECT_FALSE(mod.isBaseGame());
+}
+
+TEST(GameDirectory, WithoutGamePreferencesOrSettingItIsUnknown)
+{
+    EXPECT_EQ(GameDirectory::settle(), "");
     EXPECT_FALSE(UserDefaults::hasUserValue(KZXQGameRootDir));
 }
 
-TEST(CommonData, GamePreferencesNameTheGameDirectory)
+TEST(GameDirectory, GamePreferencesNameIt)
 {
     writeGamePreferences("{ NSDefaultOpenDirectory = \"/games/Quake III Arena\"; Other = 1; }");
-    EXPECT_EQ(CommonData::qGameRootDir(), "/games/Quake III Arena");
+    EXPECT_EQ(GameDirectory::settle(), "/games/Quake III Arena");
     EXPECT_EQ(UserDefaults::stringValue(KZXQGameRootDir), "/games/Quake III Arena");
-    // The initialisation runs once: a later change of the file changes nothing.
-    writeGamePreferences("{ NSDefaultOpenDirectory = \"/elsewhere\"; }");
-    CommonData::initialize();
-    EXPECT_EQ(CommonData::qGameRootDir(), "/games/Quake III Arena");
 }
 
-TEST(CommonData, UnreadableGamePreferencesChangeNothing)
+TEST(GameDirectory, UnreadableGamePreferencesChangeNothing)
 {
     writeGamePreferences("{ NSDefaultOpenDirectory = ");
-    EXPECT_EQ(CommonData::qGameRootDir(), "");
+    EXPECT_EQ(GameDirectory::settle(), "");
     EXPECT_FALSE(UserDefaults::hasUserValue(KZXQGameRootDir));
+}
+
+TEST(GameDirectory, TheStoredSettingCountsWhileItHoldsTheBaseGame)
+{
+    const QString game = TestEnvironment::makeScratchDir("game");
+    EXPECT_EQ(GameDirectory::choose(game + "/sub/.."), game);
+    EXPECT_EQ(GameDirectory::settle(), "") << "no baseq3 yet";
+    QDir().mkpath(game + "/baseq3");
+    EXPECT_EQ(GameDirectory::settle(), game);
 }
 
 TEST(CommonData, MakesTheDataHomeEvenWhereAFileStands)

@@ -88,8 +88,8 @@ bool decode(const QByteArray& bytes, int version, ServerConfig& record)
 
 TEST(ServerConfig, NewAndBlankRecords)
 {
-    CommonData::setQGameModDir("missionpack");
-    const ServerConfig r;
+    EXPECT_EQ(ServerConfig().modName(), "baseq3");
+    const ServerConfig r("missionpack");
     EXPECT_EQ(r.modName(), "missionpack");
     EXPECT_EQ(r.optimizeNetwork(), 0);
     EXPECT_EQ(r.radioOptimizeNetwork(), 0);

@@ -11,25 +11,24 @@ namespace {
 
 const QByteArray kStockBots = "({name = Sarge;}, {name = Grunt;})";
 
-// Makes the data directories of baseq3 and the mod, and opens the mod as current.
-void openMod(const QString& mod, const QByteArray& modBots, const QByteArray& baseBots)
+// Makes the data directories of baseq3 and the mod; answers the mod's paths.
+GamePaths openMod(const QString& mod, const QByteArray& modBots, const QByteArray& baseBots)
 {
     writeFile(CommonData::appSupportQ3VXBaseQ3Dir() + "/VOBots.plist", baseBots);
-    CommonData::setAppSupportQ3VXCurrentModDirForMod(mod);
-    CommonData::setQGameModDir(mod);
-    const QString path = CommonData::appSupportQ3VXCurrentModDir() + "/VOBots.plist";
-    CommonData::setBotsPlistFileWithPath(path);
+    const GamePaths paths(QString(), mod);
     if (mod != "baseq3")
-        writeFile(path, modBots);
+        writeFile(paths.botsPlistFileWithPath(), modBots);
+    return paths;
 }
 
 } // namespace
 
 TEST(BotLibrary, ListsTheNamedBotsOfTheCurrentMod)
 {
-    openMod("mymod", "({name = Anarki;}, {model = noname;}, x, {name = (a);}, {name = Klesk;})",
+    GamePaths paths;
+    paths = openMod("mymod", "({name = Anarki;}, {model = noname;}, x, {name = (a);}, {name = Klesk;})",
             kStockBots);
-    const BotLibrary bots;
+    const BotLibrary bots(paths);
     EXPECT_EQ(bots.names(), (QStringList{"Anarki", "Klesk"}));
     EXPECT_EQ(bots.numberOfBots(), 2);
     EXPECT_EQ(bots.botNameAtIndex(1), "Klesk");
@@ -37,39 +36,41 @@ TEST(BotLibrary, ListsTheNamedBotsOfTheCurrentMod)
     EXPECT_EQ(bots.botNameAtIndex(-1), "");
 
     // A list that was read and is empty stays empty, and nothing is linked.
-    openMod("emptymod", "(\n\n)\n", kStockBots);
-    EXPECT_EQ(BotLibrary().numberOfBots(), 0);
-    EXPECT_FALSE(QFileInfo(CommonData::botsPlistFileWithPath()).isSymLink());
+    paths = openMod("emptymod", "(\n\n)\n", kStockBots);
+    EXPECT_EQ(BotLibrary(paths).numberOfBots(), 0);
+    EXPECT_FALSE(QFileInfo(paths.botsPlistFileWithPath()).isSymLink());
 }
 
 TEST(BotLibrary, AnUnreadableModDatabaseIsLinkedToTheStockGames)
 {
-    openMod("mymod", "no bots found", kStockBots);
-    const BotLibrary bots;
+    GamePaths paths;
+    paths = openMod("mymod", "no bots found", kStockBots);
+    const BotLibrary bots(paths);
     EXPECT_EQ(bots.names(), (QStringList{"Sarge", "Grunt"}));
-    const QFileInfo link(CommonData::botsPlistFileWithPath());
+    const QFileInfo link(paths.botsPlistFileWithPath());
     EXPECT_TRUE(link.isSymLink());
     EXPECT_EQ(link.symLinkTarget(), CommonData::appSupportQ3VXBaseQ3Dir() + "/VOBots.plist");
 
     // Linked although the stock game's is unreadable too: the stock names stand in.
-    openMod("othermod", "(unbalanced", "no bots found");
-    EXPECT_EQ(BotLibrary().names(), BotLibrary::stockBotNames());
-    EXPECT_TRUE(QFileInfo(CommonData::botsPlistFileWithPath()).isSymLink());
+    paths = openMod("othermod", "(unbalanced", "no bots found");
+    EXPECT_EQ(BotLibrary(paths).names(), BotLibrary::stockBotNames());
+    EXPECT_TRUE(QFileInfo(paths.botsPlistFileWithPath()).isSymLink());
 }
 
 TEST(BotLibrary, TheStockGameAndQ3Fortress2AreNeverLinked)
 {
-    openMod("baseq3", {}, "no bots found");
-    EXPECT_FALSE(BotLibrary::replaceBotsPlistFileWithLink());
-    EXPECT_EQ(readFile(CommonData::botsPlistFileWithPath()), QByteArray("no bots found"));
-    const BotLibrary stock;
+    GamePaths paths;
+    paths = openMod("baseq3", {}, "no bots found");
+    EXPECT_FALSE(BotLibrary::replaceBotsPlistFileWithLink(paths));
+    EXPECT_EQ(readFile(paths.botsPlistFileWithPath()), QByteArray("no bots found"));
+    const BotLibrary stock(paths);
     EXPECT_EQ(stock.names().size(), 32);
     EXPECT_EQ(stock.names().first(), "Xaero");
     EXPECT_EQ(stock.names().last(), "Crash");
 
-    openMod("q3f2", "no bots found", kStockBots);
-    const BotLibrary q3f2;
+    paths = openMod("q3f2", "no bots found", kStockBots);
+    const BotLibrary q3f2(paths);
     EXPECT_FALSE(q3f2.botLibraryDB().has_value());
     EXPECT_TRUE(q3f2.names().isEmpty());
-    EXPECT_FALSE(QFileInfo(CommonData::botsPlistFileWithPath()).isSymLink());
+    EXPECT_FALSE(QFileInfo(paths.botsPlistFileWithPath()).isSymLink());
 }

@@ -1,7 +1,8 @@
 #include "config/CommonData.h"
 #include "content/BotLibrary.h"
+#include "content/ContentScan.h"
 #include "content/MapLibrary.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "support/DemoGame.h"
 #include "support/RecordingScanInteraction.h"
 
@@ -16,12 +17,13 @@ TEST(DemoGameDatabase, OpenArenasMapsBotsAndLevelShotsArrive)
     QString error;
     const QString game = DemoGame::directory(&error);
     ASSERT_FALSE(game.isEmpty()) << error.toStdString();
-    CommonData::setQGameRootDir(game);
-    MapLibrary::setAppLaunchInit(true);
     RecordingScanInteraction interaction;
-    MapLibrary library("baseq3", interaction);
+    ContentScan scan(game, interaction);
+    scan.run();
+    MapLibrary library(GamePaths(game, "baseq3"), scan.progress());
+    scan.closeProgress();
 
-    EXPECT_EQ(library.scanSummary().modsFound, QStringList{"baseq3"});
+    EXPECT_EQ(scan.summary().modsFound, QStringList{"baseq3"});
     EXPECT_EQ(interaction.progressMade, 1);
     EXPECT_NEAR(interaction.finalValue, 100.0, 1e-9) << "the library completes the bar";
 
@@ -35,7 +37,7 @@ TEST(DemoGameDatabase, OpenArenasMapsBotsAndLevelShotsArrive)
 
     const PlistReader::Result bots = PlistReader::parseFile(data + "/VOBots.plist");
     ASSERT_TRUE(bots.ok()) << bots.error.toStdString();
-    BotLibrary botLibrary;
+    BotLibrary botLibrary(library.paths());
     for (const char* bot : {"Sarge", "Angelyss", "Kyonshi"})
         EXPECT_TRUE(botLibrary.names().contains(bot)) << bot;
 

@@ -64,12 +64,10 @@ bool isColour(const QImage& image, QColor colour)
 class MapLibraryTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { MapLibrary::setAppLaunchInit(false); }
-    std::unique_ptr<MapLibrary> open(const QString& mod)
+    static std::unique_ptr<MapLibrary> open(const QString& mod)
     {
-        return std::make_unique<MapLibrary>(mod, interaction);
+        return std::make_unique<MapLibrary>(GamePaths(QString(), mod));
     }
-    RecordingScanInteraction interaction;
 };
 
 } // namespace
@@ -87,8 +85,7 @@ TEST_F(MapLibraryTest, ListsMapsWithShortNamesAndTitles)
     EXPECT_EQ(library->mapTitleForMap("nowhere"), " - ");
     EXPECT_EQ(library->mapTitle(1), "q3dm10");
     EXPECT_EQ(library->mapDBNameForServerMap("q3dm1"), "q3dm1");
-    EXPECT_EQ(CommonData::qGameModDir(), "baseq3");
-    EXPECT_EQ(CommonData::botsPlistFileWithPath(), dataDir("baseq3") + "/VOBots.plist");
+    EXPECT_EQ(library->paths().botsPlistFileWithPath(), dataDir("baseq3") + "/VOBots.plist");
 }
 
 TEST_F(MapLibraryTest, ServerMapNamesMatchTheFirstContainingKey)

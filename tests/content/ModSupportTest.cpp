@@ -16,7 +16,6 @@ protected:
     {
         QDir(dataDir()).removeRecursively();
         QDir().mkpath(dataDir());
-        CommonData::setQGameModDir(CommonData::qGameDefaultModDir());
     }
 
     static QString dataDir() { return CommonData::appSupportQ3VXDir(); }
@@ -211,15 +210,13 @@ TEST_F(ModSupportTest, ConfigurationsOfTheCurrentModSortCaseSensitively)
     ConfigArchive::Store store;
     for (const char* name : {"b", "A", "a", "B2", "_x"})
         store.insert(QString::fromLatin1(name), ServerConfig());
-    CommonData::setQGameModDir(QStringLiteral("q3ut2"));
-    store.insert(QStringLiteral("c"), ServerConfig());
+    store.insert(QStringLiteral("c"), ServerConfig(QStringLiteral("q3ut2")));
     ServerConfig nearMiss;
     nearMiss.setModName(QStringLiteral("Q3UT2"));
     store.insert(QStringLiteral("C"), nearMiss);
 
-    EXPECT_EQ(ModSupport::serverConfigKeysModFiltered(store), QStringList({"c"}));
-    CommonData::setQGameModDir(QStringLiteral("baseq3"));
-    EXPECT_EQ(ModSupport::serverConfigKeysModFiltered(store),
+    EXPECT_EQ(ModSupport::serverConfigKeysModFiltered(store, "q3ut2"), QStringList({"c"}));
+    EXPECT_EQ(ModSupport::serverConfigKeysModFiltered(store, "baseq3"),
               QStringList({"A", "B2", "_x", "a", "b"}));
-    EXPECT_TRUE(ModSupport::serverConfigKeysModFiltered({}).isEmpty());
+    EXPECT_TRUE(ModSupport::serverConfigKeysModFiltered({}, "baseq3").isEmpty());
 }

@@ -45,9 +45,10 @@ protected:
         ASSERT_TRUE(QDir().mkpath(root + "/baseq3"));
         for (const QString& pak : paks)
             ASSERT_TRUE(QFile::link(kOpenArenaData + "/" + pak, root + "/baseq3/" + pak));
-        CommonData::setQGameRootDir(root);
         modPaks = PakScanner::paksOfMod(root + "/baseq3");
-        data = TestEnvironment::makeScratchDir("data") + "/baseq3";
+        data = GamePaths(root, "baseq3").appSupportQ3VXCurrentModDir();
+        QDir(data).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(data));
     }
 
     // Takes a script out of a pak: the named one, or else the last that holds it, as the
@@ -96,7 +97,7 @@ TEST_F(OpenArenaScripts, EveryMapIsListedOrRecordedWithItsPak)
     title->remove('"');
     writeFile(arena, arenaLines.join('\n').toLatin1());
 
-    ArenaScriptParser parser;
+    ArenaScriptParser parser(root);
     ASSERT_TRUE(parser.makePlistFromArena("baseq3", data));
 
     const QString mapLine = QStringLiteral("^\\s*map\\s+\"([^\"]*)\"");
@@ -127,9 +128,7 @@ TEST_F(OpenArenaScripts, EveryBotIsListed)
     const QStringList scripted = scriptValues(data + "/scripts/bots.txt", "^\\s*name\\s+(\\S+)");
     ASSERT_GE(scripted.size(), 20);
 
-    CommonData::setQGameModDir("baseq3");
-    CommonData::setBotsPlistFileWithPath(data + "/VOBots.plist");
-    const BotLibrary bots;
+    const BotLibrary bots(GamePaths(root, "baseq3"));
     ASSERT_TRUE(bots.botLibraryDB().has_value());
     EXPECT_EQ(bots.names(), scripted);
 }

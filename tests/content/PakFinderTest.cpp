@@ -21,7 +21,6 @@ QString makeGame(const QList<QPair<QString, QStringList>>& paks)
             builder.add(member, "x");
         EXPECT_TRUE(builder.write(root + "/mymod/" + pak));
     }
-    CommonData::setQGameRootDir(root);
     return root;
 }
 
@@ -34,7 +33,7 @@ TEST(PakFinder, AnswersTheFirstPakInWalkOrderWhoseListingHoldsTheName)
                                    {"sub/extra.PK3", {"maps/q3dm1.bsp", "maps/only.bsp"}},
                                    {"notapak.zip", {"maps/zip.bsp"}}});
     writeFile(root + "/mymod/broken.pk3", "not a zip archive");
-    PakFinder finder;
+    PakFinder finder(root);
     EXPECT_EQ(finder.findPakWithMap("q3dm1", "mymod"), "pak0.pk3");
     EXPECT_EQ(finder.findPakWithMap("q3dm17", "mymod"), "pak1.pk3");
     EXPECT_EQ(finder.findPakWithMap("only", "mymod"), "sub/extra.PK3");
@@ -54,8 +53,9 @@ TEST(PakFinder, HostileMapNamesAreOnlyCompared)
     const QString marker = root + "/marker";
     const QString hostile =
         "x';touch " + marker + ";'$(touch " + marker + ")\"`touch " + marker + "`";
-    makeGame({{"pak0.pk3", {"maps/plain.bsp"}}, {"pak1.pk3", {"maps/" + hostile + ".bsp"}}});
-    PakFinder finder;
+    const QString game =
+        makeGame({{"pak0.pk3", {"maps/plain.bsp"}}, {"pak1.pk3", {"maps/" + hostile + ".bsp"}}});
+    PakFinder finder(game);
     EXPECT_EQ(finder.findPakWithMap(hostile, "mymod"), "pak1.pk3");
     EXPECT_EQ(finder.findPakWithMap("a;b$(c)'d\"", "mymod"), "Unknown");
     EXPECT_FALSE(QFileInfo::exists(marker));
@@ -63,8 +63,8 @@ TEST(PakFinder, HostileMapNamesAreOnlyCompared)
 
 TEST(PakFinder, UnparsableMapsGetTheirPak)
 {
-    makeGame({{"pak0.pk3", {"maps/good.bsp"}}, {"z-extra.pk3", {"maps/tabbed.bsp"}}});
-    ArenaScriptParser parser;
+    ArenaScriptParser parser(
+        makeGame({{"pak0.pk3", {"maps/good.bsp"}}, {"z-extra.pk3", {"maps/tabbed.bsp"}}}));
     parser.plistTextFromArenaText(
         "{\nmap\t\t\"tabbed\"\nbroken line\n}\n{\nmap \"nowhere\"\nbroken line\n}\n", "mymod");
     EXPECT_EQ(parser.unparsable().unparsableMaps(), (QStringList{"tabbed", "nowhere"}));

@@ -57,7 +57,6 @@ protected:
     void SetUp() override
     {
         root = TestEnvironment::makeScratchDir("game");
-        CommonData::setQGameRootDir(root);
     }
 
     void makePak(const QString& relativePath, const QString& script = "scripts/arenas.txt")
@@ -72,7 +71,7 @@ protected:
     {
         builder = RecordingBuilder();
         interaction = RecordingScanInteraction();
-        PakScanner scanner(builder, interaction);
+        PakScanner scanner(root, builder, interaction);
         scanner.checkAndExtractGamePaks();
         return scanner.summary();
     }
@@ -255,7 +254,7 @@ TEST_F(PakScannerTest, HostileArchivesNeverWriteOutsideTheDataDirectory)
 
     builder = RecordingBuilder();
     interaction = RecordingScanInteraction();
-    PakScanner scanner(builder, interaction, PakExtractor(1024 * 1024));
+    PakScanner scanner(root, builder, interaction, PakExtractor(1024 * 1024));
     scanner.checkAndExtractGamePaks();
     const PakScanner::Summary& summary = scanner.summary();
 
@@ -277,7 +276,6 @@ TEST_F(PakScannerTest, HostileArchivesNeverWriteOutsideTheDataDirectory)
 TEST_F(PakScannerTest, GameDirectoriesWithShellCharactersWork)
 {
     root = TestEnvironment::makeScratchDir("it's a \"game\"; $(touch pwned)");
-    CommonData::setQGameRootDir(root);
     makePak("baseq3/pak 0; 'x'.pk3");
     EXPECT_EQ(scan().modsExtracted, QStringList{"baseq3"});
     EXPECT_TRUE(QFile::exists(dataDir("baseq3") + "/scripts/arenas.txt"));

@@ -77,9 +77,7 @@ TEST(ScriptHostileInput, MapNamesWithShellCharactersOnlyEverAreText)
     const QString name =
         "q';touch " + marker + ";echo '$(touch " + marker + ")`touch " + marker + "`";
     ASSERT_TRUE(Pk3Builder().add("maps/" + name + ".bsp", "x").write(root + "/baseq3/pak0.pk3"));
-    CommonData::setQGameRootDir(root);
-
-    ArenaScriptParser parser;
+    ArenaScriptParser parser(root);
     buildBoth(("{\nmap \"" + name + "\"\nbroken line\n}\n").toUtf8(), parser);
     EXPECT_FALSE(QFileInfo::exists(marker));
     ASSERT_FALSE(parser.unparsable().unparsableMaps().isEmpty());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 
 #include <QDir>
 #include <QFile>

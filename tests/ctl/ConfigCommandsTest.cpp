@@ -202,8 +202,7 @@ TEST(VoranthctlConfigs, DeleteRemovesTheRecordAndItsServerFileUnlessItRuns)
 {
     const ServerConfig arena = record("Team Arena", "missionpack");
     seed({arena, record("Kept")});
-    CommonData::setQGameModDir("missionpack");
-    ConfigFiles files;
+    ConfigFiles files(GamePaths(QString(), "missionpack"));
     ASSERT_TRUE(files.saveConfigToFile(arena, true));
     const QString serverFile = files.configFileWithPathReplacedSpaces(arena.configName());
     ASSERT_TRUE(serverFile.endsWith("/missionpack/VO_Team_Arena.config"));
@@ -324,8 +323,8 @@ TEST(VoranthctlConfigs, ShowPrintsTheServerFileOfTheRecordsModAndConfigsListsThe
     seed({arena, record("beta"), record("Alpha")});
     const ProgramResult shown = ctl({"show", arena.configName()});
     ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
-    CommonData::setQGameModDir("missionpack");
-    EXPECT_EQ(shown.out.toLatin1(), ConfigFiles().configFileContents(arena, true));
+    EXPECT_EQ(shown.out.toLatin1(),
+              ConfigFiles(GamePaths(QString(), "missionpack")).configFileContents(arena, true));
     EXPECT_TRUE(shown.out.contains("rconpassword \"s3cret\""));
     EXPECT_TRUE(shown.out.contains("set gamename missionpack"));
     EXPECT_EQ(ctl({"show", "nothing"}).exitCode, 1);

@@ -1,4 +1,4 @@
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "support/DemoGame.h"
 #include "support/ProgramRunner.h"
 #include "support/TestEnvironment.h"

@@ -35,9 +35,7 @@ TEST(VoranthctlRcon, StatusAndRconTalkToTheServerThatWasStarted)
     const ProgramResult scan =
         ProgramRunner::voranthctl({"scan", "--game-dir", server.gameDirectory()});
     ASSERT_EQ(scan.exitCode, 0) << scan.err.toStdString();
-    MapLibrary::setAppLaunchInit(false);
-    RecordingScanInteraction interaction;
-    const MapLibrary library(QStringLiteral("baseq3"), interaction);
+    const MapLibrary library(GamePaths(server.gameDirectory(), "baseq3"));
     const QString firstTitle = library.mapTitleForMap(QStringLiteral("oa_dm1"));
     const QString secondTitle = library.mapTitleForMap(QStringLiteral("oa_dm2"));
     ASSERT_NE(firstTitle, MapLibrary::unknownMapMarker());

@@ -1,6 +1,7 @@
 // The remote console against the real dedicated server of the demo game.
 
 #include "content/BotLibrary.h"
+#include "content/ContentScan.h"
 #include "content/MapLibrary.h"
 #include "rcon/RconResponder.h"
 #include "rcon/RemoteControl.h"
@@ -64,9 +65,11 @@ TEST(RemoteControlLive, StatusPlayersMapsAndLimitsOfTheRealServer)
 {
     LiveServer server(27981, QStringLiteral("live-secret"), threeMaps);
     ASSERT_TRUE(server.start()) << server.error().toStdString();
-    MapLibrary::setAppLaunchInit(true);
     RecordingScanInteraction interaction;
-    auto library = std::make_shared<MapLibrary>(QStringLiteral("baseq3"), interaction);
+    ContentScan scan(server.gameDirectory(), interaction);
+    scan.run();
+    scan.closeProgress();
+    auto library = std::make_shared<MapLibrary>(GamePaths(server.gameDirectory(), "baseq3"));
     ASSERT_TRUE(library->mapLibraryKeys().contains(QStringLiteral("oa_dm1")));
     // The map of that name in any case, else the first whose name contains the reported one.
     EXPECT_EQ(RemoteControlServices::libraryNameForServerMap(*library, "OA_DM1"), "oa_dm1");

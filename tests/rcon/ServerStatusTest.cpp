@@ -195,16 +195,15 @@ TEST(NextMap, ReadsTheMapCycleVariableAgainstTheRotation)
 
 TEST(NextMap, UrbanTerrorFollowsTheRotationWithoutAsking)
 {
-    CommonData::setQGameModDir(QStringLiteral("q3ut2"));
     RconResponder server;
     ServerConfig config = server.config();
+    config.setModName(QStringLiteral("q3ut2"));
     config.setMapList({"ut4_abbey", "ut4_casa", "ut4_turnpike"});
     RemoteControlServices services;
     services.mapDBNameForServerMap = [](const QString& reported) {
         return reported == "ut4_casa" ? QStringLiteral("ut4_casa (Casa)") : reported;
     };
     auto client = RemoteControl::create(config, services);
-    CommonData::setQGameModDir(QStringLiteral("baseq3"));
     ASSERT_TRUE(client);
     EXPECT_EQ(client->rconMod(), "q3ut2");
 

@@ -110,7 +110,8 @@ protected:
         UserDefaults::removeValue(KZXUseDefaultMasterServersKey);
         UserDefaults::removeValue(KZXGameMasterServKey);
     }
-    static void useMod(const QString& mod) { CommonData::setQGameModDir(mod); }
+    void useMod(const QString& mod) { paths = GamePaths(QString(), mod); }
+    GamePaths paths;
     static QString storeDir(const QString& mod)
     {
         return TestEnvironment::home() + QStringLiteral("/.q3a/") + mod;
@@ -121,7 +122,7 @@ protected:
 
 TEST_F(ConfigFilesTest, WritesTheExampleFileWithAndWithoutThePassword)
 {
-    ConfigFiles files;
+    ConfigFiles files(paths);
     EXPECT_EQ(files.configStorePath(), storeDir(QStringLiteral("baseq3")));
     const QString path =
         storeDir(QStringLiteral("baseq3")) + QStringLiteral("/VO_My_Server.config");
@@ -133,7 +134,7 @@ TEST_F(ConfigFilesTest, WritesTheExampleFileWithAndWithoutThePassword)
     EXPECT_FALSE(QFile::exists(files.mapListFileWithPath()));
 
     // Running a configuration on a server keeps that server's password: no line at all.
-    ASSERT_TRUE(ConfigFiles().saveConfigToFile(exampleConfig(), false));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), false));
     const QByteArray withoutPassword = contentsOf(path);
     EXPECT_EQ(withoutPassword,
               withoutLine(exampleHead, "set rconpassword \"s3cret\"") + exampleRotation);
@@ -143,7 +144,7 @@ TEST_F(ConfigFilesTest, WritesTheExampleFileWithAndWithoutThePassword)
 TEST_F(ConfigFilesTest, UrbanTerrorStartsItsMapCycleFromTheMapListFile)
 {
     useMod(QStringLiteral("q3ut2"));
-    ConfigFiles files;
+    ConfigFiles files(paths);
     ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true));
 
     const QString dir = storeDir(QStringLiteral("q3ut2"));
@@ -158,7 +159,7 @@ TEST_F(ConfigFilesTest, UrbanTerrorStartsItsMapCycleFromTheMapListFile)
     // An empty list: only the cycle variable, and an empty map list file.
     ServerConfig empty = exampleConfig();
     empty.setMapList({});
-    ASSERT_TRUE(ConfigFiles().saveConfigToFile(empty, true));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(empty, true));
     EXPECT_EQ(contentsOf(dir + QStringLiteral("/VO_My_Server.config")),
               expected + "g_mapcycle \"VO_maplist.txt\" \n");
     EXPECT_EQ(contentsOf(files.mapListFileWithPath()), QByteArray());
@@ -239,7 +240,7 @@ TEST_F(ConfigFilesTest, EveryLineTakesItsOwnField)
         "g_spskill 5\n",
         "bot_grapple 1\n",
     };
-    const ConfigFiles files;
+    const ConfigFiles files(paths);
     ASSERT_EQ(ConfigFiles::cvarList().size(), ConfigFiles::cvarCount);
     for (int i = 0; i < ConfigFiles::cvarCount; ++i)
         EXPECT_EQ(files.getConfigLineForCvar(i, c, true), expected.at(i)) << "row " << i;
@@ -250,8 +251,8 @@ TEST_F(ConfigFilesTest, EveryLineTakesItsOwnField)
 TEST_F(ConfigFilesTest, MasterServerLinesOnlyWithoutTheDefaultServers)
 {
     const QString path =
-        ConfigFiles().configFileWithPathReplacedSpaces(QStringLiteral("My Server"));
-    ASSERT_TRUE(ConfigFiles().saveConfigToFile(exampleConfig(), true));
+        ConfigFiles(paths).configFileWithPathReplacedSpaces(QStringLiteral("My Server"));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), true));
     EXPECT_FALSE(contentsOf(path).contains("sv_master"));
 
     UserDefaults::setValue(KZXUseDefaultMasterServersKey, false);
@@ -260,15 +261,15 @@ TEST_F(ConfigFilesTest, MasterServerLinesOnlyWithoutTheDefaultServers)
                                        QString(), QString()});
     const QByteArray masters = "sv_master1 master.example.org\nsv_master2 \nsv_master3 \n"
                                "sv_master4 \nsv_master5 \n";
-    EXPECT_EQ(ConfigFiles().customMasterServerList(), QString::fromLatin1(masters));
-    ASSERT_TRUE(ConfigFiles().saveConfigToFile(exampleConfig(), true));
+    EXPECT_EQ(ConfigFiles(paths).customMasterServerList(), QString::fromLatin1(masters));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), true));
     EXPECT_EQ(contentsOf(path), exampleHead + masters + exampleRotation);
 
     // A damaged setting with fewer entries still gives the five lines.
     UserDefaults::setValue(KZXGameMasterServKey,
                            QStringList{QStringLiteral("a"), QStringLiteral("b")});
     EXPECT_EQ(
-        ConfigFiles().customMasterServerList(),
+        ConfigFiles(paths).customMasterServerList(),
         QStringLiteral("sv_master1 a\nsv_master2 b\nsv_master3 \nsv_master4 \nsv_master5 \n"));
 }
 
@@ -279,23 +280,23 @@ TEST_F(ConfigFilesTest, ExtraParametersGoBeforeTheMapsAndBotsLast)
                                {QStringLiteral("addbot"), QStringLiteral("Sarge 3")},
                                {QStringLiteral("g_doWarmup"), QStringLiteral("1")}});
     const QString name = QStringLiteral("My Server");
-    ASSERT_TRUE(ConfigFiles().saveConfigToFile(config, true));
-    EXPECT_EQ(contentsOf(ConfigFiles().configFileWithPathReplacedSpaces(name)),
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(config, true));
+    EXPECT_EQ(contentsOf(ConfigFiles(paths).configFileWithPathReplacedSpaces(name)),
               exampleHead + "sv_fps 20\ng_doWarmup 1\n" + exampleRotation + "addbot Sarge 3\n");
 
     useMod(QStringLiteral("q3ut2"));
-    ASSERT_TRUE(ConfigFiles().saveConfigToFile(config, true));
-    EXPECT_TRUE(contentsOf(ConfigFiles().configFileWithPathReplacedSpaces(name))
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(config, true));
+    EXPECT_TRUE(contentsOf(ConfigFiles(paths).configFileWithPathReplacedSpaces(name))
                     .endsWith("sv_fps 20\ng_doWarmup 1\ng_mapcycle \"VO_maplist.txt\" \n"
                               "map q3dm17\naddbot Sarge 3\n"));
 
-    EXPECT_EQ(ConfigFiles().extraParametersList(ServerConfig()), QString());
-    EXPECT_EQ(ConfigFiles().extraParametersAddbotList(ServerConfig()), QString());
+    EXPECT_EQ(ConfigFiles(paths).extraParametersList(ServerConfig()), QString());
+    EXPECT_EQ(ConfigFiles(paths).extraParametersAddbotList(ServerConfig()), QString());
 }
 
 TEST_F(ConfigFilesTest, MapRotationFollowsTheRotateFlag)
 {
-    ConfigFiles files;
+    ConfigFiles files(paths);
     ServerConfig config;
     EXPECT_EQ(files.createMapListString(config), QString());
 
@@ -342,7 +343,7 @@ TEST_F(ConfigFilesTest, HostileNamesNeverLeaveTheDirectory)
                                QStringLiteral("/etc/passwd"),
                                QStringLiteral("../../../tmp/evil"),
                                QStringLiteral("..\n/x")};
-    ConfigFiles files;
+    ConfigFiles files(paths);
     const QString store = files.configStorePath();
     const QStringList before = filesUnderHome();
     for (const QString& name : names) {
@@ -375,7 +376,7 @@ TEST_F(ConfigFilesTest, HostileNamesNeverLeaveTheDirectory)
 
 TEST_F(ConfigFilesTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed)
 {
-    ConfigFiles files;
+    ConfigFiles files(paths);
     QDir().mkpath(files.configStorePath());
     const QString outside =
         TestEnvironment::makeScratchDir(QStringLiteral("outside")) + QStringLiteral("/victim");
@@ -401,7 +402,7 @@ TEST_F(ConfigFilesTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed)
 
 TEST_F(ConfigFilesTest, ConfigFileIsReadableByItsOwnerOnly)
 {
-    ConfigFiles files;
+    ConfigFiles files(paths);
     QDir().mkpath(files.configStorePath());
     const QString path = files.configFileWithPathReplacedSpaces(QStringLiteral("My Server"));
     const auto mode = [&path] {
@@ -426,7 +427,7 @@ TEST_F(ConfigFilesTest, ConfigFileIsReadableByItsOwnerOnly)
 
 TEST_F(ConfigFilesTest, AFileThatCannotBeWrittenIsReportedAndLeftAlone)
 {
-    ConfigFiles files;
+    ConfigFiles files(paths);
     const QString path = files.configFileWithPathReplacedSpaces(QStringLiteral("My Server"));
     ASSERT_TRUE(QDir().mkpath(path));
     EXPECT_FALSE(files.saveConfigToFile(exampleConfig(), true));
@@ -434,7 +435,7 @@ TEST_F(ConfigFilesTest, AFileThatCannotBeWrittenIsReportedAndLeftAlone)
     EXPECT_FALSE(files.deleteConfigFile(exampleConfig()));
 
     useMod(QStringLiteral("q3ut2"));
-    ConfigFiles urbanTerror;
+    ConfigFiles urbanTerror(paths);
     ASSERT_TRUE(QDir().mkpath(urbanTerror.mapListFileWithPath()));
     EXPECT_FALSE(urbanTerror.saveConfigToFile(exampleConfig(), true));
     EXPECT_TRUE(
@@ -443,7 +444,7 @@ TEST_F(ConfigFilesTest, AFileThatCannotBeWrittenIsReportedAndLeftAlone)
 
 TEST_F(ConfigFilesTest, DeletesOnlyTheConfigurationsFile)
 {
-    ConfigFiles files;
+    ConfigFiles files(paths);
     ServerConfig config = exampleConfig();
     EXPECT_TRUE(files.deleteConfigFile(config));
     ASSERT_TRUE(files.saveConfigToFile(config, true));
@@ -477,7 +478,7 @@ TEST_F(ConfigFilesTest, HostileValuesStayOneCommandOnTheirLine)
 
     for (const QString& mod : {QStringLiteral("baseq3"), QStringLiteral("q3ut2")}) {
         useMod(mod);
-        ConfigFiles files;
+        ConfigFiles files(paths);
         ASSERT_TRUE(files.saveConfigToFile(config, true));
         const QByteArray text =
             contentsOf(files.configFileWithPathReplacedSpaces(config.configName()));
@@ -539,7 +540,7 @@ TEST_F(ConfigFilesTest, OverlongValuesAreCutToOneCommandLine)
     config.setServerName(QString(1020, QLatin1Char('x')) + QStringLiteral("quit;quit\"quit"));
     config.setMapList({filler + QStringLiteral("quit"), filler});
     config.setExtraParameters({{QStringLiteral("g_motd"), filler + QStringLiteral(" quit")}});
-    ConfigFiles files;
+    ConfigFiles files(paths);
     ASSERT_TRUE(files.saveConfigToFile(config, true));
     const QByteArray text = contentsOf(files.configFileWithPathReplacedSpaces(config.configName()));
 
@@ -559,7 +560,7 @@ TEST_F(ConfigFilesTest, NonAsciiTextIsReplacedInTheFile)
     config.setServerName(QStringLiteral("Café Ünïcödé Straße 日本 😀"));
     config.setWelcomeText(QStringLiteral("Joe’s ﬁne server"));
     config.setMapList({QStringLiteral("q3dm17é")});
-    ConfigFiles files;
+    ConfigFiles files(paths);
     ASSERT_TRUE(files.saveConfigToFile(config, true));
     const QByteArray text = contentsOf(files.configFileWithPathReplacedSpaces(config.configName()));
     for (const char c : text)

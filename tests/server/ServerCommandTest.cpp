@@ -3,7 +3,7 @@
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "server/ConfigFiles.h"
 #include "support/TestEnvironment.h"
 
@@ -126,11 +126,10 @@ TEST(ServerCommand, BundleExecutableComesFromItsInfoOrItsName)
 
 TEST(ConfigFiles, TheLaunchFileHoldsTheCommandUnderTheApplicationsTitle)
 {
-    CommonData::setQGameRootDir("/Games/Quake3");
     UserDefaults::setValue(KZXDedicatedAppName, "ioq3ded.x86_64");
     ServerConfig config;
     config.setConfigName("My Server");
-    ConfigFiles files;
+    ConfigFiles files(GamePaths("/Games/Quake3", "baseq3"));
     ASSERT_FALSE(files.defaultTerminalDict().isEmpty());
     ASSERT_TRUE(files.runConfigFile(config, "Voranth"));
     EXPECT_EQ(files.terminalFile(), CommonData::appSupportQ3VXDir() + "/VOTerminal.term");

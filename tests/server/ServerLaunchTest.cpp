@@ -1,5 +1,6 @@
 #include "server/ServerLauncher.h"
 
+#include "config/GameDirectory.h"
 #include "config/CommonData.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
@@ -27,14 +28,21 @@ namespace {
 
 QString configFilePath(const ServerConfig& config)
 {
-    return ConfigFiles(config.modName()).configFileWithPathReplacedSpaces(config.configName());
+    return ConfigFiles(GamePaths(QString(), config.modName()))
+        .configFileWithPathReplacedSpaces(config.configName());
+}
+
+// The game directory the test's server was made in.
+QString gameRoot()
+{
+    return GameDirectory::settle();
 }
 
 // The started server, once the probe finds it, checked to be the server process itself: the
 // engine, below the shell that ran the command.
 qint32 startedServer(const ServerConfig& config)
 {
-    const ServerLauncher::StartResult started = ServerLauncher::start(config);
+    const ServerLauncher::StartResult started = ServerLauncher::start(config, gameRoot());
     EXPECT_TRUE(started.started) << started.error.toStdString();
     const qint32 pid = ServerLauncher::waitForServer(8000);
     EXPECT_NE(pid, -1);
@@ -66,7 +74,7 @@ TEST_F(ServerLaunch, StartRunsTheServerOnItsPortAndFirstMapAndStopEndsIt)
     const int port = RealServer::freeUdpPort();
     ASSERT_NE(port, 27960);
     const ServerConfig config = RealServer::config(QStringLiteral("Launch Test"), "sekrit", port);
-    ASSERT_EQ(ServerLauncher::check(config), Problem::None);
+    ASSERT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
     const qint32 pid = startedServer(config);
     ASSERT_NE(pid, -1);
     EXPECT_TRUE(QFileInfo::exists(configFilePath(config)));
@@ -111,7 +119,7 @@ TEST_F(ServerLaunch, QuotesSemicolonsAndCommandsInDirectoryAndNameStayText)
     ServerConfig config =
         RealServer::config("it's \"my\" server; $(touch pwned) `touch pwned2`", "p;ss", port);
     config.setMapList({"oa_dm1"});
-    ASSERT_EQ(ServerLauncher::check(config), Problem::None);
+    ASSERT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
     const qint32 pid = startedServer(config);
     ASSERT_NE(pid, -1);
 
@@ -136,25 +144,25 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     ServerConfig config = RealServer::config("Checks", "", 27961);
     config.setMapList({});
     UserDefaults::setValue(KZXDedicatedAppName, "no-such-server");
-    EXPECT_EQ(ServerLauncher::check(config, true), Problem::EmptyMapList);
-    const ServerLauncher::Alert noMaps = ServerLauncher::alertFor(Problem::EmptyMapList);
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::EmptyMapList);
+    const ServerLauncher::Alert noMaps = ServerLauncher::alertFor(Problem::EmptyMapList, gameRoot());
     EXPECT_EQ(noMaps.title, "No maps in map list!");
     EXPECT_EQ(noMaps.message, "Add at least one map to the map list before starting server.");
     EXPECT_EQ(noMaps.buttons, QStringList({"OK"}));
 
     config.setMapList({"oa_dm1"});
-    EXPECT_EQ(ServerLauncher::check(config), Problem::ExecutableNotFound);
-    const ServerLauncher::Alert noServer = ServerLauncher::alertFor(Problem::ExecutableNotFound);
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::ExecutableNotFound);
+    const ServerLauncher::Alert noServer = ServerLauncher::alertFor(Problem::ExecutableNotFound, gameRoot());
     EXPECT_EQ(noServer.title, "'no-such-server' not found!");
     EXPECT_EQ(noServer.message, "'no-such-server' does not exist in directory:\n" +
-                                    CommonData::qGameRootDir() +
+                                    gameRoot() +
                                     ". Please change to another Quake3 executable file in "
                                     "Voranth Preferences.");
 
     UserDefaults::setValue(KZXDedicatedAppName, DemoGame::serverName());
-    EXPECT_EQ(ServerLauncher::check(config), Problem::RconPasswordNotSet);
-    EXPECT_EQ(ServerLauncher::check(config, true), Problem::None) << "Start anyway";
-    const ServerLauncher::Alert noPassword = ServerLauncher::alertFor(Problem::RconPasswordNotSet);
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::RconPasswordNotSet);
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::None) << "Start anyway";
+    const ServerLauncher::Alert noPassword = ServerLauncher::alertFor(Problem::RconPasswordNotSet, gameRoot());
     EXPECT_EQ(noPassword.title, "Remote Control password not set!");
     EXPECT_EQ(noPassword.message,
               "You must set the Remote Control password to be able to use Remote Control.");
@@ -164,12 +172,12 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     for (const QString& password : QStringList{"two words", "tab\tbed", "say\"cheese", "a//b",
                                                "a/*b", QString::fromUtf8("pässword")}) {
         config.setRconPassword(password);
-        EXPECT_EQ(ServerLauncher::check(config, true), Problem::RconPasswordUnusable)
+        EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::RconPasswordUnusable)
             << password.toStdString();
     }
     config.setRconPassword("x;y!$%'/\\");
-    EXPECT_EQ(ServerLauncher::check(config), Problem::None);
-    const ServerLauncher::Alert unusable = ServerLauncher::alertFor(Problem::RconPasswordUnusable);
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
+    const ServerLauncher::Alert unusable = ServerLauncher::alertFor(Problem::RconPasswordUnusable, gameRoot());
     EXPECT_TRUE(unusable.message.contains("blanks, double quotes"))
         << unusable.message.toStdString();
     EXPECT_EQ(unusable.buttons, QStringList({"OK"}));
@@ -199,7 +207,7 @@ TEST_F(ServerLaunch, AStartThatCannotWriteLeavesNothingBehind)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    const ServerLauncher::StartResult result = ServerLauncher::start(config);
+    const ServerLauncher::StartResult result = ServerLauncher::start(config, gameRoot());
     EXPECT_FALSE(result.started);
     EXPECT_TRUE(result.error.contains("VO_Blocked.config")) << result.error.toStdString();
     EXPECT_FALSE(RunningServer::running().has_value());
@@ -210,7 +218,7 @@ TEST_F(ServerLaunch, AStartThatCannotWriteLeavesNothingBehind)
 TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
 {
     const ServerConfig config = RealServer::config("Gone", "sekrit", 27961);
-    ASSERT_TRUE(ConfigFiles(config.modName()).saveConfigToFile(config, true));
+    ASSERT_TRUE(ConfigFiles(GamePaths(gameRoot(), config.modName())).saveConfigToFile(config, true));
     ASSERT_TRUE(RunningServer::record(config));
 
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();

@@ -1,5 +1,6 @@
 #include "server/ServerLauncher.h"
 
+#include "config/GameDirectory.h"
 #include "config/ServerConfig.h"
 #include "support/DemoGame.h"
 #include "support/RealServer.h"
@@ -76,7 +77,7 @@ TEST(ServerTerminal, InXtermTheServerRunsInAWindowTitledVoranthGameServer)
 
     const int port = RealServer::freeUdpPort();
     const ServerConfig config = RealServer::config("In A Window", "sekrit", port);
-    ASSERT_TRUE(ServerLauncher::start(config).started);
+    ASSERT_TRUE(ServerLauncher::start(config, GameDirectory::settle()).started);
     const qint32 pid = ServerLauncher::waitForServer(8000);
     ASSERT_NE(pid, -1);
     EXPECT_TRUE(hasAncestorNamed(pid, "xterm"));

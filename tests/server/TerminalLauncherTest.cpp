@@ -1,7 +1,7 @@
 #include "server/TerminalLauncher.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
-#include "content/PlistWriter.h"
+#include "format/PlistWriter.h"
 #include "support/TestEnvironment.h"
 
 #include <QElapsedTimer>

@@ -58,9 +58,7 @@ bool LiveServer::start()
 
     UserDefaults::sync();
 
-    CommonData::setQGameRootDir(m_gameDir);
-    CommonData::setQGameModDir(m_config.modName());
-    ConfigFiles files;
+    ConfigFiles files(GamePaths(m_gameDir, m_config.modName()));
     if (!files.saveConfigToFile(m_config, true))
         return fail(QStringLiteral("cannot write the configuration file into ") +
                     files.configStorePath());

@@ -1,4 +1,4 @@
-#include "content/AtomicFile.h"
+#include "format/AtomicFile.h"
 
 #include <QSaveFile>
 

@@ -1,5 +1,5 @@
-#include "content/PlistReader.h"
-#include "content/PlistWriter.h"
+#include "format/PlistReader.h"
+#include "format/PlistWriter.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>

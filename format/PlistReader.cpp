@@ -1,4 +1,4 @@
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 
 #include <QFile>
 #include <QVariantList>

@@ -1,6 +1,6 @@
-#include "content/PlistWriter.h"
+#include "format/PlistWriter.h"
 
-#include "content/AtomicFile.h"
+#include "format/AtomicFile.h"
 
 #include <QStringList>
 #include <QVariantList>
