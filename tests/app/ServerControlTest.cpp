@@ -7,6 +7,8 @@
 #include "server/QProcessCom.h"
 #include "server/ServerLauncher.h"
 #include "support/DemoGame.h"
+#include "support/WaitUntil.h"
+#include "support/RealServer.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
@@ -20,8 +22,8 @@
 
 namespace {
 
-// The demo game's server answers on a port of this test's own.
-constexpr int testPort = 27991;
+// The demo game's server answers on a port nothing else used when the test began.
+const int testPort = RealServer::freeUdpPort();
 
 QString rconStatus(const QString& password)
 {
@@ -37,15 +39,9 @@ QString rconStatus(const QString& password)
 
 QString waitForStatus(const QString& password)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 12000) {
-        const QString reply = rconStatus(password);
-        if (reply.contains("map: "))
-            return reply;
-        QThread::msleep(250);
-    }
-    return {};
+    QString reply;
+    waitUntil([&] { return (reply = rconStatus(password)).contains("map: "); }, 30000, 250);
+    return reply.contains("map: ") ? reply : QString();
 }
 
 class ServerControlTest : public EditorFixture
@@ -136,7 +132,7 @@ TEST_F(ServerControlTest, StartRunsTheRealServerAndQuitStopsIt)
     EXPECT_EQ(server().runningConfigName(), "Real Server");
 
     server().quitServer();
-    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 8000));
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(status(), "No server running");
     EXPECT_TRUE(button("saveAndStartButton")->isEnabled());
@@ -154,7 +150,7 @@ TEST_F(ServerControlTest, StartAnywayLaunchesWithoutRemoteControl)
     EXPECT_FALSE(button("saveAndStartButton")->isEnabled());
     EXPECT_TRUE(button("quitServerButton")->isEnabled());
     EXPECT_FALSE(button("runConfigButton")->isEnabled());
-    EXPECT_GT(ServerLauncher::waitForServer(8000), 0);
+    EXPECT_GT(ServerLauncher::waitForServer(30000), 0);
     server().quitServer();
     EXPECT_EQ(status(), "No server running");
 }

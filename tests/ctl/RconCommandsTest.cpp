@@ -3,6 +3,7 @@
 #include "support/LiveServer.h"
 #include "support/ProgramRunner.h"
 #include "support/RecordingScanInteraction.h"
+#include "support/RealServer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,7 +30,7 @@ TEST(VoranthctlRcon, StatusAndRconTalkToTheServerThatWasStarted)
     EXPECT_EQ(ProgramRunner::voranthctl({"rcon"}).exitCode, 2);
     EXPECT_EQ(ProgramRunner::voranthctl({"status", "extra"}).exitCode, 2);
 
-    LiveServer server(27983, QStringLiteral("ctl-secret"), {"oa_dm1", "oa_dm2", "oa_dm3"});
+    LiveServer server(RealServer::freeUdpPort(), QStringLiteral("ctl-secret"), {"oa_dm1", "oa_dm2", "oa_dm3"});
     ASSERT_TRUE(server.start()) << server.error().toStdString();
     // The databases the titles come from: status reads them as they stand.
     const ProgramResult scan =

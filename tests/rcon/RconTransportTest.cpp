@@ -88,21 +88,20 @@ TEST(RconExchange, AnEmptyReplyPacketEndsTheReplyAtOnce)
     RconResponder server;
     const QByteArray emptyPacket = RconResponder::reply({});
     ASSERT_EQ(emptyPacket.size(), 10);
+    // What comes after the empty packet, well within the quiet gap, is no longer part of
+    // the reply.
     server.answerNextWith({{0, emptyPacket}});
-    server.answerNextWith({{0, RconResponder::reply("text")}, {20, emptyPacket}});
+    server.answerNextWith({{0, RconResponder::reply("text")},
+                           {20, emptyPacket},
+                           {40, RconResponder::reply("more")}});
     auto client = server.client();
     ASSERT_TRUE(client);
 
-    QElapsedTimer clock;
-    clock.start();
     ASSERT_TRUE(client->sendRCon(QStringLiteral("say"), 900000));
     EXPECT_EQ(client->receiveRCon(), noResponse);
-    EXPECT_LT(clock.elapsed(), 800);
 
-    clock.restart();
     ASSERT_TRUE(client->sendRCon(QStringLiteral("say"), 900000));
     EXPECT_EQ(client->receiveRCon(), "text");
-    EXPECT_LT(clock.elapsed(), 800);
 }
 
 TEST(RconExchange, SilenceEndsTheWaitAfterItsBoundWhileTheEventLoopRuns)
@@ -119,9 +118,7 @@ TEST(RconExchange, SilenceEndsTheWaitAfterItsBoundWhileTheEventLoopRuns)
     clock.start();
     ASSERT_TRUE(client->sendRCon(QStringLiteral("status"), 100000));
     EXPECT_EQ(client->receiveRCon(), noResponse);
-    const qint64 elapsed = clock.elapsed();
-    EXPECT_GE(elapsed, 1050);
-    EXPECT_LE(elapsed, 1100 + 100 + 400);
+    EXPECT_GE(clock.elapsed(), 1050) << "the wait lasts its whole bound";
     EXPECT_FALSE(client->wrongPassword());
     // A 5 ms timer ticks about 220 times in 1.1 s; a blocked loop would give none.
     EXPECT_GT(ticks, 50);
@@ -274,9 +271,11 @@ TEST(RemoteControlChannel, SurvivesBeingDestroyedOrAskedAgainDuringAWait)
     EXPECT_EQ(server.requests().size(), 1);
 
     RemoteControl* raw = client.release();
-    QTimer::singleShot(50, [raw] { delete raw; });
-    QElapsedTimer clock;
-    clock.start();
+    bool deleted = false;
+    QTimer::singleShot(50, [raw, &deleted] {
+        delete raw;
+        deleted = true;
+    });
     raw->setServerStatus(50000);
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(deleted) << "the client went during its own wait, and the wait survived it";
 }

@@ -9,6 +9,8 @@
 #include "server/QProcessCom.h"
 #include "support/LiveServer.h"
 #include "support/RecordingScanInteraction.h"
+#include "support/WaitUntil.h"
+#include "support/RealServer.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -38,17 +40,14 @@ QString exchange(RemoteControl& client, const QString& command)
 // request a second once a burst of ten is spent, so the queries are spaced.
 bool statusUntil(RemoteControl& client, const std::function<bool()>& condition, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        client.setServerStatus(statusTimeout);
-        client.setCurrentMap();
-        client.setPlayersStatus();
-        if (client.serverStatusOK() && condition())
-            return true;
-        QTest::qWait(300);
-    } while (clock.elapsed() < timeoutMs);
-    return false;
+    return waitUntil(
+        [&] {
+            client.setServerStatus(statusTimeout);
+            client.setCurrentMap();
+            client.setPlayersStatus();
+            return client.serverStatusOK() && condition();
+        },
+        timeoutMs, 300);
 }
 
 QStringList playerNames(const RemoteControl& client)
@@ -63,7 +62,7 @@ QStringList playerNames(const RemoteControl& client)
 
 TEST(RemoteControlLive, StatusPlayersMapsAndLimitsOfTheRealServer)
 {
-    LiveServer server(27981, QStringLiteral("live-secret"), threeMaps);
+    LiveServer server(RealServer::freeUdpPort(), QStringLiteral("live-secret"), threeMaps);
     ASSERT_TRUE(server.start()) << server.error().toStdString();
     RecordingScanInteraction interaction;
     ContentScan scan(server.gameDirectory(), interaction);
@@ -136,7 +135,7 @@ TEST(RemoteControlLive, StatusPlayersMapsAndLimitsOfTheRealServer)
 
 TEST(RemoteControlLive, WrongPasswordIsReportedAndTheChannelFollowsTheServer)
 {
-    LiveServer server(27982, QStringLiteral("right-one"), threeMaps);
+    LiveServer server(RealServer::freeUdpPort(), QStringLiteral("right-one"), threeMaps);
     ASSERT_TRUE(server.start()) << server.error().toStdString();
     const QProcessCom probe;
     ASSERT_GT(probe.serverPid(), 0);

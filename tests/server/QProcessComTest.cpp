@@ -3,6 +3,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,18 +28,6 @@ namespace {
 QString serverName(const QString& stem = QStringLiteral("ioq3ded"))
 {
     return QStringLiteral("%1-%2.x86_64").arg(stem).arg(::getpid());
-}
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
 }
 
 QByteArray procFile(qint64 pid, const QString& file)

@@ -4,6 +4,7 @@
 #include "config/ServerConfig.h"
 #include "support/DemoGame.h"
 #include "support/RealServer.h"
+#include "support/WaitUntil.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -78,24 +79,20 @@ TEST(ServerTerminal, InXtermTheServerRunsInAWindowTitledVoranthGameServer)
     const int port = RealServer::freeUdpPort();
     const ServerConfig config = RealServer::config("In A Window", "sekrit", port);
     ASSERT_TRUE(ServerLauncher::start(config, GameDirectory::settle()).started);
-    const qint32 pid = ServerLauncher::waitForServer(8000);
+    const qint32 pid = ServerLauncher::waitForServer(30000);
     ASSERT_NE(pid, -1);
     EXPECT_TRUE(hasAncestorNamed(pid, "xterm"));
     EXPECT_EQ(RealServer::commandName(RealServer::parentOf(pid)), "sh");
 
     QString tree;
-    const QDeadlineTimer deadline(5000);
-    while (!(tree = display.windowTree()).contains("\"Voranth Game Server\"") &&
-           !deadline.hasExpired())
-        QThread::msleep(100);
-    EXPECT_TRUE(tree.contains("\"Voranth Game Server\"")) << tree.toStdString();
+    EXPECT_TRUE(waitUntil(
+        [&] { return (tree = display.windowTree()).contains("\"Voranth Game Server\""); }))
+        << tree.toStdString();
 
     EXPECT_EQ(ServerLauncher::stop().killedPid, pid);
-    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 5000));
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
     // The window closes with the server that ran in it.
-    const QDeadlineTimer closing(5000);
-    while (display.windowTree().contains("\"Voranth Game Server\"") && !closing.hasExpired())
-        QThread::msleep(100);
-    EXPECT_FALSE(display.windowTree().contains("\"Voranth Game Server\""));
+    EXPECT_TRUE(waitUntil(
+        [&] { return !display.windowTree().contains("\"Voranth Game Server\""); }));
     qunsetenv("DISPLAY");
 }

@@ -3,6 +3,7 @@
 #include "config/UserDefaults.h"
 #include "format/PlistWriter.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,18 +25,12 @@ QString writeTerminalFile(const QString& command)
 
 QByteArray waitForFileContaining(const QString& path, const QByteArray& text)
 {
-    QElapsedTimer clock;
-    clock.start();
     QByteArray content;
-    while (clock.elapsed() < 10000) {
+    waitUntil([&] {
         QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            content = file.readAll();
-            if (content.contains(text))
-                break;
-        }
-        QThread::msleep(20);
-    }
+        content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return content.contains(text);
+    });
     return content;
 }
 

@@ -7,6 +7,7 @@
 #include "server/ConfigFiles.h"
 #include "support/DemoGame.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -98,20 +99,22 @@ bool LiveServer::waitUntilAnswering(int timeoutMs)
         return false;
     const std::optional<QByteArray> request =
         RconTransport::requestDatagram(m_config.rconPassword().toLocal8Bit(), "status");
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs && running()) {
-        socket.writeDatagram(*request, QHostAddress(QHostAddress::LocalHost),
-                             quint16(m_config.netPort()));
-        if (socket.waitForReadyRead(1000)) {
-            QByteArray reply(int(socket.pendingDatagramSize()), '\0');
-            socket.readDatagram(reply.data(), reply.size());
-            if (reply.mid(RconTransport::replyHeaderSize).startsWith("map: "))
+    bool answered = false;
+    waitUntil(
+        [&] {
+            if (!running())
                 return true;
-        }
-        QThread::msleep(100);
-    }
-    return false;
+            socket.writeDatagram(*request, QHostAddress(QHostAddress::LocalHost),
+                                 quint16(m_config.netPort()));
+            if (socket.waitForReadyRead(1000)) {
+                QByteArray reply(int(socket.pendingDatagramSize()), '\0');
+                socket.readDatagram(reply.data(), reply.size());
+                answered = reply.mid(RconTransport::replyHeaderSize).startsWith("map: ");
+            }
+            return answered;
+        },
+        timeoutMs, 100);
+    return answered;
 }
 
 void LiveServer::stop()

@@ -8,6 +8,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitUntil.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -121,14 +122,14 @@ bool isRunning(qint64 pid)
 
 bool becomesEngine(qint64 pid, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        if (commandName(pid) == "ioq3ded" && arguments(pid).value(0) == ".")
-            return true;
-        if (deadline.hasExpired() || !isRunning(pid))
-            return false;
-        QThread::msleep(20);
-    }
+    bool engine = false;
+    waitUntil(
+        [&] {
+            engine = commandName(pid) == "ioq3ded" && arguments(pid).value(0) == ".";
+            return engine || !isRunning(pid);
+        },
+        timeoutMs);
+    return engine;
 }
 
 Reaper::~Reaper()

@@ -33,7 +33,7 @@ QByteArray commandName(qint64 pid);
 bool isRunning(qint64 pid);
 // Whether the process becomes the engine within timeoutMs: the server's script replaces
 // itself with the engine (same process id), which then rewrites its first argument to ".".
-bool becomesEngine(qint64 pid, int timeoutMs = 5000);
+bool becomesEngine(qint64 pid, int timeoutMs = 30000);
 
 // Kills, when it ends, every process of the user whose command line holds DemoGame::serverName():
 // the servers, their shells and terminals, however the test ends.
