@@ -9,19 +9,22 @@
 
 #include <memory>
 
+class AlertPresenter;
 class MainWindow;
 
 // The long-lived objects of the main controller, shared by the helpers that carry its
 // behaviour (editor, store actions, server control).
 struct ControllerState
 {
-    explicit ControllerState(MainWindow& mainWindow) : window(mainWindow) {}
+    ControllerState(MainWindow& mainWindow, AlertPresenter& alertPresenter)
+        : window(mainWindow), alerts(alertPresenter)
+    {}
 
     MainWindow& window;
+    AlertPresenter& alerts;
     ConfigStore store;
     QStringList serverConfigKeysModFiltered;
     std::unique_ptr<MapLibrary> theMapLibrary;
     std::unique_ptr<ModSupport> modDB;
     std::unique_ptr<BotLibrary> theBotLibrary;
-    bool recordNeedsSaving = false;
 };

@@ -94,7 +94,7 @@ MapDropHandler::Operation MapListDragDrop::validateDrop(MapTableView* target, Ma
 }
 
 bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
-                                 int row, Position)
+                                 int row)
 {
     if (!data || !data->hasFormat(pasteboardType()))
         return false;
@@ -132,7 +132,7 @@ bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, con
     } else {
         return false;
     }
-    m_state.recordNeedsSaving = true;
+    m_editor.setRecordNeedsSaving(true);
     m_editor.reloadMapList();
     if (record->mapsCount() > 0)
         m_editor.mapListTVClicked();

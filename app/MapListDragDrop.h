@@ -21,8 +21,8 @@ public:
     QMimeData* writeRows(MapTableView* table, const QList<int>& rows) override;
     Operation validateDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
                            int& row, Position& position) override;
-    bool acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data, int row,
-                    Position position) override;
+    bool acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
+                    int row) override;
 
     // The number of entries of sortedRows below row.
     static int numberOfRemovedMapsAboveRow(int row, const QList<int>& sortedRows);

@@ -6,6 +6,7 @@
 #include "app/ConfigActions.h"
 #include "app/MapTableView.h"
 #include "app/NewConfigSheet.h"
+#include "app/SetupEditorView.h"
 #include "config/CommonData.h"
 #include "content/MapLibrary.h"
 #include "support/Pk3Builder.h"
@@ -21,10 +22,6 @@ void EditorFixture::SetUp()
     gameRoot = prepareGame();
     ASSERT_FALSE(gameRoot.isEmpty());
     CommonData::setQGameRootDir(gameRoot);
-    AlertPresenter::setAnswerer([this](const AlertRequest& request) {
-        alerts.append(request);
-        return alertAnswers.isEmpty() ? 0 : alertAnswers.takeFirst();
-    });
     startApplication();
 }
 
@@ -48,14 +45,13 @@ QString EditorFixture::prepareGame()
 void EditorFixture::TearDown()
 {
     stopApplication();
-    AlertPresenter::setAnswerer({});
 }
 
 void EditorFixture::startApplication()
 {
     MapLibrary::setAppLaunchInit(true);
     window = std::make_unique<MainWindow>();
-    controller = std::make_unique<QVXController>(*window);
+    controller = std::make_unique<QVXController>(*window, scriptedAlerts);
     ASSERT_TRUE(controller->init());
     controller->awakeFromNib();
     window->show();
@@ -91,13 +87,13 @@ void EditorFixture::selectConfig(const QString& name)
 {
     const int row = int(listedConfigs().indexOf(name));
     ASSERT_GE(row, 0) << name.toStdString();
-    FormControls::selectRow(editor().controls().configFilesTableView, row);
+    FormControls::selectRow(configList().configFilesTableView, row);
 }
 
 QStringList EditorFixture::listedConfigs() const
 {
     QStringList names;
-    const QAbstractItemModel* model = controller->editor().controls().configFilesTableView->model();
+    const QAbstractItemModel* model = configList().configFilesTableView->model();
     for (int row = 0; row < model->rowCount(); ++row)
         names.append(model->index(row, 0).data().toString());
     return names;
@@ -106,7 +102,7 @@ QStringList EditorFixture::listedConfigs() const
 QStringList EditorFixture::libraryMaps() const
 {
     QStringList names;
-    const QAbstractItemModel* model = controller->editor().controls().mapLibraryTableView->model();
+    const QAbstractItemModel* model = window->setupEditor().controls().mapLibraryTableView->model();
     for (int row = 0; row < model->rowCount(); ++row)
         names.append(model->index(row, 0).data().toString());
     return names;
