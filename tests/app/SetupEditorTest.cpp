@@ -57,6 +57,24 @@ void clickArrow(QSpinBox* field, QStyle::SubControl arrow)
     QTest::mouseClick(field, Qt::LeftButton, {}, rect.center());
 }
 
+// The map list after the selected rows are taken out and put back in at the drop row, the
+// row counted in the list without them.
+QStringList takenOutAndPutBack(QStringList maps, const QList<int>& rows, int dropRow)
+{
+    QStringList taken;
+    for (int row : rows)
+        taken.append(maps.at(row));
+    for (qsizetype i = rows.size() - 1; i >= 0; --i)
+        maps.removeAt(rows.at(i));
+    int at = dropRow;
+    for (int row : rows)
+        if (row < dropRow)
+            --at;
+    for (qsizetype i = 0; i < taken.size(); ++i)
+        maps.insert(at + i, taken.at(i));
+    return maps;
+}
+
 } // namespace
 
 TEST_F(SetupEditorTest, SelectingAnotherConfigurationFirstSavesTheOneShown)
@@ -224,7 +242,7 @@ TEST_F(SetupEditorTest, MapButtonsAddTheSelectedLibraryMapsAndRemoveSelectedRows
     EXPECT_EQ(shown()->mapList(), (QStringList{"B", "D"}));
 }
 
-TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
+TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesTheRowsToTheDrop)
 {
     newConfig("Drag");
     shown()->setMapList({"A", "B", "C", "D"});
@@ -251,6 +269,40 @@ TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
     EXPECT_EQ(FormControls::selectedRows(list), (QList<int>{2, 3}));
 }
 
+TEST_F(SetupEditorTest, EveryMoveWithinTheMapListKeepsEachMapOnce)
+{
+    newConfig("Moves");
+    const QStringList maps{"A", "B", "C", "D", "E"};
+    MapListDragDrop& dnd = editor().dragDrop();
+    MapTableView* list = editor().controls().mapListTableView;
+    for (int selection = 1; selection < (1 << maps.size()); ++selection) {
+        QList<int> rows;
+        for (int row = 0; row < maps.size(); ++row)
+            if (selection & (1 << row))
+                rows.append(row);
+        for (int dropRow = 0; dropRow <= maps.size(); ++dropRow) {
+            shown()->setMapList(maps);
+            editor().reloadMapList();
+            std::unique_ptr<QMimeData> data(dnd.writeRows(list, rows));
+            int row = dropRow;
+            MapDropHandler::Position position = MapDropHandler::Above;
+            ASSERT_EQ(dnd.validateDrop(list, list, data.get(), row, position),
+                      MapDropHandler::Move);
+            ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), row));
+
+            const QStringList expected = takenOutAndPutBack(maps, rows, dropRow);
+            const QString drop = QString("maps %1 dropped above row %2")
+                                     .arg(data->text().replace('\n', ','))
+                                     .arg(dropRow);
+            EXPECT_EQ(shown()->mapList(), expected) << drop.toStdString();
+            QStringList selectedMaps;
+            for (int selected : FormControls::selectedRows(list))
+                selectedMaps.append(shown()->map(selected));
+            EXPECT_EQ(selectedMaps, data->text().split('\n')) << drop.toStdString();
+        }
+    }
+}
+
 TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
 {
     newConfig("Between");
@@ -270,6 +322,12 @@ TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
     EXPECT_EQ(dnd.validateDrop(list, library, data.get(), row, position), MapDropHandler::Copy);
     ASSERT_TRUE(dnd.acceptDrop(list, library, data.get(), row));
     EXPECT_EQ(shown()->mapList(), (QStringList{"E", "A", "C"}));
+    data.reset(dnd.writeRows(library, {1, 3}));
+    ASSERT_TRUE(dnd.acceptDrop(list, library, data.get(), 1));
+    EXPECT_EQ(shown()->mapList(), (QStringList{"E", "B", "D", "A", "C"}));
+    EXPECT_EQ(FormControls::selectedRows(list), (QList<int>{1, 2}));
+    shown()->setMapList({"E", "A", "C"});
+    editor().reloadMapList();
 
     // Map-list rows dragged onto the library leave the list.
     data.reset(dnd.writeRows(list, {0, 2}));
