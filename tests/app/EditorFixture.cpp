@@ -8,17 +8,35 @@
 #include "app/NewConfigSheet.h"
 #include "app/SetupEditorView.h"
 #include "config/CommonData.h"
+#include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
 #include "support/Pk3Builder.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
+namespace {
+
+// What an earlier test of this process left behind goes: settings, store, databases and the
+// game's per-user files, so that each test starts as a first start.
+void startFromEmptyHome()
+{
+    for (const QString& key : UserDefaults::knownKeys())
+        UserDefaults::removeValue(key);
+    QDir(CommonData::appSupportQ3VXDir()).removeRecursively();
+    QDir(CommonData::appSupportQGameDir()).removeRecursively();
+    CommonData::ensureDataHomeExists();
+}
+
+} // namespace
+
 void EditorFixture::SetUp()
 {
+    startFromEmptyHome();
     gameRoot = prepareGame();
     ASSERT_FALSE(gameRoot.isEmpty());
     CommonData::setQGameRootDir(gameRoot);

@@ -7,14 +7,13 @@
 #include "server/QProcessCom.h"
 #include "server/ServerLauncher.h"
 #include "support/DemoGame.h"
+#include "support/WaitUntil.h"
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QThread>
 #include <QUdpSocket>
 
 #include <csignal>
@@ -38,15 +37,12 @@ QString rconStatus(const QString& password)
 
 QString waitForStatus(const QString& password)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 12000) {
-        const QString reply = rconStatus(password);
-        if (reply.contains("map: "))
-            return reply;
-        QThread::msleep(250);
-    }
-    return {};
+    QString reply;
+    waitUntil([&] {
+        reply = rconStatus(password);
+        return reply.contains("map: ");
+    });
+    return reply;
 }
 
 class ServerControlTest : public EditorFixture
@@ -140,7 +136,7 @@ TEST_F(ServerControlTest, StartRunsTheRealServerAndQuitStopsIt)
     EXPECT_EQ(server().runningConfigName(), "Real Server");
 
     server().quitServer();
-    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 8000));
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(server().state(), ServerState::NoServer);
     EXPECT_EQ(status(), "No server running");
@@ -162,7 +158,7 @@ TEST_F(ServerControlTest, StartAnywayLaunchesWithoutRemoteControl)
     EXPECT_FALSE(button("saveAndStartButton")->isEnabled());
     EXPECT_TRUE(button("quitServerButton")->isEnabled());
     EXPECT_FALSE(button("runConfigButton")->isEnabled());
-    EXPECT_GT(ServerLauncher::waitForServer(8000), 0);
+    EXPECT_GT(ServerLauncher::waitForServer(30000), 0);
     server().quitServer();
     EXPECT_EQ(status(), "No server running");
 }
