@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 class QWidget;
 
 // One alert the user answers: a title, a message and its buttons, the first the default.
@@ -19,16 +17,17 @@ struct AlertRequest
     bool informational = false;
 };
 
-// Every alert of the application goes through here, so that tests can answer them.
+// Every question the application asks the person at the window goes through here: its
+// alerts and the panel that chooses a directory. The application shows dialogs; a test
+// hands in an object that answers from a script.
 class AlertPresenter
 {
 public:
-    using Answerer = std::function<int(const AlertRequest&)>;
+    virtual ~AlertPresenter() = default;
 
     // Shows the alert and answers the index of the pressed button.
-    static int show(QWidget* parent, const AlertRequest& request);
-    // Replaces the message boxes with a function (tests); an empty one restores them.
-    static void setAnswerer(Answerer answerer);
-    // The alerts shown since the last call, oldest first (tests and diagnostics).
-    static QList<AlertRequest> takeShown();
+    virtual int show(QWidget* parent, const AlertRequest& request) = 0;
+    // The chosen directory, or empty when the user cancelled.
+    virtual QString chooseDirectory(QWidget* parent, const QString& title,
+                                    const QString& start) = 0;
 };

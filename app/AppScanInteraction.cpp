@@ -10,5 +10,5 @@ std::unique_ptr<StartupProgress> AppScanInteraction::makeProgress()
 
 void AppScanInteraction::showNotice(const QString& title, const QString& message)
 {
-    AlertPresenter::show(m_alertParent, {title, message, {QStringLiteral("OK")}, false, true});
+    m_alerts.show(m_alertParent, {title, message, {QStringLiteral("OK")}, false, true});
 }

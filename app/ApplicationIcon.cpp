@@ -26,6 +26,21 @@ QString ApplicationIcon::resourcePath(State state)
     return QStringLiteral(":/resources/app/VOIconOrange.png");
 }
 
+ApplicationIcon::State ApplicationIcon::forServerState(ServerState state)
+{
+    switch (state) {
+    case ServerState::Controlled:
+        return State::Red;
+    case ServerState::Quitting:
+        return State::Yellow;
+    case ServerState::NoServer:
+    case ServerState::Launched:
+    case ServerState::Connecting:
+        break;
+    }
+    return State::Orange;
+}
+
 void ApplicationIcon::show(State state)
 {
     shownState() = state;

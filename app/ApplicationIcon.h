@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ServerState.h"
+
 #include <QString>
 
 // The application's icon tells its state: orange while no server is controlled, red while
@@ -14,7 +16,9 @@ public:
         Yellow
     };
 
+    static State forServerState(ServerState state);
     static void show(State state);
+    // The icon shown last.
     static State current();
     static QString resourcePath(State state);
 };

@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTableView>
 
 ConfigActions::ConfigActions(ControllerState& state, SetupEditor& editor, QObject* parent)
@@ -26,11 +27,9 @@ ConfigActions::ConfigActions(ControllerState& state, SetupEditor& editor, QObjec
       m_renameConfigWindow(new RenameConfigSheet(&state.window))
 {
     connect(m_newConfigWindow, &QDialog::finished, this, [this](int code) {
-        if (code != QDialog::Accepted)
-            return;
-        m_state.recordNeedsSaving = true;
-        addFile(m_newConfigWindow->configNameField()->text(),
-                ComboBoxGameTypeMenu::selectedTag(*m_newConfigWindow->gameTypePopUpMenu()));
+        if (code == QDialog::Accepted)
+            addFile(m_newConfigWindow->configNameField()->text(),
+                    ComboBoxGameTypeMenu::selectedTag(*m_newConfigWindow->gameTypePopUpMenu()));
     });
     connect(m_renameConfigWindow, &QDialog::finished, this, [this](int code) {
         if (code == QDialog::Accepted)
@@ -59,7 +58,7 @@ bool ConfigActions::saveStore()
     QString error;
     if (m_state.store.save(&error))
         return true;
-    AlertPresenter::show(
+    m_state.alerts.show(
         &m_state.window,
         {voCommonText(QStringLiteral("StoreNotSavedTitle"),
                       QStringLiteral("Configurations could not be saved!")),
@@ -84,17 +83,17 @@ void ConfigActions::showNameTaken(const QString& name)
                      QStringLiteral("Server config name: '%@' already exists \n(with mod: %@). "
                                     "\n\nPlease find a unique name and do New again."),
                      {name, existing ? existing->modName() : QString()});
-    AlertPresenter::show(&m_state.window,
-                         {voCommonText(QStringLiteral("ServerConfigNameTakenTitle"),
-                                       QStringLiteral("Server config name already taken!")),
-                          message,
-                          {QStringLiteral("OK")},
-                          true});
+    m_state.alerts.show(&m_state.window,
+                        {voCommonText(QStringLiteral("ServerConfigNameTakenTitle"),
+                                      QStringLiteral("Server config name already taken!")),
+                         message,
+                         {QStringLiteral("OK")},
+                         true});
 }
 
 void ConfigActions::selectConfig(const QString& name)
 {
-    QTableView* table = m_editor.controls().configFilesTableView;
+    QTableView* table = m_state.window.configList().configFilesTableView;
     m_editor.reloadConfigList();
     const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
     FormControls::selectRow(table, row);
@@ -105,15 +104,15 @@ void ConfigActions::selectConfig(const QString& name)
 
 void ConfigActions::addFile(const QString& name, int gameType)
 {
-    if (!m_state.recordNeedsSaving || name.isEmpty())
+    if (name.isEmpty())
         return;
     const EditorControls& c = m_editor.controls();
-    const QString shownIP = c.field("netIPField")->text();
-    const int shownPort = c.field("netPortField")->text().toInt();
-    const QString shownPrivatePassword = c.field("privateClientPasswdField")->text();
+    const QString shownIP = c.netIPField->text();
+    const int shownPort = c.netPortField->value();
+    const QString shownPrivatePassword = c.privateClientPasswdField->text();
     const QString shownServerName = c.serverNameField->text();
-    const QString shownWelcome = c.field("welcomeTextField")->text();
-    const QString shownRconPassword = c.field("rconPasswordField")->text();
+    const QString shownWelcome = c.welcomeTextField->text();
+    const QString shownRconPassword = c.rconPasswordField->text();
     const QString mod = m_state.paths.qGameModDir();
     if (m_state.store.contains(name)) {
         showNameTaken(name);
@@ -155,9 +154,8 @@ void ConfigActions::addFile(const QString& name, int gameType)
         added.setPunkBusterEnabled(true);
 
     m_editor.populateFields(added);
-    m_state.recordNeedsSaving = false;
+    m_editor.setRecordNeedsSaving(false);
     m_editor.handleTVClick();
-    m_state.recordNeedsSaving = false;
     saveStore();
 }
 
@@ -167,8 +165,7 @@ void ConfigActions::duplicateFile()
     const std::optional<QString> copyName = m_state.store.duplicateNameFor(name);
     ServerConfig* current = m_state.store.find(name);
     if (copyName && current) {
-        if (m_state.recordNeedsSaving)
-            m_editor.extractFields(*current);
+        m_editor.storePendingEdits();
         ServerConfig copy = ServerConfig::copyOf(*current);
         copy.setConfigName(*copyName);
         m_state.store.insert(copy);
@@ -179,7 +176,7 @@ void ConfigActions::duplicateFile()
         saveStore();
     }
     m_editor.handleTVClick();
-    m_state.recordNeedsSaving = false;
+    m_editor.setRecordNeedsSaving(false);
 }
 
 void ConfigActions::renameFile()
@@ -191,7 +188,6 @@ void ConfigActions::renameFile()
         return;
     if (m_state.store.contains(newName)) {
         showNameTaken(newName);
-        m_state.recordNeedsSaving = false;
         return;
     }
     const ServerConfig* old = m_state.store.find(oldName);
@@ -209,11 +205,11 @@ void ConfigActions::renameFile()
         m_state.serverConfigKeysModFiltered[at] = newName;
     sortLists();
     m_state.store.insert(renamed);
-    m_state.recordNeedsSaving = false;
+    m_editor.setRecordNeedsSaving(false);
     m_editor.controls().configNameFieldAdvTab->setText(newName);
     selectConfig(newName);
     m_editor.populateFields(*m_state.store.find(newName));
-    m_state.recordNeedsSaving = false;
+    m_editor.setRecordNeedsSaving(false);
     saveStore();
 }
 
@@ -221,7 +217,7 @@ void ConfigActions::deleteFile()
 {
     const QString name = m_editor.controls().configNameFieldAdvTab->text();
     if (m_runningConfigName && !name.isEmpty() && m_runningConfigName() == name) {
-        AlertPresenter::show(
+        m_state.alerts.show(
             &m_state.window,
             {rconCommText(QStringLiteral("DeleteRunningFileErrorTitle"),
                           QStringLiteral("'%@' is running!"), {name}),
@@ -241,10 +237,10 @@ void ConfigActions::deleteFile()
         sortLists();
         m_editor.reloadConfigList();
         if (row > 0)
-            FormControls::selectRow(m_editor.controls().configFilesTableView, row - 1);
+            FormControls::selectRow(m_state.window.configList().configFilesTableView, row - 1);
         m_editor.reloadMapList();
         saveStore();
     }
     m_editor.handleTVClick();
-    m_state.recordNeedsSaving = false;
+    m_editor.setRecordNeedsSaving(false);
 }

@@ -11,17 +11,21 @@
 
 #include <memory>
 
+class AlertPresenter;
 class MainWindow;
 
 // The long-lived objects of the main controller, shared by the helpers that carry its
 // behaviour (editor, store actions, server control).
 struct ControllerState
 {
-    explicit ControllerState(MainWindow& mainWindow) : window(mainWindow) {}
+    ControllerState(MainWindow& mainWindow, AlertPresenter& alertPresenter)
+        : window(mainWindow), alerts(alertPresenter)
+    {}
 
     MainWindow& window;
     // The game directory and the mod the window shows.
     GamePaths paths;
+    AlertPresenter& alerts;
     ConfigStore store;
     QStringList serverConfigKeysModFiltered;
     std::unique_ptr<MapLibrary> theMapLibrary;
@@ -29,5 +33,4 @@ struct ControllerState
     std::unique_ptr<BotLibrary> theBotLibrary;
     // The maps whose scripts the start's scan could not parse.
     UnparsableMaps unparsableMaps;
-    bool recordNeedsSaving = false;
 };

@@ -1,49 +1,80 @@
 #pragma once
 
-#include <QString>
-
 class MapTableView;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QTableView;
-class QWidget;
 class RadioMatrix;
-class StepperButtons;
 
-// The setup editor's controls, looked up once by their outlet names.
+// The controls of the setup editor's tabs, made by SetupEditorView and handed to the
+// controller that fills and reads them. Each carries its outlet name as object name.
 struct EditorControls
 {
-    explicit EditorControls(QWidget& window);
+    // Game
+    QLineEdit* configNameFieldAdvTab = nullptr;
+    QLineEdit* serverNameField = nullptr;
+    QLineEdit* welcomeTextField = nullptr;
+    QComboBox* gameTypeDynamicPopUpMenu = nullptr;
+    QSpinBox* fragLimitField = nullptr;
+    QSpinBox* timeLimitField = nullptr;
+    QSpinBox* captureLimitField = nullptr;
+    QSpinBox* maxPlayersField = nullptr;
+    QSpinBox* warmupField = nullptr;
+    QCheckBox* friendlyFireSwitch = nullptr;
+    QCheckBox* allowVotingSwitch = nullptr;
+    QCheckBox* autoJoinTeamsSwitch = nullptr;
+    QCheckBox* forceTeamBalanceSwitch = nullptr;
+    QSpinBox* weaponsRespawnField = nullptr;
+    QDoubleSpinBox* quadFactorField = nullptr;
+    QSpinBox* knockbackField = nullptr;
+    QSpinBox* inactivityField = nullptr;
 
-    QLineEdit* field(const char* outlet) const;
-    QCheckBox* switchButton(const char* outlet) const;
-    StepperButtons* stepper(const char* outlet) const;
-    QWidget* control(const char* outlet) const;
+    // Network
+    RadioMatrix* dedicatedTypeMatrix = nullptr;
+    RadioMatrix* optimizeNetworkMatrix = nullptr;
+    QSpinBox* optimizeNetworkField = nullptr;
+    QLineEdit* netIPField = nullptr;
+    QSpinBox* netPortField = nullptr;
+    QLineEdit* rconPasswordField = nullptr;
+    QSpinBox* nPrivateClientsField = nullptr;
+    QLineEdit* privateClientPasswdField = nullptr;
+    QCheckBox* pureServerSwitch = nullptr;
+    QCheckBox* allowDownloadsSwitch = nullptr;
+    QCheckBox* punkBusterEnabledSwitch = nullptr;
+    QSpinBox* timeoutField = nullptr;
+    QSpinBox* minPingField = nullptr;
+    QSpinBox* maxPingField = nullptr;
 
-    QWidget& window;
-    QTableView* configFilesTableView;
-    MapTableView* mapLibraryTableView;
-    MapTableView* mapListTableView;
-    QTableView* extraParametersTableView;
-    QLineEdit* configNameFieldAdvTab;
-    QComboBox* gameTypeDynamicPopUpMenu;
-    RadioMatrix* dedicatedTypeMatrix;
-    RadioMatrix* optimizeNetworkMatrix;
-    QLineEdit* optimizeNetworkField;
-    QLineEdit* maxPlayersField;
-    QSlider* botMinPlayersSlider;
-    QLineEdit* botMinPlayersField;
-    QLineEdit* botMaxPlayersField;
-    QCheckBox* listAllMapsSwitch;
-    QCheckBox* hunkMegsUseSwitch;
-    QLineEdit* hunkMegsField;
-    QLineEdit* quadFactorField;
-    QLabel* mapImageView;
-    QLabel* mapNameField;
-    QLabel* selectedMapField;
-    QLineEdit* serverNameField;
+    // Bots
+    QSlider* botMinPlayersSlider = nullptr;
+    QLineEdit* botMinPlayersField = nullptr;
+    QLineEdit* botMaxPlayersField = nullptr;
+    QSpinBox* defaultBotSkillField = nullptr;
+    QCheckBox* botNoChatSwitch = nullptr;
+    QCheckBox* botRocketJumpSwitch = nullptr;
+    QCheckBox* botGrappleSwitch = nullptr;
+
+    // Maps
+    MapTableView* mapLibraryTableView = nullptr;
+    QCheckBox* listAllMapsSwitch = nullptr;
+    QPushButton* addMapsButton = nullptr;
+    QPushButton* removeMapsButton = nullptr;
+    MapTableView* mapListTableView = nullptr;
+    QCheckBox* rotateMapsSwitch = nullptr;
+    QLabel* mapImageView = nullptr;
+    QLabel* mapNameField = nullptr;
+    QLabel* selectedMapField = nullptr;
+
+    // Advanced
+    QCheckBox* hunkMegsUseSwitch = nullptr;
+    QSpinBox* hunkMegsField = nullptr;
+    QTableView* extraParametersTableView = nullptr;
+    QPushButton* addExtraParameterButton = nullptr;
+    QPushButton* deleteExtraParameterButton = nullptr;
 };

@@ -1,17 +1,41 @@
 #include "app/FormControls.h"
 
-#include "app/StepperButtons.h"
-
 #include <QCheckBox>
-#include <QDoubleValidator>
+#include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIntValidator>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
+
+namespace {
+
+// A number changes by the mouse wheel only while it has the focus; otherwise the turn goes on
+// to the page around it, so that scrolling a tab does not change the numbers it passes.
+class WheelOnlyWithFocus : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus())
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+void takeWheelOnlyWithFocus(QAbstractSpinBox* field)
+{
+    field->setFocusPolicy(Qt::StrongFocus);
+    field->installEventFilter(new WheelOnlyWithFocus(field));
+}
+
+} // namespace
 
 namespace FormControls {
 
@@ -22,23 +46,39 @@ QLineEdit* textField(const QString& name, QWidget* parent)
     return field;
 }
 
-QLineEdit* integerField(const QString& name, QWidget* parent, int minimum, int maximum)
+QSpinBox* numberField(const QString& name, int minimum, int maximum, QWidget* parent, Arrows arrows)
 {
-    QLineEdit* field = textField(name, parent);
-    field->setValidator(new QIntValidator(minimum, maximum, field));
+    auto* field = new QSpinBox(parent);
+    field->setObjectName(name);
+    field->setRange(minimum, maximum);
     field->setAlignment(Qt::AlignRight);
     field->setMaximumWidth(110);
+    if (arrows == Arrows::Hidden)
+        field->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    takeWheelOnlyWithFocus(field);
     return field;
 }
 
-QLineEdit* decimalField(const QString& name, QWidget* parent)
+QDoubleSpinBox* decimalField(const QString& name, double minimum, double maximum, QWidget* parent)
 {
-    QLineEdit* field = textField(name, parent);
-    auto* validator = new QDoubleValidator(0.0, 1000.0, 2, field);
-    validator->setLocale(QLocale::c());
-    field->setValidator(validator);
+    auto* field = new QDoubleSpinBox(parent);
+    field->setObjectName(name);
+    field->setLocale(QLocale::c());
+    field->setDecimals(2);
+    field->setRange(minimum, maximum);
+    field->setButtonSymbols(QAbstractSpinBox::NoButtons);
     field->setAlignment(Qt::AlignRight);
     field->setMaximumWidth(110);
+    takeWheelOnlyWithFocus(field);
+    return field;
+}
+
+QLineEdit* displayField(const QString& name, QWidget* parent)
+{
+    QLineEdit* field = textField(name, parent);
+    field->setAlignment(Qt::AlignRight);
+    field->setMaximumWidth(110);
+    showOnly(field);
     return field;
 }
 
@@ -46,28 +86,6 @@ QCheckBox* switchButton(const QString& name, const QString& title, QWidget* pare
 {
     auto* box = new QCheckBox(title, parent);
     box->setObjectName(name);
-    return box;
-}
-
-StepperButtons* stepper(const QString& name, int minimum, int maximum, QWidget* parent)
-{
-    auto* buttons = new StepperButtons(parent);
-    buttons->setObjectName(name);
-    buttons->setRange(minimum, maximum);
-    return buttons;
-}
-
-QWidget* fieldWithStepper(QLineEdit* field, StepperButtons* stepper, QWidget* parent)
-{
-    auto* box = new QWidget(parent);
-    auto* layout = new QHBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    field->setParent(box);
-    stepper->setParent(box);
-    layout->addWidget(field);
-    layout->addWidget(stepper);
-    layout->addStretch();
     return box;
 }
 

@@ -5,25 +5,32 @@
 
 class QAbstractItemView;
 class QCheckBox;
+class QDoubleSpinBox;
 class QPushButton;
+class QSpinBox;
 class QTableView;
-class QHBoxLayout;
 class QLineEdit;
 class QWidget;
-class StepperButtons;
 
 // Makers of the small controls the editor and the remote-control pane are built of; each
 // control gets its outlet name as object name.
 namespace FormControls {
 
 QLineEdit* textField(const QString& name, QWidget* parent);
-QLineEdit* integerField(const QString& name, QWidget* parent, int minimum = -999999999,
-                        int maximum = 999999999);
-QLineEdit* decimalField(const QString& name, QWidget* parent);
+// A whole number the user types or steps with the arrows, within the range its server
+// variable accepts. Without arrows it looks like a plain field.
+enum class Arrows
+{
+    Shown,
+    Hidden
+};
+QSpinBox* numberField(const QString& name, int minimum, int maximum, QWidget* parent,
+                      Arrows arrows = Arrows::Shown);
+// A number with two decimals, written with a point whatever the user's locale.
+QDoubleSpinBox* decimalField(const QString& name, double minimum, double maximum, QWidget* parent);
+// A field that shows a number the user does not type.
+QLineEdit* displayField(const QString& name, QWidget* parent);
 QCheckBox* switchButton(const QString& name, const QString& title, QWidget* parent);
-StepperButtons* stepper(const QString& name, int minimum, int maximum, QWidget* parent);
-// A field with its stepper beside it.
-QWidget* fieldWithStepper(QLineEdit* field, StepperButtons* stepper, QWidget* parent);
 QPushButton* pushButton(const QString& name, const QString& title, QWidget* parent);
 // A table of rows without grid or row numbers, its last column stretched.
 QTableView* plainTable(const QString& name, QWidget* parent);

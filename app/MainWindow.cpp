@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/FormControls.h"
-
 #include "app/RemoteControlView.h"
 #include "app/SetupEditorView.h"
 #include "config/CommonData.h"
@@ -14,9 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,9 +37,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("mainSplitter"));
     splitter->addWidget(makeConfigList());
-    auto* editor = new SetupEditorView(splitter);
-    editor->addTab(new RemoteControlView(editor), tr("Remote Control"));
-    splitter->addWidget(editor);
+    m_setupEditor = new SetupEditorView(splitter);
+    m_remoteControl = new RemoteControlView(m_setupEditor);
+    m_setupEditor->addTab(m_remoteControl, tr("Remote Control"));
+    splitter->addWidget(m_setupEditor);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({220, 780});
@@ -58,6 +56,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
 QWidget* MainWindow::makeConfigList()
 {
+    ConfigList& c = m_configList;
     auto* panel = new QWidget(this);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -66,11 +65,12 @@ QWidget* MainWindow::makeConfigList()
     bold.setBold(true);
     title->setFont(bold);
     layout->addWidget(title);
-    auto* mod = new QLabel(panel);
-    mod->setObjectName(QStringLiteral("modNameField"));
-    layout->addWidget(mod);
+    c.modNameField = new QLabel(panel);
+    c.modNameField->setObjectName(QStringLiteral("modNameField"));
+    layout->addWidget(c.modNameField);
 
-    auto* list = new QTableView(panel);
+    c.configFilesTableView = new QTableView(panel);
+    QTableView* list = c.configFilesTableView;
     list->setObjectName(QStringLiteral("configFilesTableView"));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -81,17 +81,19 @@ QWidget* MainWindow::makeConfigList()
     FormControls::useCompactRows(list);
     layout->addWidget(list, 1);
 
+    using FormControls::pushButton;
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(
-        FormControls::pushButton(QStringLiteral("newConfigButton"), tr("New…"), panel));
-    buttons->addWidget(
-        FormControls::pushButton(QStringLiteral("duplicateConfigButton"), tr("Duplicate"), panel));
+    c.newConfigButton = pushButton(QStringLiteral("newConfigButton"), tr("New…"), panel);
+    buttons->addWidget(c.newConfigButton);
+    c.duplicateConfigButton =
+        pushButton(QStringLiteral("duplicateConfigButton"), tr("Duplicate"), panel);
+    buttons->addWidget(c.duplicateConfigButton);
     layout->addLayout(buttons);
     auto* more = new QHBoxLayout;
-    more->addWidget(
-        FormControls::pushButton(QStringLiteral("renameConfigButton"), tr("Rename…"), panel));
-    more->addWidget(
-        FormControls::pushButton(QStringLiteral("deleteConfigButton"), tr("Delete"), panel));
+    c.renameConfigButton = pushButton(QStringLiteral("renameConfigButton"), tr("Rename…"), panel);
+    more->addWidget(c.renameConfigButton);
+    c.deleteConfigButton = pushButton(QStringLiteral("deleteConfigButton"), tr("Delete"), panel);
+    more->addWidget(c.deleteConfigButton);
     layout->addLayout(more);
     panel->setMinimumWidth(180);
     return panel;
@@ -99,51 +101,60 @@ QWidget* MainWindow::makeConfigList()
 
 QWidget* MainWindow::makeServerBar()
 {
+    ServerBar& c = m_serverBar;
     auto* bar = new QWidget(this);
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* status = new QLabel(bar);
-    status->setObjectName(QStringLiteral("serverRunStatusField"));
-    layout->addWidget(status, 1);
-    layout->addWidget(
-        FormControls::pushButton(QStringLiteral("runConfigButton"), tr("Run Config"), bar));
-    layout->addWidget(
-        FormControls::pushButton(QStringLiteral("quitServerButton"), tr("Quit Server"), bar));
-    QPushButton* start =
-        FormControls::pushButton(QStringLiteral("saveAndStartButton"), tr("Start Server"), bar);
-    start->setDefault(true);
-    layout->addWidget(start);
+    c.serverRunStatusField = new QLabel(bar);
+    c.serverRunStatusField->setObjectName(QStringLiteral("serverRunStatusField"));
+    layout->addWidget(c.serverRunStatusField, 1);
+    using FormControls::pushButton;
+    c.runConfigButton = pushButton(QStringLiteral("runConfigButton"), tr("Run Config"), bar);
+    layout->addWidget(c.runConfigButton);
+    c.quitServerButton = pushButton(QStringLiteral("quitServerButton"), tr("Quit Server"), bar);
+    layout->addWidget(c.quitServerButton);
+    c.saveAndStartButton =
+        pushButton(QStringLiteral("saveAndStartButton"), tr("Start Server"), bar);
+    c.saveAndStartButton->setDefault(true);
+    layout->addWidget(c.saveAndStartButton);
     return bar;
 }
 
 void MainWindow::makeMenus()
 {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->setObjectName(QStringLiteral("fileMenu"));
-    action(file, QStringLiteral("newMenuItem"), tr("New…"), QKeySequence::New);
-    action(file, QStringLiteral("duplicateMenuItem"), tr("Duplicate"), QKeySequence(tr("Ctrl+D")));
-    action(file, QStringLiteral("renameMenuItem"), tr("Rename…"));
-    action(file, QStringLiteral("deleteMenuItem"), tr("Delete"));
-    file->addSeparator();
-    action(file, QStringLiteral("preferencesMenuItem"), tr("Preferences…"),
-           QKeySequence::Preferences);
-    file->addSeparator();
-    action(file, QStringLiteral("quitMenuItem"), tr("Quit"), QKeySequence::Quit);
+    Menus& m = m_menus;
+    m.fileMenu = menuBar()->addMenu(tr("&File"));
+    m.fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    m.newMenuItem =
+        action(m.fileMenu, QStringLiteral("newMenuItem"), tr("New…"), QKeySequence::New);
+    m.duplicateMenuItem = action(m.fileMenu, QStringLiteral("duplicateMenuItem"), tr("Duplicate"),
+                                 QKeySequence(tr("Ctrl+D")));
+    m.renameMenuItem = action(m.fileMenu, QStringLiteral("renameMenuItem"), tr("Rename…"));
+    m.deleteMenuItem = action(m.fileMenu, QStringLiteral("deleteMenuItem"), tr("Delete"));
+    m.fileMenu->addSeparator();
+    m.preferencesMenuItem = action(m.fileMenu, QStringLiteral("preferencesMenuItem"),
+                                   tr("Preferences…"), QKeySequence::Preferences);
+    m.fileMenu->addSeparator();
+    m.quitMenuItem =
+        action(m.fileMenu, QStringLiteral("quitMenuItem"), tr("Quit"), QKeySequence::Quit);
 
-    QMenu* maps = menuBar()->addMenu(tr("&Maps"));
-    maps->setObjectName(QStringLiteral("mapsMenu"));
-    action(maps, QStringLiteral("addMapsMenuItem"), tr("Add maps"));
-    action(maps, QStringLiteral("removeMapsMenuItem"), tr("Remove maps"));
+    m.mapsMenu = menuBar()->addMenu(tr("&Maps"));
+    m.mapsMenu->setObjectName(QStringLiteral("mapsMenu"));
+    m.addMapsMenuItem = action(m.mapsMenu, QStringLiteral("addMapsMenuItem"), tr("Add maps"));
+    m.removeMapsMenuItem =
+        action(m.mapsMenu, QStringLiteral("removeMapsMenuItem"), tr("Remove maps"));
 
-    QMenu* server = menuBar()->addMenu(tr("&Server"));
-    server->setObjectName(QStringLiteral("serverMenu"));
-    action(server, QStringLiteral("startServerMenuItem"), tr("Start Server"),
-           QKeySequence(tr("Ctrl+R")));
-    action(server, QStringLiteral("quitServerMenuItem"), tr("Quit Server"));
-    action(server, QStringLiteral("runConfigMenuItem"), tr("Run Config"));
+    m.serverMenu = menuBar()->addMenu(tr("&Server"));
+    m.serverMenu->setObjectName(QStringLiteral("serverMenu"));
+    m.startServerMenuItem = action(m.serverMenu, QStringLiteral("startServerMenuItem"),
+                                   tr("Start Server"), QKeySequence(tr("Ctrl+R")));
+    m.quitServerMenuItem =
+        action(m.serverMenu, QStringLiteral("quitServerMenuItem"), tr("Quit Server"));
+    m.runConfigMenuItem =
+        action(m.serverMenu, QStringLiteral("runConfigMenuItem"), tr("Run Config"));
 
-    m_modMenu = menuBar()->addMenu(tr("M&od"));
-    m_modMenu->setObjectName(QStringLiteral("modMenu"));
+    m.modMenu = menuBar()->addMenu(tr("M&od"));
+    m.modMenu->setObjectName(QStringLiteral("modMenu"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -4,17 +4,67 @@
 
 #include <functional>
 
+class QAction;
+class QLabel;
 class QMenu;
+class QPushButton;
+class QTableView;
+class RemoteControlView;
+class SetupEditorView;
 
 // The main window: the configuration list, the setup editor and the remote-control pane,
-// and the server buttons. Every control carries its outlet name; the controller fills it.
+// and the server buttons. Every control carries its outlet name; the controller reaches it
+// through the typed pointers below and fills it.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
+    // The list of configurations and the buttons beneath it.
+    struct ConfigList
+    {
+        QLabel* modNameField = nullptr;
+        QTableView* configFilesTableView = nullptr;
+        QPushButton* newConfigButton = nullptr;
+        QPushButton* duplicateConfigButton = nullptr;
+        QPushButton* renameConfigButton = nullptr;
+        QPushButton* deleteConfigButton = nullptr;
+    };
+    // The server's state and the buttons that start and quit it.
+    struct ServerBar
+    {
+        QLabel* serverRunStatusField = nullptr;
+        QPushButton* runConfigButton = nullptr;
+        QPushButton* quitServerButton = nullptr;
+        QPushButton* saveAndStartButton = nullptr;
+    };
+    struct Menus
+    {
+        QMenu* fileMenu = nullptr;
+        QAction* newMenuItem = nullptr;
+        QAction* duplicateMenuItem = nullptr;
+        QAction* renameMenuItem = nullptr;
+        QAction* deleteMenuItem = nullptr;
+        QAction* preferencesMenuItem = nullptr;
+        QAction* quitMenuItem = nullptr;
+        QMenu* mapsMenu = nullptr;
+        QAction* addMapsMenuItem = nullptr;
+        QAction* removeMapsMenuItem = nullptr;
+        QMenu* serverMenu = nullptr;
+        QAction* startServerMenuItem = nullptr;
+        QAction* quitServerMenuItem = nullptr;
+        QAction* runConfigMenuItem = nullptr;
+        // Filled by the controller with the installed mods.
+        QMenu* modMenu = nullptr;
+    };
+
     explicit MainWindow(QWidget* parent = nullptr);
 
-    QMenu* modMenu() const { return m_modMenu; }
+    const ConfigList& configList() const { return m_configList; }
+    const ServerBar& serverBar() const { return m_serverBar; }
+    const Menus& menus() const { return m_menus; }
+    SetupEditorView& setupEditor() const { return *m_setupEditor; }
+    RemoteControlView& remoteControl() const { return *m_remoteControl; }
+
     // Asked when the window is about to close: false keeps it open.
     void setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
 
@@ -26,6 +76,10 @@ private:
     QWidget* makeServerBar();
     void makeMenus();
 
-    QMenu* m_modMenu = nullptr;
+    ConfigList m_configList;
+    ServerBar m_serverBar;
+    Menus m_menus;
+    SetupEditorView* m_setupEditor = nullptr;
+    RemoteControlView* m_remoteControl = nullptr;
     std::function<bool()> m_closeHandler;
 };

@@ -28,6 +28,7 @@ public:
     // The operation a drop would do; may move the drop to another row or position.
     virtual Operation validateDrop(MapTableView* target, MapTableView* source,
                                    const QMimeData* data, int& row, Position& position) = 0;
+    // Does the drop validateDrop allowed, at the row it settled on.
     virtual bool acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
-                            int row, Position position) = 0;
+                            int row) = 0;
 };

@@ -42,10 +42,32 @@ QStringList MapListDragDrop::unarchivedNames(const QByteArray& bytes)
     return in.status() == QDataStream::Ok ? names : QStringList();
 }
 
-int MapListDragDrop::numberOfRemovedMapsAboveRow(int row, const QList<int>& sortedRows)
+MapListDragDrop::DropResult MapListDragDrop::movedRows(const QStringList& maps,
+                                                       const QList<int>& rows, int dest)
 {
-    return int(
-        std::count_if(sortedRows.cbegin(), sortedRows.cend(), [row](int r) { return r < row; }));
+    // What stays above the drop, the moved maps in their order, what stays below.
+    QStringList above;
+    QStringList moved;
+    QStringList below;
+    for (int i = 0; i < maps.size(); ++i) {
+        if (rows.contains(i))
+            moved.append(maps.at(i));
+        else if (i < dest)
+            above.append(maps.at(i));
+        else
+            below.append(maps.at(i));
+    }
+    return {above + moved + below, int(above.size()), int(moved.size())};
+}
+
+MapListDragDrop::DropResult MapListDragDrop::insertedRows(const QStringList& maps,
+                                                          const QStringList& names, int dest)
+{
+    const int at = std::clamp(dest, 0, int(maps.size()));
+    QStringList result = maps.mid(0, at);
+    result.append(names);
+    result.append(maps.mid(at));
+    return {result, at, int(names.size())};
 }
 
 QMimeData* MapListDragDrop::writeRows(MapTableView* table, const QList<int>& rows)
@@ -94,7 +116,7 @@ MapDropHandler::Operation MapListDragDrop::validateDrop(MapTableView* target, Ma
 }
 
 bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
-                                 int row, Position)
+                                 int row)
 {
     if (!data || !data->hasFormat(pasteboardType()))
         return false;
@@ -112,27 +134,21 @@ bool MapListDragDrop::acceptDrop(MapTableView* target, MapTableView* source, con
         if (!sourceRows.isEmpty())
             FormControls::selectRow(mapList, sourceRows.first() - 1);
     } else if (isMapList(target)) {
-        const QStringList names = unarchivedNames(data->data(pasteboardType()));
-        const int count = int(names.size());
         const int dest = row < 0 ? int(record->mapsCount()) : row;
-        mapList->selectionModel()->clearSelection();
-        QList<int> toSelect;
-        for (int i = count - 1; i >= 0; --i) {
-            record->insertMap(names.at(i), std::min<qsizetype>(dest, record->mapsCount()));
-            const int k = numberOfRemovedMapsAboveRow(dest + i, sourceRows);
-            toSelect.append(dest + (count - i) - k - 1);
-        }
-        for (qsizetype j = 0; j < sourceRows.size(); ++j) {
-            const int r = sourceRows.at(j);
-            record->removeMap(r - j < dest ? r - j : r + count - int(j));
-        }
+        // A move takes the rows it moves from the list itself, so that each map stays once.
+        const DropResult result =
+            isMapList(source) ? movedRows(record->mapList(), sourceRows, dest)
+                              : insertedRows(record->mapList(),
+                                             unarchivedNames(data->data(pasteboardType())), dest);
+        record->setMapList(result.maps);
         m_editor.reloadMapList();
-        for (int selected : toSelect)
-            FormControls::selectRow(mapList, selected, true);
+        mapList->selectionModel()->clearSelection();
+        for (int i = 0; i < result.count; ++i)
+            FormControls::selectRow(mapList, result.first + i, true);
     } else {
         return false;
     }
-    m_state.recordNeedsSaving = true;
+    m_editor.setRecordNeedsSaving(true);
     m_editor.reloadMapList();
     if (record->mapsCount() > 0)
         m_editor.mapListTVClicked();

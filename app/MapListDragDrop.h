@@ -21,11 +21,21 @@ public:
     QMimeData* writeRows(MapTableView* table, const QList<int>& rows) override;
     Operation validateDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
                            int& row, Position& position) override;
-    bool acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data, int row,
-                    Position position) override;
+    bool acceptDrop(MapTableView* target, MapTableView* source, const QMimeData* data,
+                    int row) override;
 
-    // The number of entries of sortedRows below row.
-    static int numberOfRemovedMapsAboveRow(int row, const QList<int>& sortedRows);
+    // A map list after a drop, and the rows the dropped maps took.
+    struct DropResult
+    {
+        QStringList maps;
+        int first = 0;
+        int count = 0;
+    };
+    // The rows of the list moved to the gap above row dest (the list's size: below the last),
+    // keeping their order; dest may lie inside the moved rows.
+    static DropResult movedRows(const QStringList& maps, const QList<int>& rows, int dest);
+    // The names inserted at the gap above row dest.
+    static DropResult insertedRows(const QStringList& maps, const QStringList& names, int dest);
     static QByteArray archivedNames(const QStringList& names);
     static QStringList unarchivedNames(const QByteArray& bytes);
 

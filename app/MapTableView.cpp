@@ -99,7 +99,7 @@ void MapTableView::dropEvent(QDropEvent* event)
     const MapDropHandler::Operation operation = validate(event, row, position);
     auto* source = qobject_cast<MapTableView*>(event->source());
     if (operation == MapDropHandler::None ||
-        !m_handler->acceptDrop(this, source, event->mimeData(), row, position)) {
+        !m_handler->acceptDrop(this, source, event->mimeData(), row)) {
         event->ignore();
         return;
     }

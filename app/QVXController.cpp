@@ -5,52 +5,45 @@
 #include "app/ApplicationIcon.h"
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ConfigActions.h"
-#include "app/DirectoryPanel.h"
 #include "app/FormControls.h"
 #include "app/MainWindow.h"
 #include "app/NewConfigSheet.h"
 #include "app/ServerControl.h"
 #include "app/SetupEditor.h"
+#include "app/SetupEditorView.h"
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
-#include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
 #include "content/ContentScan.h"
 #include "content/PakScanner.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 
-namespace {
-
-AlertRequest okAlert(const QString& title, const QString& message)
-{
-    return {title, message, {QStringLiteral("OK")}, false};
-}
-
-} // namespace
-
-QVXController::QVXController(MainWindow& window, QObject* parent)
-    : QObject(parent), m_state(window),
-      m_scanInteraction(std::make_unique<AppScanInteraction>(&window))
+QVXController::QVXController(MainWindow& window, AlertPresenter& alerts, QObject* parent)
+    : QObject(parent), m_state(window, alerts),
+      m_scanInteraction(std::make_unique<AppScanInteraction>(alerts, &window))
 {}
 
 QVXController::~QVXController() = default;
+
+void QVXController::showAlert(const QString& title, const QString& message)
+{
+    m_state.alerts.show(nullptr, {title, message, {QStringLiteral("OK")}, false});
+}
 
 bool QVXController::init()
 {
     if (!acquireStoreLock())
         return false;
     loadStore();
-    m_state.recordNeedsSaving = false;
     return settleGameDirectory();
 }
 
@@ -58,16 +51,13 @@ bool QVXController::acquireStoreLock()
 {
     if (m_storeLock.tryLock())
         return true;
-    AlertPresenter::show(
-        nullptr,
-        okAlert(
-            voCommonText(QStringLiteral("AlreadyRunningTitle"),
-                         QStringLiteral("Voranth is already running!")),
-            voCommonText(
-                QStringLiteral("AlreadyRunningMsg"),
-                QStringLiteral("Another Voranth (process %@) is using your server configurations. "
-                               "Please use that window, or quit it first."),
-                {QString::number(m_storeLock.holderPid())})));
+    showAlert(voCommonText(QStringLiteral("AlreadyRunningTitle"),
+                           QStringLiteral("Voranth is already running!")),
+              voCommonText(QStringLiteral("AlreadyRunningMsg"),
+                           QStringLiteral("Another Voranth (process %@) is using your server "
+                                          "configurations. Please use that window, or quit it "
+                                          "first."),
+                           {QString::number(m_storeLock.holderPid())}));
     return false;
 }
 
@@ -76,15 +66,13 @@ void QVXController::loadStore()
     m_state.store.load();
     if (m_state.store.movedAsidePath().isEmpty())
         return;
-    AlertPresenter::show(
-        nullptr,
-        okAlert(voCommonText(QStringLiteral("StoreUnreadableTitle"),
-                             QStringLiteral("Your server configurations could not be read!")),
-                voCommonText(QStringLiteral("StoreUnreadableMsg"),
-                             QStringLiteral(
-                                 "The file was kept, unchanged, as:\n%@\n\nVoranth starts with no "
-                                 "configurations and will not overwrite it."),
-                             {m_state.store.movedAsidePath()})));
+    showAlert(voCommonText(QStringLiteral("StoreUnreadableTitle"),
+                           QStringLiteral("Your server configurations could not be read!")),
+              voCommonText(QStringLiteral("StoreUnreadableMsg"),
+                           QStringLiteral("The file was kept, unchanged, as:\n%@\n\nVoranth "
+                                          "starts with no configurations and will not "
+                                          "overwrite it."),
+                           {m_state.store.movedAsidePath()}));
 }
 
 bool QVXController::settleGameDirectory()
@@ -92,44 +80,35 @@ bool QVXController::settleGameDirectory()
     m_state.paths = GamePaths(GameDirectory::settle(), CommonData::qGameDefaultModDir());
     if (!m_state.paths.qGameRootDir().isEmpty())
         return true;
-    AlertPresenter::show(
-        nullptr,
-        okAlert(voCommonText(QStringLiteral("GameDirNotKnownTitle"),
-                             QStringLiteral("Game directory not known!")),
-                voCommonText(
-                    QStringLiteral("GameDirNotKnownMsg"),
-                    QStringLiteral("Please select your Quake 3 Arena installation directory."))));
+    showAlert(
+        voCommonText(QStringLiteral("GameDirNotKnownTitle"),
+                     QStringLiteral("Game directory not known!")),
+        voCommonText(QStringLiteral("GameDirNotKnownMsg"),
+                     QStringLiteral("Please select your Quake 3 Arena installation directory.")));
     while (true) {
         if (!openPanelGameRootDir()) {
-            AlertPresenter::show(
-                nullptr,
-                okAlert(
-                    voCommonText(QStringLiteral("GameDirSelectionCancelledTitle"),
-                                 QStringLiteral("Dialog cancelled.")),
-                    voCommonText(
-                        QStringLiteral("GameDirSelectionCancelledMsg"),
-                        QStringLiteral("To be able to run %@ the game installation directory must "
-                                       "be known. \nPress OK to exit."),
-                        {CommonData::applicationName()})));
+            showAlert(voCommonText(QStringLiteral("GameDirSelectionCancelledTitle"),
+                                   QStringLiteral("Dialog cancelled.")),
+                      voCommonText(QStringLiteral("GameDirSelectionCancelledMsg"),
+                                   QStringLiteral("To be able to run %@ the game installation "
+                                                  "directory must be known. \nPress OK to exit."),
+                                   {CommonData::applicationName()}));
             return false;
         }
         if (GameDirectory::isValid(m_state.paths.qGameRootDir()))
             return true;
-        const QString message =
-            voCommonText(QStringLiteral("GameDirNotValidMsg"),
-                         QStringLiteral("Your %@ installation directory should at least "
-                                        "contain the '%@' directory"),
-                         {CommonData::qGameAppFullName(), CommonData::qGameDefaultModDir()});
-        AlertPresenter::show(nullptr,
-                             okAlert(voCommonText(QStringLiteral("GameDirNotValidTitle"),
-                                                  QStringLiteral("Not a valid game directory!")),
-                                     message));
+        showAlert(voCommonText(QStringLiteral("GameDirNotValidTitle"),
+                               QStringLiteral("Not a valid game directory!")),
+                  voCommonText(QStringLiteral("GameDirNotValidMsg"),
+                               QStringLiteral("Your %@ installation directory should at least "
+                                              "contain the '%@' directory"),
+                               {CommonData::qGameAppFullName(), CommonData::qGameDefaultModDir()}));
     }
 }
 
 bool QVXController::openPanelGameRootDir()
 {
-    const QString dir = DirectoryPanel::chooseDirectory(
+    const QString dir = m_state.alerts.chooseDirectory(
         &m_state.window, tr("Choose the game directory"), QStringLiteral("/usr/share/games"));
     if (dir.isEmpty())
         return false;
@@ -142,7 +121,7 @@ void QVXController::showFirstStartupNoticeOnce()
     // The first start is the one that finds no record of a scan.
     if (PakScanner::hasPaksInfo())
         return;
-    AlertRequest notice = okAlert(
+    AlertRequest notice{
         voCommonText(QStringLiteral("VOFirstStartupTitle"),
                      QStringLiteral("First startup of Voranth!")),
         voCommonText(
@@ -151,9 +130,9 @@ void QVXController::showFirstStartupNoticeOnce()
                            "database. This might take several seconds to complete, dependning "
                            "of how many mods and maps you have installed in your Quake3 retail "
                            "installation folder. This procedure will not be needed next time you "
-                           "start Voranth.")));
+                           "start Voranth."))};
     notice.informational = true;
-    AlertPresenter::show(nullptr, notice);
+    m_state.alerts.show(nullptr, notice);
 }
 
 void QVXController::openLibraries(const QString& mod, StartupProgress* progress)
@@ -178,22 +157,22 @@ void QVXController::scanAndOpenDefaultLibraries()
 
 void QVXController::awakeFromNib()
 {
+    MainWindow& window = m_state.window;
     showFirstStartupNoticeOnce();
     scanAndOpenDefaultLibraries();
     m_state.modDB = std::make_unique<ModSupport>();
-    m_editor = new SetupEditor(m_state, this);
+    m_editor = new SetupEditor(m_state, window.configList(), window.setupEditor().controls(), this);
     m_actions = new ConfigActions(m_state, *m_editor, this);
-    m_serverControl = new ServerControl(m_state, *m_editor, this);
+    m_serverControl = new ServerControl(m_state, *m_editor, window.serverBar(), this);
     m_actions->setRunningConfigNameQuery([this] { return m_serverControl->runningConfigName(); });
     addModMenuItems();
     fillGameTypeMenus();
     connectWindow();
     selectFirstRows();
-    m_state.recordNeedsSaving = true;
+    m_editor->setRecordNeedsSaving(true);
     m_editor->handleTVClick();
     m_serverControl->showInitialState();
-    validateMenuItems();
-    ApplicationIcon::show(ApplicationIcon::State::Orange);
+    showServerState(m_serverControl->state());
 }
 
 void QVXController::fillGameTypeMenus()
@@ -204,13 +183,13 @@ void QVXController::fillGameTypeMenus()
     m_state.modDB->setGameTypesMenu(editorMenu, mod);
     m_state.modDB->setGameTypesMenu(sheetMenu, mod);
     const QString longName = m_state.modDB->longnameForMod(mod).value_or(mod);
-    m_state.window.findChild<QLabel*>(QStringLiteral("modNameField"))->setText(longName);
+    m_state.window.configList().modNameField->setText(longName);
     m_actions->newConfigWindow()->newConfigModNameField()->setText(longName);
 }
 
 void QVXController::addModMenuItems()
 {
-    QMenu* menu = m_state.window.modMenu();
+    QMenu* menu = m_state.window.menus().modMenu;
     menu->clear();
     auto* group = new QActionGroup(menu);
     const QStringList& mods = m_state.modDB->foundMods();
@@ -232,18 +211,15 @@ void QVXController::addModMenuItems()
 void QVXController::changeMod(int index)
 {
     const QString mod = m_state.modDB->modNameAtIndex(index);
-    const QList<QAction*> items = m_state.window.modMenu()->actions();
+    const QList<QAction*> items = m_state.window.menus().modMenu->actions();
     for (QAction* item : items)
         item->setChecked(item->data().toInt() == index);
-    if (m_state.recordNeedsSaving)
-        if (ServerConfig* record = m_editor->currentRecord())
-            m_editor->extractFields(*record);
+    m_editor->storePendingEdits();
     m_editor->controls().configNameFieldAdvTab->clear();
     openLibraries(mod);
     fillGameTypeMenus();
     m_editor->clearPreview();
     m_editor->reloadConfigList();
-    m_state.recordNeedsSaving = false;
     selectFirstRows();
     m_editor->handleTVClick();
     validateMenuItems();
@@ -251,78 +227,76 @@ void QVXController::changeMod(int index)
 
 void QVXController::selectFirstRows()
 {
-    const EditorControls& c = m_editor->controls();
+    QTableView* configs = m_state.window.configList().configFilesTableView;
     m_editor->reloadConfigList();
     if (!m_state.serverConfigKeysModFiltered.isEmpty())
-        FormControls::selectRow(c.configFilesTableView, 0);
+        FormControls::selectRow(configs, 0);
     else
-        c.configFilesTableView->selectionModel()->clearSelection();
-}
-
-QAction* QVXController::action(const char* name) const
-{
-    return m_state.window.findChild<QAction*>(QLatin1String(name));
+        configs->selectionModel()->clearSelection();
 }
 
 void QVXController::connectWindow()
 {
-    MainWindow& w = m_state.window;
-    const auto button = [&w](const char* name) {
-        return w.findChild<QAbstractButton*>(QLatin1String(name));
-    };
-    connect(button("newConfigButton"), &QAbstractButton::clicked, m_actions,
+    const MainWindow::ConfigList& list = m_state.window.configList();
+    const MainWindow::Menus& menus = m_state.window.menus();
+    connect(list.newConfigButton, &QPushButton::clicked, m_actions,
             &ConfigActions::raiseNewConfigWindow);
-    connect(button("duplicateConfigButton"), &QAbstractButton::clicked, m_actions,
+    connect(list.duplicateConfigButton, &QPushButton::clicked, m_actions,
             &ConfigActions::duplicateFile);
-    connect(button("renameConfigButton"), &QAbstractButton::clicked, m_actions,
+    connect(list.renameConfigButton, &QPushButton::clicked, m_actions,
             &ConfigActions::raiseRenameConfigWindow);
-    connect(button("deleteConfigButton"), &QAbstractButton::clicked, m_actions,
-            &ConfigActions::deleteFile);
-    connect(action("newMenuItem"), &QAction::triggered, m_actions,
+    connect(list.deleteConfigButton, &QPushButton::clicked, m_actions, &ConfigActions::deleteFile);
+    connect(menus.newMenuItem, &QAction::triggered, m_actions,
             &ConfigActions::raiseNewConfigWindow);
-    connect(action("duplicateMenuItem"), &QAction::triggered, m_actions,
-            &ConfigActions::duplicateFile);
-    connect(action("renameMenuItem"), &QAction::triggered, m_actions,
+    connect(menus.duplicateMenuItem, &QAction::triggered, m_actions, &ConfigActions::duplicateFile);
+    connect(menus.renameMenuItem, &QAction::triggered, m_actions,
             &ConfigActions::raiseRenameConfigWindow);
-    connect(action("deleteMenuItem"), &QAction::triggered, m_actions, &ConfigActions::deleteFile);
-    connect(action("addMapsMenuItem"), &QAction::triggered, m_editor, &SetupEditor::addMapToList);
-    connect(action("removeMapsMenuItem"), &QAction::triggered, m_editor,
+    connect(menus.deleteMenuItem, &QAction::triggered, m_actions, &ConfigActions::deleteFile);
+    connect(menus.addMapsMenuItem, &QAction::triggered, m_editor, &SetupEditor::addMapToList);
+    connect(menus.removeMapsMenuItem, &QAction::triggered, m_editor,
             &SetupEditor::removeMapFromList);
-    connect(action("quitMenuItem"), &QAction::triggered, &w, &QWidget::close);
-    connect(action("startServerMenuItem"), &QAction::triggered, m_serverControl,
+    connect(menus.quitMenuItem, &QAction::triggered, &m_state.window, &QWidget::close);
+    connect(menus.startServerMenuItem, &QAction::triggered, m_serverControl,
             &ServerControl::saveAndStart);
-    connect(action("quitServerMenuItem"), &QAction::triggered, m_serverControl,
+    connect(menus.quitServerMenuItem, &QAction::triggered, m_serverControl,
             &ServerControl::quitServer);
-    for (const char* name : {"fileMenu", "mapsMenu", "serverMenu"})
-        if (QMenu* menu = w.findChild<QMenu*>(QLatin1String(name)))
-            connect(menu, &QMenu::aboutToShow, this, &QVXController::validateMenuItems);
-    connect(m_editor->controls().configFilesTableView->selectionModel(),
-            &QItemSelectionModel::selectionChanged, this, &QVXController::validateMenuItems);
+    for (QMenu* menu : {menus.fileMenu, menus.mapsMenu, menus.serverMenu})
+        connect(menu, &QMenu::aboutToShow, this, &QVXController::validateMenuItems);
+    connect(list.configFilesTableView->selectionModel(), &QItemSelectionModel::selectionChanged,
+            this, &QVXController::validateMenuItems);
+    connect(m_serverControl, &ServerControl::stateChanged, this, &QVXController::showServerState);
+}
+
+void QVXController::showServerState(ServerState state)
+{
+    ApplicationIcon::show(ApplicationIcon::forServerState(state));
+    validateMenuItems();
 }
 
 void QVXController::validateMenuItems()
 {
+    const MainWindow::Menus& menus = m_state.window.menus();
     const bool configSelected =
-        !FormControls::selectedRows(m_editor->controls().configFilesTableView).isEmpty();
-    for (const char* name : {"deleteMenuItem", "duplicateMenuItem", "renameMenuItem",
-                             "addMapsMenuItem", "removeMapsMenuItem"})
-        action(name)->setEnabled(configSelected);
-    // No remote-control client exists yet in this version of the window.
-    const bool launched = m_serverControl->serverLaunched();
-    action("quitServerMenuItem")->setEnabled(launched);
-    action("startServerMenuItem")->setEnabled(!launched);
-    action("runConfigMenuItem")->setEnabled(false);
+        !FormControls::selectedRows(m_state.window.configList().configFilesTableView).isEmpty();
+    for (QAction* item : {menus.deleteMenuItem, menus.duplicateMenuItem, menus.renameMenuItem,
+                          menus.addMapsMenuItem, menus.removeMapsMenuItem})
+        item->setEnabled(configSelected);
+    const ServerState state = m_serverControl->state();
+    menus.quitServerMenuItem->setEnabled(m_serverControl->serverRuns());
+    menus.startServerMenuItem->setEnabled(state == ServerState::NoServer);
+    menus.runConfigMenuItem->setEnabled(state == ServerState::Controlled);
 }
 
 bool QVXController::applicationShouldTerminate()
 {
-    if (m_editor && m_state.recordNeedsSaving)
-        if (ServerConfig* record = m_editor->currentRecord())
-            m_editor->extractFields(*record);
-    m_state.recordNeedsSaving = false;
+    if (m_editor)
+        m_editor->storePendingEdits();
     QString error;
     if (!m_state.store.save(&error))
         qWarning("The configurations could not be saved: %s", qPrintable(error));
-    ApplicationIcon::show(ApplicationIcon::State::Yellow);
+    if (m_serverControl)
+        m_serverControl->setState(ServerState::Quitting);
+    else
+        ApplicationIcon::show(ApplicationIcon::forServerState(ServerState::Quitting));
     return true;
 }

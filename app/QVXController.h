@@ -1,16 +1,17 @@
 #pragma once
 
 #include "app/ControllerState.h"
+#include "app/ServerState.h"
 #include "config/StoreLock.h"
 
 #include <QObject>
 
 #include <memory>
 
+class AlertPresenter;
 class AppScanInteraction;
 class ConfigActions;
 class MainWindow;
-class QAction;
 class ServerControl;
 class SetupEditor;
 class StartupProgress;
@@ -22,7 +23,8 @@ class QVXController : public QObject
 {
     Q_OBJECT
 public:
-    explicit QVXController(MainWindow& window, QObject* parent = nullptr);
+    // Every alert and directory panel goes through alerts.
+    QVXController(MainWindow& window, AlertPresenter& alerts, QObject* parent = nullptr);
     ~QVXController() override;
 
     // Takes the store's lock, loads the store and settles the game directory (asking the
@@ -44,6 +46,8 @@ public:
     void changeMod(int index);
     // Enables the menu items as the current state allows.
     void validateMenuItems();
+    // The icon and the menu items that follow the server's state.
+    void showServerState(ServerState state);
 
 private:
     bool acquireStoreLock();
@@ -57,7 +61,7 @@ private:
     void addModMenuItems();
     void connectWindow();
     void selectFirstRows();
-    QAction* action(const char* name) const;
+    void showAlert(const QString& title, const QString& message);
 
     ControllerState m_state;
     StoreLock m_storeLock;

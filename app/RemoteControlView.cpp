@@ -3,7 +3,6 @@
 #include "app/FormControls.h"
 #include "app/KZColorView.h"
 #include "app/RadioMatrix.h"
-#include "app/StepperButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +14,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -22,6 +22,11 @@
 using namespace FormControls;
 
 namespace {
+
+// The limits the pane changes (frag, time and capture limits, players, bots): none is negative.
+constexpr int maxLimit = 999999;
+constexpr int maxStatusSeconds = 3600;
+constexpr int maxBotSkill = 5;
 
 QLabel* label(const QString& name, QWidget* parent)
 {
@@ -60,45 +65,54 @@ RemoteControlView::RemoteControlView(QWidget* parent) : QWidget(parent)
 
 QWidget* RemoteControlView::makeServerBox()
 {
+    RemoteControlControls& c = m_controls;
     auto* box = new QGroupBox(tr("Server"), this);
     auto* layout = new QHBoxLayout(box);
-    auto* image = new QLabel(box);
-    image->setObjectName(QStringLiteral("rconCurrentMapImageView"));
-    image->setFixedSize(160, 120);
-    image->setScaledContents(true);
-    image->setFrameShape(QFrame::StyledPanel);
-    layout->addWidget(image);
+    c.rconCurrentMapImageView = new QLabel(box);
+    c.rconCurrentMapImageView->setObjectName(QStringLiteral("rconCurrentMapImageView"));
+    c.rconCurrentMapImageView->setFixedSize(160, 120);
+    c.rconCurrentMapImageView->setScaledContents(true);
+    c.rconCurrentMapImageView->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(c.rconCurrentMapImageView);
 
     auto* form = new QFormLayout;
-    form->addRow(tr("Name:"), label(QStringLiteral("rconServerNameField"), box));
-    form->addRow(tr("Configuration:"), label(QStringLiteral("rconServerConfigNameField"), box));
-    auto* mapName = label(QStringLiteral("rconCurrentMapNameField"), box);
-    mapName->setText(QStringLiteral("Current map: - "));
-    form->addRow(mapName);
-    form->addRow(tr("Title:"), label(QStringLiteral("rconCurrentMapTitleField"), box));
+    c.rconServerNameField = label(QStringLiteral("rconServerNameField"), box);
+    form->addRow(tr("Name:"), c.rconServerNameField);
+    c.rconServerConfigNameField = label(QStringLiteral("rconServerConfigNameField"), box);
+    form->addRow(tr("Configuration:"), c.rconServerConfigNameField);
+    c.rconCurrentMapNameField = label(QStringLiteral("rconCurrentMapNameField"), box);
+    c.rconCurrentMapNameField->setText(QStringLiteral("Current map: - "));
+    form->addRow(c.rconCurrentMapNameField);
+    c.rconCurrentMapTitleField = label(QStringLiteral("rconCurrentMapTitleField"), box);
+    form->addRow(tr("Title:"), c.rconCurrentMapTitleField);
 
     auto* mapButtons = new QHBoxLayout;
-    mapButtons->addWidget(
-        FormControls::pushButton(QStringLiteral("rconPreviewNextMapButton"), tr("Next Map?"), box));
-    mapButtons->addWidget(progressCircle(QStringLiteral("nextMapProgressCircle"), box));
-    mapButtons->addWidget(FormControls::pushButton(QStringLiteral("rconChangeToNextMapButton"),
-                                                   tr("Go to Next Map"), box));
-    mapButtons->addWidget(FormControls::pushButton(QStringLiteral("rconRestartCurrentMapButton"),
-                                                   tr("Restart Map"), box));
-    mapButtons->addWidget(progressCircle(QStringLiteral("restartMapProgressCircle"), box));
+    c.rconPreviewNextMapButton =
+        pushButton(QStringLiteral("rconPreviewNextMapButton"), tr("Next Map?"), box);
+    mapButtons->addWidget(c.rconPreviewNextMapButton);
+    c.nextMapProgressCircle = progressCircle(QStringLiteral("nextMapProgressCircle"), box);
+    mapButtons->addWidget(c.nextMapProgressCircle);
+    c.rconChangeToNextMapButton =
+        pushButton(QStringLiteral("rconChangeToNextMapButton"), tr("Go to Next Map"), box);
+    mapButtons->addWidget(c.rconChangeToNextMapButton);
+    c.rconRestartCurrentMapButton =
+        pushButton(QStringLiteral("rconRestartCurrentMapButton"), tr("Restart Map"), box);
+    mapButtons->addWidget(c.rconRestartCurrentMapButton);
+    c.restartMapProgressCircle = progressCircle(QStringLiteral("restartMapProgressCircle"), box);
+    mapButtons->addWidget(c.restartMapProgressCircle);
     form->addRow(mapButtons);
 
     auto* limits = new QHBoxLayout;
-    auto* limitMenu = new QComboBox(box);
-    limitMenu->setObjectName(QStringLiteral("rconLimitsPopUpMenu"));
-    limitMenu->addItems({tr("Frag limit"), tr("Time limit"), tr("Capture limit"), tr("Max players"),
-                         tr("Bot minimum")});
-    limits->addWidget(limitMenu);
-    limits->addWidget(
-        fieldWithStepper(integerField(QStringLiteral("rconLimitsField"), box, 0, 999999),
-                         stepper(QStringLiteral("rconLimitsStepper"), 0, 999, box), box));
-    limits->addWidget(
-        FormControls::pushButton(QStringLiteral("rconLimitsChangeButton"), tr("Change"), box));
+    c.rconLimitsPopUpMenu = new QComboBox(box);
+    c.rconLimitsPopUpMenu->setObjectName(QStringLiteral("rconLimitsPopUpMenu"));
+    c.rconLimitsPopUpMenu->addItems({tr("Frag limit"), tr("Time limit"), tr("Capture limit"),
+                                     tr("Max players"), tr("Bot minimum")});
+    limits->addWidget(c.rconLimitsPopUpMenu);
+    c.rconLimitsField = numberField(QStringLiteral("rconLimitsField"), 0, maxLimit, box);
+    limits->addWidget(c.rconLimitsField);
+    c.rconLimitsChangeButton =
+        pushButton(QStringLiteral("rconLimitsChangeButton"), tr("Change"), box);
+    limits->addWidget(c.rconLimitsChangeButton);
     form->addRow(limits);
     layout->addLayout(form, 1);
     return box;
@@ -106,53 +120,58 @@ QWidget* RemoteControlView::makeServerBox()
 
 QWidget* RemoteControlView::makePlayersBox()
 {
+    RemoteControlControls& c = m_controls;
     auto* box = new QGroupBox(tr("Players"), this);
     auto* layout = new QVBoxLayout(box);
-    QTableView* players = plainTable(QStringLiteral("rconPlayersTableView"), box);
-    layout->addWidget(players, 1);
+    c.rconPlayersTableView = plainTable(QStringLiteral("rconPlayersTableView"), box);
+    layout->addWidget(c.rconPlayersTableView, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(FormControls::pushButton(QStringLiteral("rconPlayersGetStatusButton"),
-                                                tr("Get Status"), box));
-    buttons->addWidget(
-        switchButton(QStringLiteral("rconPlayersGetStatusSwitch"), tr("Every"), box));
-    buttons->addWidget(fieldWithStepper(
-        integerField(QStringLiteral("rconPlayersGetStatusSecondsField"), box, 1, 3600),
-        stepper(QStringLiteral("rconPlayersGetStatusSecondsStepper"), 1, 3600, box), box));
+    c.rconPlayersGetStatusButton =
+        pushButton(QStringLiteral("rconPlayersGetStatusButton"), tr("Get Status"), box);
+    buttons->addWidget(c.rconPlayersGetStatusButton);
+    c.rconPlayersGetStatusSwitch =
+        switchButton(QStringLiteral("rconPlayersGetStatusSwitch"), tr("Every"), box);
+    buttons->addWidget(c.rconPlayersGetStatusSwitch);
+    c.rconPlayersGetStatusSecondsField =
+        numberField(QStringLiteral("rconPlayersGetStatusSecondsField"), 1, maxStatusSeconds, box);
+    buttons->addWidget(c.rconPlayersGetStatusSecondsField);
     buttons->addWidget(new QLabel(tr("seconds"), box));
     buttons->addStretch();
-    buttons->addWidget(FormControls::pushButton(QStringLiteral("rconPlayersDumpUserButton"),
-                                                tr("Player Info"), box));
-    buttons->addWidget(
-        FormControls::pushButton(QStringLiteral("rconPlayersKickButton"), tr("Kick"), box));
+    c.rconPlayersDumpUserButton =
+        pushButton(QStringLiteral("rconPlayersDumpUserButton"), tr("Player Info"), box);
+    buttons->addWidget(c.rconPlayersDumpUserButton);
+    c.rconPlayersKickButton = pushButton(QStringLiteral("rconPlayersKickButton"), tr("Kick"), box);
+    buttons->addWidget(c.rconPlayersKickButton);
     layout->addLayout(buttons);
     return box;
 }
 
 QWidget* RemoteControlView::makeBotsBox()
 {
+    RemoteControlControls& c = m_controls;
     auto* box = new QGroupBox(tr("Add bot"), this);
     auto* layout = new QHBoxLayout(box);
-    QTableView* bots = plainTable(QStringLiteral("rconBotsTableView"), box);
-    bots->horizontalHeader()->hide();
-    layout->addWidget(bots, 1);
+    c.rconBotsTableView = plainTable(QStringLiteral("rconBotsTableView"), box);
+    c.rconBotsTableView->horizontalHeader()->hide();
+    layout->addWidget(c.rconBotsTableView, 1);
     auto* options = new QFormLayout;
-    options->addRow(tr("Skill:"),
-                    fieldWithStepper(integerField(QStringLiteral("rconBotsNumberField"), box, 1, 5),
-                                     stepper(QStringLiteral("rconBotsNumberStepper"), 1, 5, box),
-                                     box));
-    auto* teams = new RadioMatrix({tr("No team"), tr("Red"), tr("Blue")}, Qt::Vertical, box);
-    teams->setObjectName(QStringLiteral("rconBotsTeamColorMatrix"));
-    auto* swatch = new KZColorView(box);
-    swatch->setObjectName(QStringLiteral("rconBotsTeamColorView"));
-    swatch->setFixedSize(24, 24);
+    c.rconBotsNumberField = numberField(QStringLiteral("rconBotsNumberField"), 1, maxBotSkill, box);
+    options->addRow(tr("Skill:"), c.rconBotsNumberField);
+    c.rconBotsTeamColorMatrix =
+        new RadioMatrix({tr("No team"), tr("Red"), tr("Blue")}, Qt::Vertical, box);
+    c.rconBotsTeamColorMatrix->setObjectName(QStringLiteral("rconBotsTeamColorMatrix"));
+    c.rconBotsTeamColorView = new KZColorView(box);
+    c.rconBotsTeamColorView->setObjectName(QStringLiteral("rconBotsTeamColorView"));
+    c.rconBotsTeamColorView->setFixedSize(24, 24);
     auto* teamRow = new QHBoxLayout;
-    teamRow->addWidget(teams);
-    teamRow->addWidget(swatch, 0, Qt::AlignTop);
+    teamRow->addWidget(c.rconBotsTeamColorMatrix);
+    teamRow->addWidget(c.rconBotsTeamColorView, 0, Qt::AlignTop);
     options->addRow(tr("Team:"), teamRow);
     auto* add = new QHBoxLayout;
-    add->addWidget(
-        FormControls::pushButton(QStringLiteral("rconBotsAddBotButton"), tr("Add Bot"), box));
-    add->addWidget(progressCircle(QStringLiteral("addbotProgressCircle"), box));
+    c.rconBotsAddBotButton = pushButton(QStringLiteral("rconBotsAddBotButton"), tr("Add Bot"), box);
+    add->addWidget(c.rconBotsAddBotButton);
+    c.addbotProgressCircle = progressCircle(QStringLiteral("addbotProgressCircle"), box);
+    add->addWidget(c.addbotProgressCircle);
     options->addRow(add);
     layout->addLayout(options);
     return box;
@@ -160,22 +179,24 @@ QWidget* RemoteControlView::makeBotsBox()
 
 QWidget* RemoteControlView::makeConsoleBox()
 {
+    RemoteControlControls& c = m_controls;
     auto* box = new QGroupBox(tr("Console"), this);
     auto* layout = new QVBoxLayout(box);
-    auto* response = new QTextEdit(box);
-    response->setObjectName(QStringLiteral("rconResponseTextView"));
-    response->setReadOnly(true);
-    useFixedFont(response, 9);
-    layout->addWidget(response, 1);
+    c.rconResponseTextView = new QTextEdit(box);
+    c.rconResponseTextView->setObjectName(QStringLiteral("rconResponseTextView"));
+    c.rconResponseTextView->setReadOnly(true);
+    useFixedFont(c.rconResponseTextView, 9);
+    layout->addWidget(c.rconResponseTextView, 1);
     auto* request = new QHBoxLayout;
-    QLineEdit* command = textField(QStringLiteral("rconRequestTextField"), box);
-    command->setPlaceholderText(tr("Console command"));
-    request->addWidget(command, 1);
-    request->addWidget(
-        FormControls::pushButton(QStringLiteral("rconServerCommandSendButton"), tr("Send"), box));
+    c.rconRequestTextField = textField(QStringLiteral("rconRequestTextField"), box);
+    c.rconRequestTextField->setPlaceholderText(tr("Console command"));
+    request->addWidget(c.rconRequestTextField, 1);
+    c.rconServerCommandSendButton =
+        pushButton(QStringLiteral("rconServerCommandSendButton"), tr("Send"), box);
+    request->addWidget(c.rconServerCommandSendButton);
     layout->addLayout(request);
-    layout->addWidget(
-        FormControls::pushButton(QStringLiteral("rconQuitServerButton"), tr("Quit Server"), box), 0,
-        Qt::AlignRight);
+    c.rconQuitServerButton =
+        pushButton(QStringLiteral("rconQuitServerButton"), tr("Quit Server"), box);
+    layout->addWidget(c.rconQuitServerButton, 0, Qt::AlignRight);
     return box;
 }

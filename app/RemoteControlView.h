@@ -2,6 +2,55 @@
 
 #include <QWidget>
 
+class KZColorView;
+class QComboBox;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class QTextEdit;
+class RadioMatrix;
+
+// The controls of the remote-control pane, handed to the controller that drives them.
+struct RemoteControlControls
+{
+    QLabel* rconCurrentMapImageView = nullptr;
+    QLabel* rconServerNameField = nullptr;
+    QLabel* rconServerConfigNameField = nullptr;
+    QLabel* rconCurrentMapNameField = nullptr;
+    QLabel* rconCurrentMapTitleField = nullptr;
+    QPushButton* rconPreviewNextMapButton = nullptr;
+    QProgressBar* nextMapProgressCircle = nullptr;
+    QPushButton* rconChangeToNextMapButton = nullptr;
+    QPushButton* rconRestartCurrentMapButton = nullptr;
+    QProgressBar* restartMapProgressCircle = nullptr;
+    QComboBox* rconLimitsPopUpMenu = nullptr;
+    QSpinBox* rconLimitsField = nullptr;
+    QPushButton* rconLimitsChangeButton = nullptr;
+
+    QTableView* rconPlayersTableView = nullptr;
+    QPushButton* rconPlayersGetStatusButton = nullptr;
+    QCheckBox* rconPlayersGetStatusSwitch = nullptr;
+    QSpinBox* rconPlayersGetStatusSecondsField = nullptr;
+    QPushButton* rconPlayersDumpUserButton = nullptr;
+    QPushButton* rconPlayersKickButton = nullptr;
+
+    QTableView* rconBotsTableView = nullptr;
+    QSpinBox* rconBotsNumberField = nullptr;
+    RadioMatrix* rconBotsTeamColorMatrix = nullptr;
+    KZColorView* rconBotsTeamColorView = nullptr;
+    QPushButton* rconBotsAddBotButton = nullptr;
+    QProgressBar* addbotProgressCircle = nullptr;
+
+    QTextEdit* rconResponseTextView = nullptr;
+    QLineEdit* rconRequestTextField = nullptr;
+    QPushButton* rconServerCommandSendButton = nullptr;
+    QPushButton* rconQuitServerButton = nullptr;
+};
+
 // The remote-control pane: the running server's name, map, players and limits, bots to add,
 // and a console; every control named by its outlet.
 class RemoteControlView : public QWidget
@@ -10,9 +59,13 @@ class RemoteControlView : public QWidget
 public:
     explicit RemoteControlView(QWidget* parent = nullptr);
 
+    const RemoteControlControls& controls() const { return m_controls; }
+
 private:
     QWidget* makeServerBox();
     QWidget* makePlayersBox();
     QWidget* makeBotsBox();
     QWidget* makeConsoleBox();
+
+    RemoteControlControls m_controls;
 };

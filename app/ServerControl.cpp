@@ -1,9 +1,7 @@
 #include "app/ServerControl.h"
 
 #include "app/AlertPresenter.h"
-#include "app/ApplicationIcon.h"
 #include "app/ControllerState.h"
-#include "app/MainWindow.h"
 #include "app/SetupEditor.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
@@ -12,9 +10,8 @@
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
 
-#include <QAbstractButton>
 #include <QLabel>
-#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -22,41 +19,63 @@ namespace {
 // The terminal opens its window a moment after it starts.
 constexpr int terminalWindowDelayMs = 800;
 
-QString noServerRunning()
+QString statusText(ServerState state)
 {
+    switch (state) {
+    case ServerState::Launched:
+        return rconCommText(QStringLiteral("ServerLaunched"), QStringLiteral("Server launched"));
+    case ServerState::Connecting:
+        return rconCommText(QStringLiteral("StartingUpServer"),
+                            QStringLiteral("Starting up Server..."));
+    case ServerState::Controlled:
+        return rconCommText(QStringLiteral("ServerIsRunning"), QStringLiteral("Server is running"));
+    case ServerState::NoServer:
+    case ServerState::Quitting:
+        break;
+    }
     return rconCommText(QStringLiteral("NoServerRunning"), QStringLiteral("No server running"));
-}
-
-QString serverLaunchedText()
-{
-    return rconCommText(QStringLiteral("ServerLaunched"), QStringLiteral("Server launched"));
 }
 
 } // namespace
 
-ServerControl::ServerControl(ControllerState& state, SetupEditor& editor, QObject* parent)
-    : QObject(parent), m_state(state), m_editor(editor),
-      m_saveAndStartButton(
-          state.window.findChild<QAbstractButton*>(QStringLiteral("saveAndStartButton"))),
-      m_quitServerButton(
-          state.window.findChild<QAbstractButton*>(QStringLiteral("quitServerButton"))),
-      m_runConfigButton(
-          state.window.findChild<QAbstractButton*>(QStringLiteral("runConfigButton"))),
-      m_serverRunStatusField(
-          state.window.findChild<QLabel*>(QStringLiteral("serverRunStatusField")))
+ServerControl::ServerControl(ControllerState& state, SetupEditor& editor,
+                             const MainWindow::ServerBar& controls, QObject* parent)
+    : QObject(parent), m_state(state), m_editor(editor), m_controls(controls)
 {
-    connect(m_saveAndStartButton, &QAbstractButton::clicked, this, &ServerControl::saveAndStart);
-    connect(m_quitServerButton, &QAbstractButton::clicked, this, &ServerControl::quitServer);
+    connect(m_controls.saveAndStartButton, &QPushButton::clicked, this,
+            &ServerControl::saveAndStart);
+    connect(m_controls.quitServerButton, &QPushButton::clicked, this, &ServerControl::quitServer);
 }
 
-QString ServerControl::statusText() const
+void ServerControl::setState(ServerState state)
 {
-    return m_serverRunStatusField->text();
+    const bool changed = state != m_serverState;
+    m_serverState = state;
+    showState();
+    if (changed)
+        emit stateChanged(state);
 }
 
-bool ServerControl::serverLaunched() const
+bool ServerControl::serverRuns() const
 {
-    return statusText() == serverLaunchedText();
+    return m_serverState == ServerState::Launched || m_serverState == ServerState::Connecting ||
+           m_serverState == ServerState::Controlled;
+}
+
+void ServerControl::showState()
+{
+    // While the application quits, nothing more is started or quit from the window.
+    if (m_serverState == ServerState::Quitting) {
+        for (QPushButton* button : {m_controls.saveAndStartButton, m_controls.quitServerButton,
+                                    m_controls.runConfigButton})
+            button->setEnabled(false);
+        return;
+    }
+    m_controls.serverRunStatusField->setText(statusText(m_serverState));
+    m_controls.saveAndStartButton->setEnabled(!serverRuns());
+    m_controls.quitServerButton->setEnabled(serverRuns());
+    m_controls.runConfigButton->setEnabled(m_serverState == ServerState::Connecting ||
+                                           m_serverState == ServerState::Controlled);
 }
 
 QString ServerControl::runningConfigName() const
@@ -69,31 +88,8 @@ QString ServerControl::runningConfigName() const
 
 void ServerControl::showInitialState()
 {
-    if (RunningServer::running() && QProcessCom().serverPid() != -1)
-        showLaunched(false);
-    else
-        showNoServer();
-}
-
-void ServerControl::showNoServer()
-{
-    m_quitServerButton->setEnabled(false);
-    m_runConfigButton->setEnabled(false);
-    m_saveAndStartButton->setEnabled(true);
-    m_serverRunStatusField->setText(noServerRunning());
-}
-
-void ServerControl::showLaunched(bool withRemoteControl)
-{
-    if (withRemoteControl) {
-        m_serverRunStatusField->setText(rconCommText(QStringLiteral("StartingUpServer"),
-                                                     QStringLiteral("Starting up Server...")));
-        m_runConfigButton->setEnabled(true);
-    } else {
-        m_serverRunStatusField->setText(serverLaunchedText());
-    }
-    m_saveAndStartButton->setEnabled(false);
-    m_quitServerButton->setEnabled(true);
+    const bool found = RunningServer::running() && QProcessCom().serverPid() != -1;
+    setState(found ? ServerState::Launched : ServerState::NoServer);
 }
 
 void ServerControl::keepWindowInFront()
@@ -120,7 +116,7 @@ void ServerControl::saveAndStart()
          problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword)) {
         const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot);
         const bool question = problem == ServerLauncher::Problem::RconPasswordNotSet;
-        const int answer = AlertPresenter::show(
+        const int answer = m_state.alerts.show(
             &m_state.window, {alert.title, alert.message, alert.buttons, !question});
         if (!question || answer != ServerLauncher::startAnywayButton)
             return;
@@ -129,17 +125,17 @@ void ServerControl::saveAndStart()
 
     const ServerLauncher::StartResult result = ServerLauncher::start(*config, gameRoot);
     if (!result.started) {
-        AlertPresenter::show(&m_state.window,
-                             {rconCommText(QStringLiteral("ServerStartFailedTitle"),
-                                           QStringLiteral("The server could not be started!")),
-                              result.error,
-                              {QStringLiteral("OK")},
-                              true});
+        m_state.alerts.show(&m_state.window,
+                            {rconCommText(QStringLiteral("ServerStartFailedTitle"),
+                                          QStringLiteral("The server could not be started!")),
+                             result.error,
+                             {QStringLiteral("OK")},
+                             true});
         return;
     }
     if (putTerminalBack)
         keepWindowInFront();
-    showLaunched(!config->rconPassword().isEmpty());
+    setState(config->rconPassword().isEmpty() ? ServerState::Launched : ServerState::Connecting);
 }
 
 void ServerControl::quitServer()
@@ -147,6 +143,5 @@ void ServerControl::quitServer()
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();
     if (stopped.stillRunning)
         qWarning("The server could not be stopped.");
-    showNoServer();
-    ApplicationIcon::show(ApplicationIcon::State::Orange);
+    setState(ServerState::NoServer);
 }

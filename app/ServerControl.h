@@ -1,20 +1,22 @@
 #pragma once
 
+#include "app/MainWindow.h"
+#include "app/ServerState.h"
+
 #include <QObject>
 
-class QAbstractButton;
-class QLabel;
 class SetupEditor;
 struct ControllerState;
 
-// Starting the server of the configuration shown and quitting it, with the checks, alerts,
-// buttons and status texts of each state: no server; launched, remote control pending;
-// launched without remote control.
+// Starting the server of the configuration shown and quitting it, with the checks and
+// alerts of each. Owns the server's state as the window shows it and shows that state in
+// the status text and the server buttons.
 class ServerControl : public QObject
 {
     Q_OBJECT
 public:
-    ServerControl(ControllerState& state, SetupEditor& editor, QObject* parent = nullptr);
+    ServerControl(ControllerState& state, SetupEditor& editor,
+                  const MainWindow::ServerBar& controls, QObject* parent = nullptr);
 
     void saveAndStart();
     void quitServer();
@@ -22,20 +24,23 @@ public:
     // can be quit; otherwise no server.
     void showInitialState();
 
+    ServerState state() const { return m_serverState; }
+    void setState(ServerState state);
+    // Whether a server of ours runs, in whatever state of control.
+    bool serverRuns() const;
+
     // The name of the configuration the running server was started with, or "".
     QString runningConfigName() const;
-    bool serverLaunched() const;
-    QString statusText() const;
+
+signals:
+    void stateChanged(ServerState state);
 
 private:
-    void showNoServer();
-    void showLaunched(bool withRemoteControl);
+    void showState();
     void keepWindowInFront();
 
     ControllerState& m_state;
     SetupEditor& m_editor;
-    QAbstractButton* m_saveAndStartButton;
-    QAbstractButton* m_quitServerButton;
-    QAbstractButton* m_runConfigButton;
-    QLabel* m_serverRunStatusField;
+    const MainWindow::ServerBar& m_controls;
+    ServerState m_serverState = ServerState::NoServer;
 };

@@ -5,22 +5,23 @@
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ControllerState.h"
 #include "app/FormControls.h"
-#include "app/MainWindow.h"
 #include "app/MapListDragDrop.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
-#include "app/StepperButtons.h"
 #include "config/CommonData.h"
 #include "config/StringTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTableView>
 
 using FormControls::selectedRows;
@@ -30,125 +31,69 @@ namespace {
 
 struct TextBinding
 {
-    const char* outlet;
+    QLineEdit* EditorControls::*control;
     const QString& (ServerConfig::*get)() const;
     void (ServerConfig::*set)(const QString&);
 };
 
-struct IntegerBinding
+struct NumberBinding
 {
-    const char* outlet;
+    QSpinBox* EditorControls::*control;
     int (ServerConfig::*get)() const;
     void (ServerConfig::*set)(int);
-    const char* stepper; // the stepper beside the field, if any
 };
 
 struct FlagBinding
 {
-    const char* outlet;
+    QCheckBox* EditorControls::*control;
     bool (ServerConfig::*get)() const;
     void (ServerConfig::*set)(bool);
 };
 
+using C = EditorControls;
+
 const TextBinding textBindings[] = {
-    {"netIPField", &ServerConfig::netIP, &ServerConfig::setNetIP},
-    {"privateClientPasswdField", &ServerConfig::privateClientPasswd,
+    {&C::netIPField, &ServerConfig::netIP, &ServerConfig::setNetIP},
+    {&C::privateClientPasswdField, &ServerConfig::privateClientPasswd,
      &ServerConfig::setPrivateClientPasswd},
-    {"rconPasswordField", &ServerConfig::rconPassword, &ServerConfig::setRconPassword},
-    {"serverNameField", &ServerConfig::serverName, &ServerConfig::setServerName},
-    {"welcomeTextField", &ServerConfig::welcomeText, &ServerConfig::setWelcomeText},
+    {&C::rconPasswordField, &ServerConfig::rconPassword, &ServerConfig::setRconPassword},
+    {&C::serverNameField, &ServerConfig::serverName, &ServerConfig::setServerName},
+    {&C::welcomeTextField, &ServerConfig::welcomeText, &ServerConfig::setWelcomeText},
 };
 
-const IntegerBinding integerBindings[] = {
-    {"captureLimitField", &ServerConfig::captureLimit, &ServerConfig::setCaptureLimit,
-     "captureLimitStepper"},
-    {"fragLimitField", &ServerConfig::fragLimit, &ServerConfig::setFragLimit, "fragLimitStepper"},
-    {"hunkMegsField", &ServerConfig::hunkMegs, &ServerConfig::setHunkMegs, nullptr},
-    {"maxPlayersField", &ServerConfig::maxPlayers, &ServerConfig::setMaxPlayers,
-     "maxPlayersStepper"},
-    {"netPortField", &ServerConfig::netPort, &ServerConfig::setNetPort, nullptr},
-    {"nPrivateClientsField", &ServerConfig::nPrivateClients, &ServerConfig::setNPrivateClients,
-     nullptr},
-    {"timeLimitField", &ServerConfig::timeLimit, &ServerConfig::setTimeLimit, "timeLimitStepper"},
-    {"warmupField", &ServerConfig::warmup, &ServerConfig::setWarmup, nullptr},
-    {"weaponsRespawnField", &ServerConfig::weaponsRespawn, &ServerConfig::setWeaponsRespawn,
-     nullptr},
-    {"knockbackField", &ServerConfig::knockback, &ServerConfig::setKnockback, nullptr},
-    {"inactivityField", &ServerConfig::inactivity, &ServerConfig::setInactivity, nullptr},
-    {"defaultBotSkillField", &ServerConfig::defaultBotSkill, &ServerConfig::setDefaultBotSkill,
-     "defaultBotSkillStepper"},
-    {"timeoutField", &ServerConfig::timeout, &ServerConfig::setTimeout, nullptr},
-    {"minPingField", &ServerConfig::minPing, &ServerConfig::setMinPing, nullptr},
-    {"maxPingField", &ServerConfig::maxPing, &ServerConfig::setMaxPing, nullptr},
+const NumberBinding numberBindings[] = {
+    {&C::captureLimitField, &ServerConfig::captureLimit, &ServerConfig::setCaptureLimit},
+    {&C::fragLimitField, &ServerConfig::fragLimit, &ServerConfig::setFragLimit},
+    {&C::hunkMegsField, &ServerConfig::hunkMegs, &ServerConfig::setHunkMegs},
+    {&C::maxPlayersField, &ServerConfig::maxPlayers, &ServerConfig::setMaxPlayers},
+    {&C::netPortField, &ServerConfig::netPort, &ServerConfig::setNetPort},
+    {&C::nPrivateClientsField, &ServerConfig::nPrivateClients, &ServerConfig::setNPrivateClients},
+    {&C::timeLimitField, &ServerConfig::timeLimit, &ServerConfig::setTimeLimit},
+    {&C::warmupField, &ServerConfig::warmup, &ServerConfig::setWarmup},
+    {&C::weaponsRespawnField, &ServerConfig::weaponsRespawn, &ServerConfig::setWeaponsRespawn},
+    {&C::knockbackField, &ServerConfig::knockback, &ServerConfig::setKnockback},
+    {&C::inactivityField, &ServerConfig::inactivity, &ServerConfig::setInactivity},
+    {&C::defaultBotSkillField, &ServerConfig::defaultBotSkill, &ServerConfig::setDefaultBotSkill},
+    {&C::timeoutField, &ServerConfig::timeout, &ServerConfig::setTimeout},
+    {&C::minPingField, &ServerConfig::minPing, &ServerConfig::setMinPing},
+    {&C::maxPingField, &ServerConfig::maxPing, &ServerConfig::setMaxPing},
 };
 
 const FlagBinding flagBindings[] = {
-    {"allowDownloadsSwitch", &ServerConfig::allowDownloads, &ServerConfig::setAllowDownloads},
-    {"allowVotingSwitch", &ServerConfig::allowVoting, &ServerConfig::setAllowVoting},
-    {"autoJoinTeamsSwitch", &ServerConfig::autoJoinTeams, &ServerConfig::setAutoJoinTeams},
-    {"forceTeamBalanceSwitch", &ServerConfig::forceTeamBalance, &ServerConfig::setForceTeamBalance},
-    {"friendlyFireSwitch", &ServerConfig::friendlyFire, &ServerConfig::setFriendlyFire},
-    {"hunkMegsUseSwitch", &ServerConfig::hunkMegsUse, &ServerConfig::setHunkMegsUse},
-    {"punkBusterEnabledSwitch", &ServerConfig::punkBusterEnabled,
+    {&C::allowDownloadsSwitch, &ServerConfig::allowDownloads, &ServerConfig::setAllowDownloads},
+    {&C::allowVotingSwitch, &ServerConfig::allowVoting, &ServerConfig::setAllowVoting},
+    {&C::autoJoinTeamsSwitch, &ServerConfig::autoJoinTeams, &ServerConfig::setAutoJoinTeams},
+    {&C::forceTeamBalanceSwitch, &ServerConfig::forceTeamBalance,
+     &ServerConfig::setForceTeamBalance},
+    {&C::friendlyFireSwitch, &ServerConfig::friendlyFire, &ServerConfig::setFriendlyFire},
+    {&C::hunkMegsUseSwitch, &ServerConfig::hunkMegsUse, &ServerConfig::setHunkMegsUse},
+    {&C::punkBusterEnabledSwitch, &ServerConfig::punkBusterEnabled,
      &ServerConfig::setPunkBusterEnabled},
-    {"pureServerSwitch", &ServerConfig::pureServer, &ServerConfig::setPureServer},
-    {"rotateMapsSwitch", &ServerConfig::rotateMaps, &ServerConfig::setRotateMaps},
-    {"botGrappleSwitch", &ServerConfig::botGrapple, &ServerConfig::setBotGrapple},
-    {"botNoChatSwitch", &ServerConfig::botNoChat, &ServerConfig::setBotNoChat},
-    {"botRocketJumpSwitch", &ServerConfig::botRocketJump, &ServerConfig::setBotRocketJump},
-};
-
-// The controls that showing no configuration disables and showing one enables.
-const char* const setupGUIObjects[] = {
-    "deleteConfigButton",
-    "renameConfigButton",
-    "duplicateConfigButton",
-    "addMapsButton",
-    "removeMapsButton",
-    "allowVotingSwitch",
-    "allowDownloadsSwitch",
-    "autoJoinTeamsSwitch",
-    "captureLimitField",
-    "captureLimitStepper",
-    "dedicatedTypeMatrix",
-    "forceTeamBalanceSwitch",
-    "fragLimitField",
-    "fragLimitStepper",
-    "friendlyFireSwitch",
-    "hunkMegsField",
-    "listAllMapsSwitch",
-    "rotateMapsSwitch",
-    "maxPlayersField",
-    "maxPlayersStepper",
-    "netIPField",
-    "netPortField",
-    "nPrivateClientsField",
-    "optimizeNetworkField",
-    "optimizeNetworkMatrix",
-    "privateClientPasswdField",
-    "pureServerSwitch",
-    "quadFactorField",
-    "rconPasswordField",
-    "serverNameField",
-    "timeLimitField",
-    "timeLimitStepper",
-    "warmupField",
-    "weaponsRespawnField",
-    "welcomeTextField",
-    "knockbackField",
-    "inactivityField",
-    "botMinPlayersSlider",
-    "botMinPlayersField",
-    "botMaxPlayersField",
-    "botNoChatSwitch",
-    "botRocketJumpSwitch",
-    "timeoutField",
-    "minPingField",
-    "maxPingField",
-    "hunkMegsUseSwitch",
-    "addExtraParameterButton",
-    "deleteExtraParameterButton",
-    "punkBusterEnabledSwitch",
+    {&C::pureServerSwitch, &ServerConfig::pureServer, &ServerConfig::setPureServer},
+    {&C::rotateMapsSwitch, &ServerConfig::rotateMaps, &ServerConfig::setRotateMaps},
+    {&C::botGrappleSwitch, &ServerConfig::botGrapple, &ServerConfig::setBotGrapple},
+    {&C::botNoChatSwitch, &ServerConfig::botNoChat, &ServerConfig::setBotNoChat},
+    {&C::botRocketJumpSwitch, &ServerConfig::botRocketJump, &ServerConfig::setBotRocketJump},
 };
 
 int integerOf(const QLineEdit* field)
@@ -156,17 +101,24 @@ int integerOf(const QLineEdit* field)
     return field->text().trimmed().toInt();
 }
 
-// Sets a field's text without the change counting as the user's edit.
+// Sets a control's value without the change counting as the user's edit.
 void showText(QLineEdit* field, const QString& text)
 {
     const QSignalBlocker blocker(field);
     field->setText(text);
 }
 
+template <typename SpinBox, typename Value> void showValue(SpinBox* field, Value value)
+{
+    const QSignalBlocker blocker(field);
+    field->setValue(value);
+}
+
 } // namespace
 
-SetupEditor::SetupEditor(ControllerState& state, QObject* parent)
-    : QObject(parent), m_state(state), m_controls(state.window),
+SetupEditor::SetupEditor(ControllerState& state, const MainWindow::ConfigList& configList,
+                         const EditorControls& controls, QObject* parent)
+    : QObject(parent), m_state(state), m_configList(configList), m_controls(controls),
       m_dragDrop(std::make_unique<MapListDragDrop>(*this, state))
 {
     makeModels();
@@ -244,7 +196,7 @@ void SetupEditor::makeModels()
     m_mapLibraryModel->setDragAndDrop(true);
     m_mapListModel->setDragAndDrop(true);
 
-    m_controls.configFilesTableView->setModel(m_configListModel);
+    m_configList.configFilesTableView->setModel(m_configListModel);
     m_controls.mapLibraryTableView->setModel(m_mapLibraryModel);
     m_controls.mapListTableView->setModel(m_mapListModel);
     m_controls.extraParametersTableView->setModel(m_extraParametersModel);
@@ -254,50 +206,97 @@ void SetupEditor::makeModels()
 
 void SetupEditor::connectControls()
 {
-    QWidget& w = m_controls.window;
+    const EditorControls& c = m_controls;
     for (const FlagBinding& binding : flagBindings) {
-        QCheckBox* box = m_controls.switchButton(binding.outlet);
+        QCheckBox* box = c.*binding.control;
         connect(box, &QCheckBox::clicked, this, [this, box] { switchClicked(box); });
     }
-    connect(m_controls.listAllMapsSwitch, &QCheckBox::clicked, this,
+    connect(c.listAllMapsSwitch, &QCheckBox::clicked, this,
             [this] { switchClicked(m_controls.listAllMapsSwitch); });
-    for (QLineEdit* field : w.findChildren<QLineEdit*>())
-        connect(field, &QLineEdit::textEdited, this, &SetupEditor::textDidChange);
-    for (StepperButtons* stepper : w.findChildren<StepperButtons*>()) {
-        if (stepper->objectName().startsWith(QLatin1String("rcon")))
-            continue;
-        connect(stepper, &StepperButtons::stepped, this,
-                [this, stepper] { stepperClicked(stepper); });
-    }
-    connect(m_controls.maxPlayersField, &QLineEdit::editingFinished, this,
+    for (const TextBinding& binding : textBindings)
+        connect(c.*binding.control, &QLineEdit::textEdited, this, &SetupEditor::textDidChange);
+    for (const NumberBinding& binding : numberBindings)
+        if (c.*binding.control != c.maxPlayersField)
+            connect(c.*binding.control, &QSpinBox::valueChanged, this, &SetupEditor::textDidChange);
+    connect(c.quadFactorField, &QDoubleSpinBox::valueChanged, this, &SetupEditor::textDidChange);
+    connect(c.optimizeNetworkField, &QSpinBox::valueChanged, this, &SetupEditor::textDidChange);
+    // The field reports a value once it is entered or stepped, not at each digit typed.
+    connect(c.maxPlayersField, &QSpinBox::valueChanged, this,
             &SetupEditor::maxPlayersTextDidEndEditing);
-    connect(m_controls.botMinPlayersSlider, &QSlider::valueChanged, this,
-            &SetupEditor::sliderClicked);
-    connect(m_controls.dedicatedTypeMatrix, &RadioMatrix::clicked, this,
-            &SetupEditor::radioClicked);
-    connect(m_controls.optimizeNetworkMatrix, &RadioMatrix::clicked, this,
-            &SetupEditor::radioClicked);
-    connect(m_controls.gameTypeDynamicPopUpMenu, &QComboBox::activated, this,
-            &SetupEditor::popupClicked);
+    connect(c.botMinPlayersSlider, &QSlider::valueChanged, this, &SetupEditor::sliderClicked);
+    connect(c.dedicatedTypeMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
+    connect(c.optimizeNetworkMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
+    connect(c.gameTypeDynamicPopUpMenu, &QComboBox::activated, this, &SetupEditor::popupClicked);
 
-    connect(m_controls.configFilesTableView->selectionModel(),
+    connect(m_configList.configFilesTableView->selectionModel(),
             &QItemSelectionModel::selectionChanged, this, [this] {
-                m_state.recordNeedsSaving = true;
+                m_recordNeedsSaving = true;
                 handleTVClick();
             });
-    connect(m_controls.mapListTableView->selectionModel(), &QItemSelectionModel::selectionChanged,
-            this, &SetupEditor::mapListTVClicked);
-    connect(m_controls.mapLibraryTableView->selectionModel(),
-            &QItemSelectionModel::selectionChanged, this, &SetupEditor::mapLibraryTVClicked);
+    connect(c.mapListTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SetupEditor::mapListTVClicked);
+    connect(c.mapLibraryTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SetupEditor::mapLibraryTVClicked);
 
-    connect(w.findChild<QAbstractButton*>(QStringLiteral("addMapsButton")),
-            &QAbstractButton::clicked, this, &SetupEditor::addMapToList);
-    connect(w.findChild<QAbstractButton*>(QStringLiteral("removeMapsButton")),
-            &QAbstractButton::clicked, this, &SetupEditor::removeMapFromList);
-    connect(w.findChild<QAbstractButton*>(QStringLiteral("addExtraParameterButton")),
-            &QAbstractButton::clicked, this, &SetupEditor::addExtraParameter);
-    connect(w.findChild<QAbstractButton*>(QStringLiteral("deleteExtraParameterButton")),
-            &QAbstractButton::clicked, this, &SetupEditor::deleteExtraParameter);
+    connect(c.addMapsButton, &QPushButton::clicked, this, &SetupEditor::addMapToList);
+    connect(c.removeMapsButton, &QPushButton::clicked, this, &SetupEditor::removeMapFromList);
+    connect(c.addExtraParameterButton, &QPushButton::clicked, this,
+            &SetupEditor::addExtraParameter);
+    connect(c.deleteExtraParameterButton, &QPushButton::clicked, this,
+            &SetupEditor::deleteExtraParameter);
+}
+
+QList<QWidget*> SetupEditor::setupGUIObjects() const
+{
+    // The controls that showing no configuration disables and showing one enables; the
+    // game-type pop-up, the default bot skill, the grapple switch and the tables stay.
+    const EditorControls& c = m_controls;
+    const MainWindow::ConfigList& l = m_configList;
+    return {l.deleteConfigButton,
+            l.renameConfigButton,
+            l.duplicateConfigButton,
+            c.addMapsButton,
+            c.removeMapsButton,
+            c.allowVotingSwitch,
+            c.allowDownloadsSwitch,
+            c.autoJoinTeamsSwitch,
+            c.captureLimitField,
+            c.dedicatedTypeMatrix,
+            c.forceTeamBalanceSwitch,
+            c.fragLimitField,
+            c.friendlyFireSwitch,
+            c.hunkMegsField,
+            c.listAllMapsSwitch,
+            c.rotateMapsSwitch,
+            c.maxPlayersField,
+            c.netIPField,
+            c.netPortField,
+            c.nPrivateClientsField,
+            c.optimizeNetworkField,
+            c.optimizeNetworkMatrix,
+            c.privateClientPasswdField,
+            c.pureServerSwitch,
+            c.quadFactorField,
+            c.rconPasswordField,
+            c.serverNameField,
+            c.timeLimitField,
+            c.warmupField,
+            c.weaponsRespawnField,
+            c.welcomeTextField,
+            c.knockbackField,
+            c.inactivityField,
+            c.botMinPlayersSlider,
+            c.botMinPlayersField,
+            c.botMaxPlayersField,
+            c.botNoChatSwitch,
+            c.botRocketJumpSwitch,
+            c.timeoutField,
+            c.minPingField,
+            c.maxPingField,
+            c.hunkMegsUseSwitch,
+            c.addExtraParameterButton,
+            c.deleteExtraParameterButton,
+            c.punkBusterEnabledSwitch};
 }
 
 int SetupEditor::teamDivisor(const ServerConfig& record) const
@@ -309,94 +308,102 @@ int SetupEditor::teamDivisor(const ServerConfig& record) const
 
 void SetupEditor::populateFields(const ServerConfig& record)
 {
-    showText(m_controls.configNameFieldAdvTab, record.configName());
+    const EditorControls& c = m_controls;
+    showText(c.configNameFieldAdvTab, record.configName());
     for (const TextBinding& binding : textBindings)
-        showText(m_controls.field(binding.outlet), (record.*binding.get)());
-    for (const IntegerBinding& binding : integerBindings) {
-        const int value = (record.*binding.get)();
-        showText(m_controls.field(binding.outlet), QString::number(value));
-        if (binding.stepper)
-            m_controls.stepper(binding.stepper)->setValue(value);
-    }
+        showText(c.*binding.control, (record.*binding.get)());
+    for (const NumberBinding& binding : numberBindings)
+        showValue(c.*binding.control, (record.*binding.get)());
     for (const FlagBinding& binding : flagBindings)
-        m_controls.switchButton(binding.outlet)->setChecked((record.*binding.get)());
-    m_controls.listAllMapsSwitch->setChecked(m_state.theMapLibrary &&
-                                             m_state.theMapLibrary->mapLibGlobalListAllMaps());
-    showText(m_controls.quadFactorField, QString::number(double(record.quadFactor()), 'f', 2));
+        (c.*binding.control)->setChecked((record.*binding.get)());
+    c.listAllMapsSwitch->setChecked(m_state.theMapLibrary &&
+                                    m_state.theMapLibrary->mapLibGlobalListAllMaps());
+    showValue(c.quadFactorField, double(record.quadFactor()));
 
-    QComboBox* gameTypes = m_controls.gameTypeDynamicPopUpMenu;
+    QComboBox* gameTypes = c.gameTypeDynamicPopUpMenu;
     const int item = gameTypes->findData(record.gameType());
     gameTypes->setCurrentIndex(item >= 0 ? item : (gameTypes->count() > 0 ? 0 : -1));
 
-    m_controls.hunkMegsField->setEnabled(record.hunkMegsUse());
-    m_controls.dedicatedTypeMatrix->selectTag(record.radioDedicatedType());
-    m_controls.optimizeNetworkMatrix->selectTag(record.radioOptimizeNetwork());
-    m_controls.optimizeNetworkMatrix->setTitleForTag(
-        0, record.radioDedicatedType() == 0 ? tr("LAN") : tr("Internet"));
-    showText(m_controls.optimizeNetworkField, QString::number(record.optimizeNetwork()));
-    m_controls.optimizeNetworkField->setEnabled(record.radioOptimizeNetwork() == 1);
+    c.hunkMegsField->setEnabled(record.hunkMegsUse());
+    c.dedicatedTypeMatrix->selectTag(record.radioDedicatedType());
+    c.optimizeNetworkMatrix->selectTag(record.radioOptimizeNetwork());
+    c.optimizeNetworkMatrix->setTitleForTag(0, record.radioDedicatedType() == 0 ? tr("LAN")
+                                                                                : tr("Internet"));
+    showValue(c.optimizeNetworkField, record.optimizeNetwork());
+    c.optimizeNetworkField->setEnabled(record.radioOptimizeNetwork() == 1);
 
     const QString mod = m_state.paths.qGameModDir();
-    const bool fragEnabled =
-        m_state.modDB && m_state.modDB->enableForLimitControl(QStringLiteral("fraglimit"),
-                                                              record.gameTypeString(), mod);
-    const bool captureEnabled =
-        m_state.modDB && m_state.modDB->enableForLimitControl(QStringLiteral("capturelimit"),
-                                                              record.gameTypeString(), mod);
-    for (const char* outlet : {"fragLimitField", "fragLimitStepper"})
-        m_controls.control(outlet)->setEnabled(fragEnabled);
-    for (const char* outlet : {"captureLimitField", "captureLimitStepper"})
-        m_controls.control(outlet)->setEnabled(captureEnabled);
+    const auto limitEnabled = [&](const char* limit) {
+        return m_state.modDB && m_state.modDB->enableForLimitControl(QLatin1String(limit),
+                                                                     record.gameTypeString(), mod);
+    };
+    c.fragLimitField->setEnabled(limitEnabled("fraglimit"));
+    c.captureLimitField->setEnabled(limitEnabled("capturelimit"));
 
     const int cap = record.maxPlayers() / teamDivisor(record);
     {
-        const QSignalBlocker blocker(m_controls.botMinPlayersSlider);
-        m_controls.botMinPlayersSlider->setMaximum(std::max(0, cap));
-        m_controls.botMinPlayersSlider->setTickInterval(1);
-        m_controls.botMinPlayersSlider->setValue(record.botMinPlayers());
+        const QSignalBlocker blocker(c.botMinPlayersSlider);
+        c.botMinPlayersSlider->setMaximum(std::max(0, cap));
+        c.botMinPlayersSlider->setTickInterval(1);
+        c.botMinPlayersSlider->setValue(record.botMinPlayers());
     }
-    showText(m_controls.botMinPlayersField, QString::number(record.botMinPlayers()));
-    showText(m_controls.botMaxPlayersField, QString::number(cap));
+    showText(c.botMinPlayersField, QString::number(record.botMinPlayers()));
+    showText(c.botMaxPlayersField, QString::number(cap));
     reloadMapList();
     reloadExtraParameters();
 }
 
 void SetupEditor::extractFields(ServerConfig& record)
 {
-    record.setConfigName(m_controls.configNameFieldAdvTab->text());
+    const EditorControls& c = m_controls;
+    // A number still being typed counts as entered.
+    for (const NumberBinding& binding : numberBindings)
+        (c.*binding.control)->interpretText();
+    c.quadFactorField->interpretText();
+    c.optimizeNetworkField->interpretText();
+
+    record.setConfigName(c.configNameFieldAdvTab->text());
     for (const TextBinding& binding : textBindings)
-        (record.*binding.set)(m_controls.field(binding.outlet)->text());
-    for (const IntegerBinding& binding : integerBindings)
-        (record.*binding.set)(integerOf(m_controls.field(binding.outlet)));
+        (record.*binding.set)((c.*binding.control)->text());
+    for (const NumberBinding& binding : numberBindings)
+        (record.*binding.set)((c.*binding.control)->value());
     for (const FlagBinding& binding : flagBindings)
-        (record.*binding.set)(m_controls.switchButton(binding.outlet)->isChecked());
-    const bool listAll = m_controls.listAllMapsSwitch->isChecked();
+        (record.*binding.set)((c.*binding.control)->isChecked());
+    const bool listAll = c.listAllMapsSwitch->isChecked();
     record.setListAllMaps(listAll);
     if (m_state.theMapLibrary)
         m_state.theMapLibrary->setMapLibGlobalListAllMaps(listAll);
-    record.setQuadFactor(m_controls.quadFactorField->text().trimmed().toFloat());
-    QComboBox* gameTypes = m_controls.gameTypeDynamicPopUpMenu;
+    record.setQuadFactor(float(c.quadFactorField->value()));
+    QComboBox* gameTypes = c.gameTypeDynamicPopUpMenu;
     if (gameTypes->currentIndex() >= 0) {
         record.setGameTypeString(gameTypes->currentText());
         record.setGameType(ComboBoxGameTypeMenu::selectedTag(*gameTypes));
     }
-    record.setBotMinPlayers(m_controls.botMinPlayersSlider->value());
+    record.setBotMinPlayers(c.botMinPlayersSlider->value());
     // The two choices first: the rate the record keeps depends on them.
-    record.setRadioDedicatedType(std::max(0, m_controls.dedicatedTypeMatrix->selectedTag()));
-    record.setRadioOptimizeNetwork(std::max(0, m_controls.optimizeNetworkMatrix->selectedTag()));
-    record.setOptimizeNetwork(integerOf(m_controls.optimizeNetworkField));
+    record.setRadioDedicatedType(std::max(0, c.dedicatedTypeMatrix->selectedTag()));
+    record.setRadioOptimizeNetwork(std::max(0, c.optimizeNetworkMatrix->selectedTag()));
+    record.setOptimizeNetwork(c.optimizeNetworkField->value());
+}
+
+void SetupEditor::storePendingEdits()
+{
+    if (m_recordNeedsSaving)
+        if (ServerConfig* record = currentRecord())
+            extractFields(*record);
+    m_recordNeedsSaving = false;
 }
 
 void SetupEditor::activateAllSetupGUIObjects()
 {
-    for (const char* outlet : setupGUIObjects)
-        m_controls.control(outlet)->setEnabled(true);
+    for (QWidget* control : setupGUIObjects())
+        control->setEnabled(true);
 }
 
 void SetupEditor::deactivateAllSetupGUIObjects()
 {
-    for (const char* outlet : setupGUIObjects)
-        m_controls.control(outlet)->setEnabled(false);
+    for (QWidget* control : setupGUIObjects())
+        control->setEnabled(false);
 }
 
 QString SetupEditor::libraryFilterFor(const QString& gameTypeString) const
@@ -417,7 +424,7 @@ void SetupEditor::applyLibraryFilter(const QString& filter)
 void SetupEditor::handleTVClick()
 {
     ServerConfig* record = currentRecord();
-    const QList<int> rows = selectedRows(m_controls.configFilesTableView);
+    const QList<int> rows = selectedRows(m_configList.configFilesTableView);
     const int row = rows.isEmpty() ? -1 : rows.first();
     if (row < 0) {
         deactivateAllSetupGUIObjects();
@@ -426,9 +433,9 @@ void SetupEditor::handleTVClick()
         if (!m_controls.serverNameField->isEnabled())
             activateAllSetupGUIObjects();
         const QString name = m_state.serverConfigKeysModFiltered.value(row);
-        if (m_state.recordNeedsSaving && record) {
+        if (m_recordNeedsSaving && record) {
             extractFields(*record);
-            selectRow(m_controls.configFilesTableView, row);
+            selectRow(m_configList.configFilesTableView, row);
         }
         record = m_state.store.find(name);
         if (record) {
@@ -484,8 +491,8 @@ void SetupEditor::mapListTVClicked()
         showPreview(library->mapImage(int(index)), library->mapTitle(int(index)),
                     library->map(int(index)));
     } else {
-        AlertPresenter::show(
-            &m_controls.window,
+        m_state.alerts.show(
+            &m_state.window,
             {mapsText(QStringLiteral("MapNotFoundTitle"),
                       QStringLiteral("Map not found in library!")),
              mapsText(QStringLiteral("MapNotFoundMsg"),
@@ -495,7 +502,7 @@ void SetupEditor::mapListTVClicked()
         record->removeMap(row);
         reloadMapList();
     }
-    m_state.recordNeedsSaving = true;
+    m_recordNeedsSaving = true;
 }
 
 void SetupEditor::addMapToList()
@@ -564,45 +571,26 @@ void SetupEditor::switchClicked(QAbstractButton* sender)
     } else if (sender == m_controls.hunkMegsUseSwitch) {
         m_controls.hunkMegsField->setEnabled(m_controls.hunkMegsUseSwitch->isChecked());
     }
-    m_state.recordNeedsSaving = true;
+    m_recordNeedsSaving = true;
 }
 
 void SetupEditor::popupClicked()
 {
     applyLibraryFilter(libraryFilterFor(m_controls.gameTypeDynamicPopUpMenu->currentText()));
-    m_state.recordNeedsSaving = true;
+    m_recordNeedsSaving = true;
 }
 
 void SetupEditor::sliderClicked()
 {
     showText(m_controls.botMinPlayersField,
              QString::number(m_controls.botMinPlayersSlider->value()));
-    m_state.recordNeedsSaving = true;
-}
-
-void SetupEditor::stepperClicked(QObject* sender)
-{
-    StepperButtons* maxPlayers = m_controls.stepper("maxPlayersStepper");
-    if (sender == maxPlayers) {
-        showText(m_controls.maxPlayersField, QString::number(maxPlayers->value()));
-        maxPlayersTextDidEndEditing();
-    }
-    for (const IntegerBinding& binding : integerBindings)
-        if (binding.stepper)
-            showText(m_controls.field(binding.outlet),
-                     QString::number(m_controls.stepper(binding.stepper)->value()));
-    m_state.recordNeedsSaving = true;
+    m_recordNeedsSaving = true;
 }
 
 void SetupEditor::radioClicked()
 {
-    m_state.recordNeedsSaving = true;
+    m_recordNeedsSaving = true;
     handleTVClick();
-}
-
-void SetupEditor::popUpMenuClicked()
-{
-    radioClicked();
 }
 
 void SetupEditor::limitBotSlider(int cap)
@@ -621,13 +609,13 @@ void SetupEditor::maxPlayersTextDidEndEditing()
 {
     const ServerConfig* record = currentRecord();
     const int divisor = record ? teamDivisor(*record) : 1;
-    limitBotSlider(integerOf(m_controls.maxPlayersField) / divisor);
-    m_state.recordNeedsSaving = true;
+    limitBotSlider(m_controls.maxPlayersField->value() / divisor);
+    m_recordNeedsSaving = true;
 }
 
 void SetupEditor::textDidChange()
 {
-    m_state.recordNeedsSaving = true;
+    m_recordNeedsSaving = true;
 }
 
 namespace {
@@ -647,7 +635,7 @@ void reloadKeepingSelection(QAbstractItemView* view, CallbackTableModel* model)
 
 void SetupEditor::reloadConfigList()
 {
-    reloadKeepingSelection(m_controls.configFilesTableView, m_configListModel);
+    reloadKeepingSelection(m_configList.configFilesTableView, m_configListModel);
 }
 
 void SetupEditor::reloadMapLibrary()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EditorControls.h"
+#include "app/MainWindow.h"
 
 #include <QObject>
 
@@ -9,7 +10,6 @@
 class CallbackTableModel;
 class MapListDragDrop;
 class QAbstractButton;
-class QAbstractItemView;
 class QImage;
 class ServerConfig;
 struct ControllerState;
@@ -20,7 +20,8 @@ class SetupEditor : public QObject
 {
     Q_OBJECT
 public:
-    SetupEditor(ControllerState& state, QObject* parent = nullptr);
+    SetupEditor(ControllerState& state, const MainWindow::ConfigList& configList,
+                const EditorControls& controls, QObject* parent = nullptr);
     ~SetupEditor() override;
 
     // The record shown in the editor (named by configNameFieldAdvTab), or nullptr.
@@ -31,6 +32,12 @@ public:
     void extractFields(ServerConfig& record);
     void activateAllSetupGUIObjects();
     void deactivateAllSetupGUIObjects();
+
+    // Whether the controls may hold edits not yet written into the record shown.
+    bool recordNeedsSaving() const { return m_recordNeedsSaving; }
+    void setRecordNeedsSaving(bool needsSaving) { m_recordNeedsSaving = needsSaving; }
+    // Writes the controls into the record shown when they hold edits, and clears the flag.
+    void storePendingEdits();
 
     // Shows the configuration selected in the configuration list.
     void handleTVClick();
@@ -43,10 +50,8 @@ public:
 
     void switchClicked(QAbstractButton* sender);
     void sliderClicked();
-    void stepperClicked(QObject* sender);
     void radioClicked();
     void popupClicked();
-    void popUpMenuClicked();
     void maxPlayersTextDidEndEditing();
     void textDidChange();
 
@@ -66,13 +71,16 @@ public:
 private:
     void makeModels();
     void connectControls();
+    QList<QWidget*> setupGUIObjects() const;
     void showPreview(const QImage& image, const QString& title, const QString& name);
     void applyLibraryFilter(const QString& filter);
     int teamDivisor(const ServerConfig& record) const;
     void limitBotSlider(int cap);
 
     ControllerState& m_state;
-    EditorControls m_controls;
+    const MainWindow::ConfigList& m_configList;
+    const EditorControls& m_controls;
+    bool m_recordNeedsSaving = false;
     CallbackTableModel* m_configListModel = nullptr;
     CallbackTableModel* m_mapLibraryModel = nullptr;
     CallbackTableModel* m_mapListModel = nullptr;

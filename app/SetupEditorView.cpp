@@ -3,21 +3,20 @@
 #include "app/FormControls.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
-#include "app/StepperButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
-#include <QSplitter>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -25,17 +24,27 @@ using namespace FormControls;
 
 namespace {
 
-QWidget* limitRow(const QString& field, const QString& stepperName, QWidget* parent,
-                  int maximum = 999)
-{
-    return fieldWithStepper(integerField(field, parent, 0, 999999),
-                            stepper(stepperName, 0, maximum, parent), parent);
-}
+// The ranges the server accepts. The game resets a negative frag or capture limit to 0 and
+// a time limit whose milliseconds overflow an int; the engine has at most 64 clients.
+constexpr int maxLimit = 999999;
+constexpr int maxTimeLimitMinutes = 2147483647 / 60000;
+constexpr int maxClients = 64;
+constexpr int maxPort = 65535;
+constexpr int maxBotSkill = 5;
+// Seconds, milliseconds and the knockback: no bound in the game beyond being positive.
+constexpr int maxAmount = 99999;
+constexpr int maxHunkMegs = 4096;
+constexpr int maxRate = 1000000;
+constexpr double maxQuadFactor = 1000.0;
 
 QGroupBox* group(const QString& title, QWidget* parent)
 {
-    auto* box = new QGroupBox(title, parent);
-    return box;
+    return new QGroupBox(title, parent);
+}
+
+QSpinBox* plainNumber(const QString& name, int minimum, int maximum, QWidget* parent)
+{
+    return numberField(name, minimum, maximum, parent, Arrows::Hidden);
 }
 
 // A tab's page that scrolls rather than squeezes its controls in a small window.
@@ -62,58 +71,65 @@ SetupEditorView::SetupEditorView(QWidget* parent) : QTabWidget(parent)
 
 QWidget* SetupEditorView::makeGameTab()
 {
+    EditorControls& c = m_controls;
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
 
     auto* server = group(tr("Server"), tab);
     auto* serverForm = new QFormLayout(server);
-    QLineEdit* name = textField(QStringLiteral("configNameFieldAdvTab"), server);
-    showOnly(name);
-    serverForm->addRow(tr("Configuration:"), name);
-    serverForm->addRow(tr("Server name:"), textField(QStringLiteral("serverNameField"), server));
-    serverForm->addRow(tr("Welcome text:"), textField(QStringLiteral("welcomeTextField"), server));
-    auto* gameType = new QComboBox(server);
-    gameType->setObjectName(QStringLiteral("gameTypeDynamicPopUpMenu"));
-    serverForm->addRow(tr("Game type:"), gameType);
+    c.configNameFieldAdvTab = textField(QStringLiteral("configNameFieldAdvTab"), server);
+    showOnly(c.configNameFieldAdvTab);
+    serverForm->addRow(tr("Configuration:"), c.configNameFieldAdvTab);
+    c.serverNameField = textField(QStringLiteral("serverNameField"), server);
+    serverForm->addRow(tr("Server name:"), c.serverNameField);
+    c.welcomeTextField = textField(QStringLiteral("welcomeTextField"), server);
+    serverForm->addRow(tr("Welcome text:"), c.welcomeTextField);
+    c.gameTypeDynamicPopUpMenu = new QComboBox(server);
+    c.gameTypeDynamicPopUpMenu->setObjectName(QStringLiteral("gameTypeDynamicPopUpMenu"));
+    serverForm->addRow(tr("Game type:"), c.gameTypeDynamicPopUpMenu);
     layout->addWidget(server);
 
     auto* limits = group(tr("Limits"), tab);
     auto* limitsForm = new QFormLayout(limits);
-    limitsForm->addRow(tr("Frag limit:"), limitRow(QStringLiteral("fragLimitField"),
-                                                   QStringLiteral("fragLimitStepper"), limits));
-    limitsForm->addRow(
-        tr("Time limit (minutes):"),
-        limitRow(QStringLiteral("timeLimitField"), QStringLiteral("timeLimitStepper"), limits));
-    limitsForm->addRow(tr("Capture limit:"),
-                       limitRow(QStringLiteral("captureLimitField"),
-                                QStringLiteral("captureLimitStepper"), limits));
-    limitsForm->addRow(tr("Max players:"),
-                       limitRow(QStringLiteral("maxPlayersField"),
-                                QStringLiteral("maxPlayersStepper"), limits, 64));
-    limitsForm->addRow(tr("Warm-up (seconds):"),
-                       integerField(QStringLiteral("warmupField"), limits));
+    c.fragLimitField = numberField(QStringLiteral("fragLimitField"), 0, maxLimit, limits);
+    limitsForm->addRow(tr("Frag limit:"), c.fragLimitField);
+    c.timeLimitField =
+        numberField(QStringLiteral("timeLimitField"), 0, maxTimeLimitMinutes, limits);
+    limitsForm->addRow(tr("Time limit (minutes):"), c.timeLimitField);
+    c.captureLimitField = numberField(QStringLiteral("captureLimitField"), 0, maxLimit, limits);
+    limitsForm->addRow(tr("Capture limit:"), c.captureLimitField);
+    c.maxPlayersField = numberField(QStringLiteral("maxPlayersField"), 1, maxClients, limits);
+    // The bot slider follows the number once it is entered, not each digit typed.
+    c.maxPlayersField->setKeyboardTracking(false);
+    limitsForm->addRow(tr("Max players:"), c.maxPlayersField);
+    c.warmupField = plainNumber(QStringLiteral("warmupField"), 0, maxAmount, limits);
+    limitsForm->addRow(tr("Warm-up (seconds):"), c.warmupField);
     auto* columns = new QHBoxLayout;
     columns->addWidget(limits, 1);
 
     auto* rules = group(tr("Rules"), tab);
     auto* grid = new QGridLayout(rules);
-    grid->addWidget(switchButton(QStringLiteral("friendlyFireSwitch"), tr("Friendly fire"), rules),
-                    0, 0);
-    grid->addWidget(switchButton(QStringLiteral("allowVotingSwitch"), tr("Allow voting"), rules), 0,
-                    1);
-    grid->addWidget(
-        switchButton(QStringLiteral("autoJoinTeamsSwitch"), tr("Auto-join teams"), rules), 1, 0);
-    grid->addWidget(
-        switchButton(QStringLiteral("forceTeamBalanceSwitch"), tr("Force team balance"), rules), 1,
-        1);
+    c.friendlyFireSwitch =
+        switchButton(QStringLiteral("friendlyFireSwitch"), tr("Friendly fire"), rules);
+    grid->addWidget(c.friendlyFireSwitch, 0, 0);
+    c.allowVotingSwitch =
+        switchButton(QStringLiteral("allowVotingSwitch"), tr("Allow voting"), rules);
+    grid->addWidget(c.allowVotingSwitch, 0, 1);
+    c.autoJoinTeamsSwitch =
+        switchButton(QStringLiteral("autoJoinTeamsSwitch"), tr("Auto-join teams"), rules);
+    grid->addWidget(c.autoJoinTeamsSwitch, 1, 0);
+    c.forceTeamBalanceSwitch =
+        switchButton(QStringLiteral("forceTeamBalanceSwitch"), tr("Force team balance"), rules);
+    grid->addWidget(c.forceTeamBalanceSwitch, 1, 1);
     auto* numbers = new QFormLayout;
-    numbers->addRow(tr("Weapon respawn (seconds):"),
-                    integerField(QStringLiteral("weaponsRespawnField"), rules));
-    numbers->addRow(tr("Quad damage factor:"),
-                    decimalField(QStringLiteral("quadFactorField"), rules));
-    numbers->addRow(tr("Knockback:"), integerField(QStringLiteral("knockbackField"), rules));
-    numbers->addRow(tr("Inactivity limit (seconds):"),
-                    integerField(QStringLiteral("inactivityField"), rules));
+    c.weaponsRespawnField = plainNumber(QStringLiteral("weaponsRespawnField"), 0, maxAmount, rules);
+    numbers->addRow(tr("Weapon respawn (seconds):"), c.weaponsRespawnField);
+    c.quadFactorField = decimalField(QStringLiteral("quadFactorField"), 0.0, maxQuadFactor, rules);
+    numbers->addRow(tr("Quad damage factor:"), c.quadFactorField);
+    c.knockbackField = plainNumber(QStringLiteral("knockbackField"), 0, maxAmount, rules);
+    numbers->addRow(tr("Knockback:"), c.knockbackField);
+    c.inactivityField = plainNumber(QStringLiteral("inactivityField"), 0, maxAmount, rules);
+    numbers->addRow(tr("Inactivity limit (seconds):"), c.inactivityField);
     grid->addLayout(numbers, 2, 0, 1, 2);
     columns->addWidget(rules, 1);
     layout->addLayout(columns);
@@ -123,50 +139,61 @@ QWidget* SetupEditorView::makeGameTab()
 
 QWidget* SetupEditorView::makeNetworkTab()
 {
+    EditorControls& c = m_controls;
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
 
     auto* connection = group(tr("Connection"), tab);
     auto* form = new QFormLayout(connection);
-    auto* dedicated = new RadioMatrix({tr("LAN"), tr("Internet")}, Qt::Horizontal, connection);
-    dedicated->setObjectName(QStringLiteral("dedicatedTypeMatrix"));
-    form->addRow(tr("Server type:"), dedicated);
-    auto* rate = new RadioMatrix({tr("LAN"), tr("Custom")}, Qt::Horizontal, connection);
-    rate->setObjectName(QStringLiteral("optimizeNetworkMatrix"));
+    c.dedicatedTypeMatrix =
+        new RadioMatrix({tr("LAN"), tr("Internet")}, Qt::Horizontal, connection);
+    c.dedicatedTypeMatrix->setObjectName(QStringLiteral("dedicatedTypeMatrix"));
+    form->addRow(tr("Server type:"), c.dedicatedTypeMatrix);
     auto* rateRow = new QWidget(connection);
     auto* rateLayout = new QHBoxLayout(rateRow);
     rateLayout->setContentsMargins(0, 0, 0, 0);
-    rate->setParent(rateRow);
-    rateLayout->addWidget(rate);
-    rateLayout->addWidget(
-        integerField(QStringLiteral("optimizeNetworkField"), rateRow, 0, 1000000));
+    c.optimizeNetworkMatrix = new RadioMatrix({tr("LAN"), tr("Custom")}, Qt::Horizontal, rateRow);
+    c.optimizeNetworkMatrix->setObjectName(QStringLiteral("optimizeNetworkMatrix"));
+    rateLayout->addWidget(c.optimizeNetworkMatrix);
+    c.optimizeNetworkField =
+        plainNumber(QStringLiteral("optimizeNetworkField"), 0, maxRate, rateRow);
+    rateLayout->addWidget(c.optimizeNetworkField);
     rateLayout->addStretch();
     form->addRow(tr("Max rate:"), rateRow);
-    form->addRow(tr("IP address:"), textField(QStringLiteral("netIPField"), connection));
-    form->addRow(tr("Port:"), integerField(QStringLiteral("netPortField"), connection, 0, 65535));
+    c.netIPField = textField(QStringLiteral("netIPField"), connection);
+    form->addRow(tr("IP address:"), c.netIPField);
+    c.netPortField = plainNumber(QStringLiteral("netPortField"), 1, maxPort, connection);
+    form->addRow(tr("Port:"), c.netPortField);
     layout->addWidget(connection);
 
     auto* access = group(tr("Access"), tab);
     auto* accessForm = new QFormLayout(access);
-    accessForm->addRow(tr("Remote control password:"),
-                       textField(QStringLiteral("rconPasswordField"), access));
-    accessForm->addRow(tr("Private slots:"),
-                       integerField(QStringLiteral("nPrivateClientsField"), access, 0, 64));
-    accessForm->addRow(tr("Private slots password:"),
-                       textField(QStringLiteral("privateClientPasswdField"), access));
-    accessForm->addRow(switchButton(QStringLiteral("pureServerSwitch"), tr("Pure server"), access));
-    accessForm->addRow(
-        switchButton(QStringLiteral("allowDownloadsSwitch"), tr("Allow downloads"), access));
-    accessForm->addRow(
-        switchButton(QStringLiteral("punkBusterEnabledSwitch"), tr("PunkBuster"), access));
+    c.rconPasswordField = textField(QStringLiteral("rconPasswordField"), access);
+    accessForm->addRow(tr("Remote control password:"), c.rconPasswordField);
+    c.nPrivateClientsField =
+        plainNumber(QStringLiteral("nPrivateClientsField"), 0, maxClients, access);
+    accessForm->addRow(tr("Private slots:"), c.nPrivateClientsField);
+    c.privateClientPasswdField = textField(QStringLiteral("privateClientPasswdField"), access);
+    accessForm->addRow(tr("Private slots password:"), c.privateClientPasswdField);
+    c.pureServerSwitch =
+        switchButton(QStringLiteral("pureServerSwitch"), tr("Pure server"), access);
+    accessForm->addRow(c.pureServerSwitch);
+    c.allowDownloadsSwitch =
+        switchButton(QStringLiteral("allowDownloadsSwitch"), tr("Allow downloads"), access);
+    accessForm->addRow(c.allowDownloadsSwitch);
+    c.punkBusterEnabledSwitch =
+        switchButton(QStringLiteral("punkBusterEnabledSwitch"), tr("PunkBuster"), access);
+    accessForm->addRow(c.punkBusterEnabledSwitch);
     layout->addWidget(access);
 
     auto* clients = group(tr("Clients"), tab);
     auto* clientsForm = new QFormLayout(clients);
-    clientsForm->addRow(tr("Time-out (seconds):"),
-                        integerField(QStringLiteral("timeoutField"), clients));
-    clientsForm->addRow(tr("Minimum ping:"), integerField(QStringLiteral("minPingField"), clients));
-    clientsForm->addRow(tr("Maximum ping:"), integerField(QStringLiteral("maxPingField"), clients));
+    c.timeoutField = plainNumber(QStringLiteral("timeoutField"), 0, maxAmount, clients);
+    clientsForm->addRow(tr("Time-out (seconds):"), c.timeoutField);
+    c.minPingField = plainNumber(QStringLiteral("minPingField"), 0, maxAmount, clients);
+    clientsForm->addRow(tr("Minimum ping:"), c.minPingField);
+    c.maxPingField = plainNumber(QStringLiteral("maxPingField"), 0, maxAmount, clients);
+    clientsForm->addRow(tr("Maximum ping:"), c.maxPingField);
     layout->addWidget(clients);
     layout->addStretch();
     return tab;
@@ -174,37 +201,37 @@ QWidget* SetupEditorView::makeNetworkTab()
 
 QWidget* SetupEditorView::makeBotsTab()
 {
+    EditorControls& c = m_controls;
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
     auto* players = group(tr("Bots fill the server up to"), tab);
     auto* row = new QHBoxLayout(players);
-    auto* slider = new QSlider(Qt::Horizontal, players);
-    slider->setObjectName(QStringLiteral("botMinPlayersSlider"));
-    slider->setTickPosition(QSlider::TicksBelow);
-    slider->setMinimum(0);
-    QLineEdit* current = integerField(QStringLiteral("botMinPlayersField"), players);
-    showOnly(current);
-    QLineEdit* maximum = integerField(QStringLiteral("botMaxPlayersField"), players);
-    showOnly(maximum);
-    row->addWidget(current);
-    row->addWidget(slider, 1);
+    c.botMinPlayersSlider = new QSlider(Qt::Horizontal, players);
+    c.botMinPlayersSlider->setObjectName(QStringLiteral("botMinPlayersSlider"));
+    c.botMinPlayersSlider->setTickPosition(QSlider::TicksBelow);
+    c.botMinPlayersSlider->setMinimum(0);
+    c.botMinPlayersField = displayField(QStringLiteral("botMinPlayersField"), players);
+    c.botMaxPlayersField = displayField(QStringLiteral("botMaxPlayersField"), players);
+    row->addWidget(c.botMinPlayersField);
+    row->addWidget(c.botMinPlayersSlider, 1);
     row->addWidget(new QLabel(tr("of"), players));
-    row->addWidget(maximum);
+    row->addWidget(c.botMaxPlayersField);
     layout->addWidget(players);
 
     auto* behaviour = group(tr("Bot behaviour"), tab);
     auto* form = new QFormLayout(behaviour);
-    form->addRow(
-        tr("Default skill:"),
-        fieldWithStepper(integerField(QStringLiteral("defaultBotSkillField"), behaviour, 1, 5),
-                         stepper(QStringLiteral("defaultBotSkillStepper"), 1, 5, behaviour),
-                         behaviour));
-    form->addRow(
-        switchButton(QStringLiteral("botNoChatSwitch"), tr("Bots stay silent"), behaviour));
-    form->addRow(
-        switchButton(QStringLiteral("botRocketJumpSwitch"), tr("Bots rocket-jump"), behaviour));
-    form->addRow(
-        switchButton(QStringLiteral("botGrappleSwitch"), tr("Bots use the grapple"), behaviour));
+    c.defaultBotSkillField =
+        numberField(QStringLiteral("defaultBotSkillField"), 1, maxBotSkill, behaviour);
+    form->addRow(tr("Default skill:"), c.defaultBotSkillField);
+    c.botNoChatSwitch =
+        switchButton(QStringLiteral("botNoChatSwitch"), tr("Bots stay silent"), behaviour);
+    form->addRow(c.botNoChatSwitch);
+    c.botRocketJumpSwitch =
+        switchButton(QStringLiteral("botRocketJumpSwitch"), tr("Bots rocket-jump"), behaviour);
+    form->addRow(c.botRocketJumpSwitch);
+    c.botGrappleSwitch =
+        switchButton(QStringLiteral("botGrappleSwitch"), tr("Bots use the grapple"), behaviour);
+    form->addRow(c.botGrappleSwitch);
     layout->addWidget(behaviour);
     layout->addStretch();
     return tab;
@@ -212,54 +239,58 @@ QWidget* SetupEditorView::makeBotsTab()
 
 QWidget* SetupEditorView::makeMapsTab()
 {
+    EditorControls& c = m_controls;
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
     auto* lists = new QHBoxLayout;
 
     auto* libraryColumn = new QVBoxLayout;
     libraryColumn->addWidget(new QLabel(tr("Map library"), tab));
-    auto* library = new MapTableView(tab);
-    library->setObjectName(QStringLiteral("mapLibraryTableView"));
-    libraryColumn->addWidget(library);
-    libraryColumn->addWidget(
-        switchButton(QStringLiteral("listAllMapsSwitch"), tr("List all maps"), tab));
+    c.mapLibraryTableView = new MapTableView(tab);
+    c.mapLibraryTableView->setObjectName(QStringLiteral("mapLibraryTableView"));
+    libraryColumn->addWidget(c.mapLibraryTableView);
+    c.listAllMapsSwitch =
+        switchButton(QStringLiteral("listAllMapsSwitch"), tr("List all maps"), tab);
+    libraryColumn->addWidget(c.listAllMapsSwitch);
     lists->addLayout(libraryColumn, 1);
 
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(FormControls::pushButton(QStringLiteral("addMapsButton"), tr("Add →"), tab));
-    buttons->addWidget(
-        FormControls::pushButton(QStringLiteral("removeMapsButton"), tr("← Remove"), tab));
+    c.addMapsButton = pushButton(QStringLiteral("addMapsButton"), tr("Add →"), tab);
+    buttons->addWidget(c.addMapsButton);
+    c.removeMapsButton = pushButton(QStringLiteral("removeMapsButton"), tr("← Remove"), tab);
+    buttons->addWidget(c.removeMapsButton);
     buttons->addStretch();
     lists->addLayout(buttons);
 
     auto* listColumn = new QVBoxLayout;
     listColumn->addWidget(new QLabel(tr("Map rotation"), tab));
-    auto* mapList = new MapTableView(tab);
-    mapList->setObjectName(QStringLiteral("mapListTableView"));
-    listColumn->addWidget(mapList);
-    listColumn->addWidget(switchButton(QStringLiteral("rotateMapsSwitch"), tr("Rotate maps"), tab));
+    c.mapListTableView = new MapTableView(tab);
+    c.mapListTableView->setObjectName(QStringLiteral("mapListTableView"));
+    listColumn->addWidget(c.mapListTableView);
+    c.rotateMapsSwitch = switchButton(QStringLiteral("rotateMapsSwitch"), tr("Rotate maps"), tab);
+    listColumn->addWidget(c.rotateMapsSwitch);
     lists->addLayout(listColumn, 1);
     layout->addLayout(lists, 1);
 
     auto* preview = group(tr("Preview"), tab);
     auto* previewLayout = new QHBoxLayout(preview);
-    auto* image = new QLabel(preview);
-    image->setObjectName(QStringLiteral("mapImageView"));
-    image->setFixedSize(200, 150);
-    image->setScaledContents(true);
-    image->setFrameShape(QFrame::StyledPanel);
-    previewLayout->addWidget(image);
+    c.mapImageView = new QLabel(preview);
+    c.mapImageView->setObjectName(QStringLiteral("mapImageView"));
+    c.mapImageView->setFixedSize(200, 150);
+    c.mapImageView->setScaledContents(true);
+    c.mapImageView->setFrameShape(QFrame::StyledPanel);
+    previewLayout->addWidget(c.mapImageView);
     auto* names = new QFormLayout;
-    auto* title = new QLabel(preview);
-    title->setObjectName(QStringLiteral("mapNameField"));
-    QFont bold = title->font();
+    c.mapNameField = new QLabel(preview);
+    c.mapNameField->setObjectName(QStringLiteral("mapNameField"));
+    QFont bold = c.mapNameField->font();
     bold.setBold(true);
-    title->setFont(bold);
-    auto* mapName = new QLabel(preview);
-    mapName->setObjectName(QStringLiteral("selectedMapField"));
-    names->addRow(tr("Title:"), title);
-    names->addRow(tr("Map:"), mapName);
+    c.mapNameField->setFont(bold);
+    c.selectedMapField = new QLabel(preview);
+    c.selectedMapField->setObjectName(QStringLiteral("selectedMapField"));
+    names->addRow(tr("Title:"), c.mapNameField);
+    names->addRow(tr("Map:"), c.selectedMapField);
     previewLayout->addLayout(names, 1);
     layout->addWidget(preview);
     return tab;
@@ -267,24 +298,30 @@ QWidget* SetupEditorView::makeMapsTab()
 
 QWidget* SetupEditorView::makeAdvancedTab()
 {
+    EditorControls& c = m_controls;
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
     auto* memory = group(tr("Memory"), tab);
     auto* memoryRow = new QHBoxLayout(memory);
-    memoryRow->addWidget(
-        switchButton(QStringLiteral("hunkMegsUseSwitch"), tr("Game memory (MB):"), memory));
-    memoryRow->addWidget(integerField(QStringLiteral("hunkMegsField"), memory, 0, 4096));
+    c.hunkMegsUseSwitch =
+        switchButton(QStringLiteral("hunkMegsUseSwitch"), tr("Game memory (MB):"), memory);
+    memoryRow->addWidget(c.hunkMegsUseSwitch);
+    c.hunkMegsField = plainNumber(QStringLiteral("hunkMegsField"), 0, maxHunkMegs, memory);
+    memoryRow->addWidget(c.hunkMegsField);
     memoryRow->addStretch();
     layout->addWidget(memory);
 
     auto* extras = group(tr("Extra console variables"), tab);
     auto* extrasLayout = new QVBoxLayout(extras);
-    extrasLayout->addWidget(plainTable(QStringLiteral("extraParametersTableView"), extras), 1);
+    c.extraParametersTableView = plainTable(QStringLiteral("extraParametersTableView"), extras);
+    extrasLayout->addWidget(c.extraParametersTableView, 1);
     auto* extraButtons = new QHBoxLayout;
-    extraButtons->addWidget(
-        FormControls::pushButton(QStringLiteral("addExtraParameterButton"), tr("Add"), extras));
-    extraButtons->addWidget(FormControls::pushButton(QStringLiteral("deleteExtraParameterButton"),
-                                                     tr("Delete"), extras));
+    c.addExtraParameterButton =
+        pushButton(QStringLiteral("addExtraParameterButton"), tr("Add"), extras);
+    extraButtons->addWidget(c.addExtraParameterButton);
+    c.deleteExtraParameterButton =
+        pushButton(QStringLiteral("deleteExtraParameterButton"), tr("Delete"), extras);
+    extraButtons->addWidget(c.deleteExtraParameterButton);
     extraButtons->addStretch();
     extrasLayout->addLayout(extraButtons);
     layout->addWidget(extras, 1);

@@ -1,3 +1,4 @@
+#include "app/DialogAlertPresenter.h"
 #include "app/MainWindow.h"
 #include "app/QVXController.h"
 #include "config/CommonData.h"
@@ -37,8 +38,9 @@ int main(int argc, char* argv[])
         GameDirectory::choose(dir);
     }
 
+    DialogAlertPresenter alerts;
     MainWindow window;
-    QVXController controller(window);
+    QVXController controller(window, alerts);
     if (!controller.init())
         return 1;
     controller.awakeFromNib();

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <csignal>
 
 using ConfigActionsTest = EditorFixture;
@@ -58,9 +59,9 @@ TEST_F(ConfigActionsTest, NewCarriesOverWhatTheSettingsPreserve)
 {
     newConfig("First");
     editor().controls().serverNameField->setText("My Host");
-    editor().controls().field("netPortField")->setText("27999");
-    editor().controls().field("welcomeTextField")->setText("Hello");
-    editor().controls().field("rconPasswordField")->setText("secret");
+    editor().controls().netPortField->setValue(27999);
+    editor().controls().welcomeTextField->setText("Hello");
+    editor().controls().rconPasswordField->setText("secret");
     UserDefaults::setValue(KZXPreserveServerNameKey, true);
     UserDefaults::setValue(KZXPreserveNetPortKey, false);
     UserDefaults::setValue(KZXPreserveWelcomeTextKey, false);
@@ -78,7 +79,7 @@ TEST_F(ConfigActionsTest, NewCarriesOverWhatTheSettingsPreserve)
     UserDefaults::setValue(KZXRconPasswordGenerationTypeStringKey, "random");
     UserDefaults::setValue(KZXPreserveNetPortKey, true);
     UserDefaults::setValue(KZXEnablePunkBusterByDefaultKey, true);
-    editor().controls().field("netPortField")->setText("27999");
+    editor().controls().netPortField->setValue(27999);
     newConfig("Fourth");
     EXPECT_GE(record("Fourth")->rconPassword().size(), 5);
     EXPECT_EQ(record("Fourth")->netPort(), 27999);
@@ -212,7 +213,7 @@ TEST_F(ConfigActionsTest, AnUnreadableStoreIsKeptAsideAndTheUserIsTold)
 TEST_F(ConfigActionsTest, ASecondWindowDoesNotGoOnWhileTheFirstHoldsTheStore)
 {
     MainWindow second;
-    QVXController other(second);
+    QVXController other(second, scriptedAlerts);
     EXPECT_FALSE(other.init());
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts.first().title, "Voranth is already running!");

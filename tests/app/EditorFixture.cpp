@@ -6,26 +6,41 @@
 #include "app/ConfigActions.h"
 #include "app/MapTableView.h"
 #include "app/NewConfigSheet.h"
+#include "app/SetupEditorView.h"
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
+#include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
 #include "support/Pk3Builder.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
+namespace {
+
+// What an earlier test of this process left behind goes: settings, store, databases and the
+// game's per-user files, so that each test starts as a first start.
+void startFromEmptyHome()
+{
+    for (const QString& key : UserDefaults::knownKeys())
+        UserDefaults::removeValue(key);
+    QDir(CommonData::appSupportQ3VXDir()).removeRecursively();
+    QDir(CommonData::appSupportQGameDir()).removeRecursively();
+    CommonData::ensureDataHomeExists();
+}
+
+} // namespace
+
 void EditorFixture::SetUp()
 {
+    startFromEmptyHome();
     gameRoot = prepareGame();
     ASSERT_FALSE(gameRoot.isEmpty());
     GameDirectory::choose(gameRoot);
-    AlertPresenter::setAnswerer([this](const AlertRequest& request) {
-        alerts.append(request);
-        return alertAnswers.isEmpty() ? 0 : alertAnswers.takeFirst();
-    });
     startApplication();
 }
 
@@ -49,13 +64,12 @@ QString EditorFixture::prepareGame()
 void EditorFixture::TearDown()
 {
     stopApplication();
-    AlertPresenter::setAnswerer({});
 }
 
 void EditorFixture::startApplication()
 {
     window = std::make_unique<MainWindow>();
-    controller = std::make_unique<QVXController>(*window);
+    controller = std::make_unique<QVXController>(*window, scriptedAlerts);
     ASSERT_TRUE(controller->init());
     controller->awakeFromNib();
     window->show();
@@ -91,13 +105,13 @@ void EditorFixture::selectConfig(const QString& name)
 {
     const int row = int(listedConfigs().indexOf(name));
     ASSERT_GE(row, 0) << name.toStdString();
-    FormControls::selectRow(editor().controls().configFilesTableView, row);
+    FormControls::selectRow(configList().configFilesTableView, row);
 }
 
 QStringList EditorFixture::listedConfigs() const
 {
     QStringList names;
-    const QAbstractItemModel* model = controller->editor().controls().configFilesTableView->model();
+    const QAbstractItemModel* model = configList().configFilesTableView->model();
     for (int row = 0; row < model->rowCount(); ++row)
         names.append(model->index(row, 0).data().toString());
     return names;
@@ -106,7 +120,7 @@ QStringList EditorFixture::listedConfigs() const
 QStringList EditorFixture::libraryMaps() const
 {
     QStringList names;
-    const QAbstractItemModel* model = controller->editor().controls().mapLibraryTableView->model();
+    const QAbstractItemModel* model = window->setupEditor().controls().mapLibraryTableView->model();
     for (int row = 0; row < model->rowCount(); ++row)
         names.append(model->index(row, 0).data().toString());
     return names;

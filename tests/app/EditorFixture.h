@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/AlertPresenter.h"
+#include "ScriptedAlerts.h"
+
 #include "app/MainWindow.h"
 #include "app/QVXController.h"
 #include "app/SetupEditor.h"
@@ -46,10 +47,13 @@ protected:
         return widget;
     }
 
+    const MainWindow::ConfigList& configList() const { return window->configList(); }
+
     QString gameRoot;
+    ScriptedAlerts scriptedAlerts;
     QList<AlertRequest> startupAlerts; // shown while the application started
-    QList<AlertRequest> alerts;
-    QList<int> alertAnswers; // answers given in order; 0 when none is left
+    QList<AlertRequest>& alerts = scriptedAlerts.shown;
+    QList<int>& alertAnswers = scriptedAlerts.answers; // 0, the default, when none is left
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QVXController> controller;
 };

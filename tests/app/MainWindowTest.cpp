@@ -1,33 +1,144 @@
-#include "app/MainWindow.h"
-#include "app/ApplicationIcon.h"
-#include "support/TestEnvironment.h"
+#include "EditorFixture.h"
 
+#include "app/ApplicationIcon.h"
+#include "app/ServerControl.h"
+#include "app/SetupEditorView.h"
+#include "config/StoreLock.h"
+#include "support/DemoGame.h"
+#include "support/ProgramRunner.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitUntil.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
-#include <gtest/gtest.h>
+using MainWindowTest = EditorFixture;
 
-TEST(MainWindow, ShowsTitledVoranth)
+TEST_F(MainWindowTest, ShowsTheGameItWasGiven)
 {
-    MainWindow window;
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.windowTitle(), "Voranth");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->windowTitle(), "Voranth");
+    EXPECT_EQ(scriptedAlerts.directoryPanels, 0) << "the game directory was known";
+    ASSERT_EQ(startupAlerts.size(), 1);
+    EXPECT_EQ(startupAlerts.first().title, "First startup of Voranth!");
+
+    EXPECT_EQ(configList().modNameField->text(), "Quake 3 Arena");
+    const QList<QAction*> mods = window->menus().modMenu->actions();
+    ASSERT_EQ(mods.size(), 1);
+    EXPECT_EQ(mods.first()->text(), "Quake 3 Arena (baseq3)");
+    EXPECT_TRUE(mods.first()->isChecked());
+    const EditorControls& editorControls = window->setupEditor().controls();
+    EXPECT_EQ(editorControls.gameTypeDynamicPopUpMenu->count(), 4);
+
+    // No configuration yet: nothing to edit, every map of the game listed.
+    EXPECT_TRUE(listedConfigs().isEmpty());
+    EXPECT_FALSE(editorControls.serverNameField->isEnabled());
+    EXPECT_FALSE(configList().deleteConfigButton->isEnabled());
+    EXPECT_FALSE(window->menus().deleteMenuItem->isEnabled());
+    EXPECT_TRUE(editorControls.listAllMapsSwitch->isChecked());
+    EXPECT_EQ(libraryMaps(), (QStringList{"A", "B", "C", "D", "E"}));
+    EXPECT_EQ(editorControls.mapNameField->text(), "Arena A");
+
+    const MainWindow::ServerBar& bar = window->serverBar();
+    EXPECT_EQ(bar.serverRunStatusField->text(), "No server running");
+    EXPECT_TRUE(bar.saveAndStartButton->isEnabled());
+    EXPECT_FALSE(bar.quitServerButton->isEnabled());
+    EXPECT_EQ(ApplicationIcon::current(), ApplicationIcon::State::Orange);
+
+    newConfig("Shown");
+    EXPECT_EQ(listedConfigs(), QStringList{"Shown"});
+    EXPECT_EQ(editorControls.configNameFieldAdvTab->text(), "Shown");
+    EXPECT_TRUE(editorControls.serverNameField->isEnabled());
+    EXPECT_TRUE(window->menus().deleteMenuItem->isEnabled());
 }
 
-TEST(VoranthApplication, StartsAndKeepsRunningUntilAskedToQuit)
+TEST_F(MainWindowTest, StatusButtonsMenusAndIconFollowTheServerState)
 {
-    QProcess process;
+    ServerControl& server = controller->serverControl();
+    const MainWindow::ServerBar& bar = window->serverBar();
+    const MainWindow::Menus& menus = window->menus();
+    struct Shown
+    {
+        ServerState state;
+        const char* status;
+        bool start;
+        bool quit;
+        bool run;
+        ApplicationIcon::State icon;
+    };
+    using Icon = ApplicationIcon::State;
+    for (const Shown& shown : {
+             Shown{ServerState::Connecting, "Starting up Server...", false, true, true,
+                   Icon::Orange},
+             Shown{ServerState::Controlled, "Server is running", false, true, true, Icon::Red},
+             Shown{ServerState::Launched, "Server launched", false, true, false, Icon::Orange},
+             Shown{ServerState::NoServer, "No server running", true, false, false, Icon::Orange},
+         }) {
+        server.setState(shown.state);
+        EXPECT_EQ(bar.serverRunStatusField->text(), shown.status);
+        EXPECT_EQ(bar.saveAndStartButton->isEnabled(), shown.start) << shown.status;
+        EXPECT_EQ(menus.startServerMenuItem->isEnabled(), shown.start) << shown.status;
+        EXPECT_EQ(bar.quitServerButton->isEnabled(), shown.quit) << shown.status;
+        EXPECT_EQ(menus.quitServerMenuItem->isEnabled(), shown.quit) << shown.status;
+        EXPECT_EQ(bar.runConfigButton->isEnabled(), shown.run) << shown.status;
+        EXPECT_EQ(menus.runConfigMenuItem->isEnabled(), shown.state == ServerState::Controlled)
+            << shown.status;
+        EXPECT_EQ(ApplicationIcon::current(), shown.icon) << shown.status;
+    }
+
+    controller->applicationShouldTerminate();
+    EXPECT_EQ(server.state(), ServerState::Quitting);
+    EXPECT_EQ(ApplicationIcon::current(), Icon::Yellow);
+    EXPECT_FALSE(bar.saveAndStartButton->isEnabled());
+    EXPECT_FALSE(menus.startServerMenuItem->isEnabled());
+}
+
+TEST(VoranthApplication, ComesUpOnTheDemoGameAndHoldsTheConfigurations)
+{
+    QString error;
+    const QString game = DemoGame::directory(&error);
+    ASSERT_FALSE(game.isEmpty()) << error.toStdString();
+    // A home of its own, whose first start is already behind it: nothing to answer.
+    const QString home = TestEnvironment::makeScratchDir("application-home");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home);
+    environment.insert("XDG_DATA_HOME", home + "/.local/share");
+    environment.insert("XDG_CONFIG_HOME", home + "/.config");
     environment.insert("QT_QPA_PLATFORM", "offscreen");
+    const ProgramResult scan =
+        ProgramRunner::run(TestEnvironment::binaryDir() + "/voranthctl",
+                           {"scan", "--game-dir", game}, 120000, environment);
+    ASSERT_EQ(scan.exitCode, 0) << scan.err.toStdString();
+
+    QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(TestEnvironment::binaryDir() + "/voranth", {});
-    ASSERT_TRUE(process.waitForStarted(10000));
-    EXPECT_FALSE(process.waitForFinished(3000)) << process.readAllStandardError().constData();
+    process.start(TestEnvironment::binaryDir() + "/voranth", {"--game-dir", game});
+    ASSERT_TRUE(process.waitForStarted(30000));
+    const QString lockPath =
+        home + "/.local/share/Voranth/" + QFileInfo(StoreLock::lockPath()).fileName();
+    const auto holdsTheStore = [&] {
+        qint64 pid = 0;
+        QString hostname;
+        QString application;
+        return QLockFile(lockPath).getLockInfo(&pid, &hostname, &application) &&
+               pid == process.processId();
+    };
+    EXPECT_TRUE(waitUntil(holdsTheStore)) << process.readAllStandardError().constData();
+    EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().constData();
     process.terminate();
-    ASSERT_TRUE(process.waitForFinished(10000));
+    ASSERT_TRUE(process.waitForFinished(30000));
 }
 
 TEST(ApplicationIcon, EachStateHasItsPicture)

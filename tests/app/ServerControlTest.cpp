@@ -11,11 +11,10 @@
 #include "support/RealServer.h"
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QThread>
+#include <QSpinBox>
 #include <QUdpSocket>
 
 #include <csignal>
@@ -72,8 +71,8 @@ protected:
         newConfig(name);
         shown()->setMapList({"oa_dm1", "oa_dm2"});
         editor().populateFields(*shown());
-        editor().controls().field("netPortField")->setText(QString::number(testPort));
-        editor().controls().field("rconPasswordField")->setText(password);
+        editor().controls().netPortField->setValue(testPort);
+        editor().controls().rconPasswordField->setText(password);
     }
 };
 
@@ -118,7 +117,10 @@ TEST_F(ServerControlTest, StartRunsTheRealServerAndQuitStopsIt)
     makeStartableConfig("Real Server", "secret");
     server().saveAndStart();
     ASSERT_TRUE(alerts.isEmpty()) << alerts.first().title.toStdString();
+    EXPECT_EQ(server().state(), ServerState::Connecting);
     EXPECT_EQ(status(), "Starting up Server...");
+    EXPECT_FALSE(window->menus().startServerMenuItem->isEnabled());
+    EXPECT_TRUE(window->menus().quitServerMenuItem->isEnabled());
     EXPECT_FALSE(button("saveAndStartButton")->isEnabled());
     EXPECT_TRUE(button("quitServerButton")->isEnabled());
     EXPECT_TRUE(button("runConfigButton")->isEnabled());
@@ -134,7 +136,10 @@ TEST_F(ServerControlTest, StartRunsTheRealServerAndQuitStopsIt)
     server().quitServer();
     EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
     EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(server().state(), ServerState::NoServer);
     EXPECT_EQ(status(), "No server running");
+    EXPECT_TRUE(window->menus().startServerMenuItem->isEnabled());
+    EXPECT_FALSE(window->menus().quitServerMenuItem->isEnabled());
     EXPECT_TRUE(button("saveAndStartButton")->isEnabled());
     EXPECT_FALSE(button("quitServerButton")->isEnabled());
     EXPECT_FALSE(button("runConfigButton")->isEnabled());
@@ -146,6 +151,7 @@ TEST_F(ServerControlTest, StartAnywayLaunchesWithoutRemoteControl)
     alertAnswers = {ServerLauncher::startAnywayButton};
     server().saveAndStart();
     ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(server().state(), ServerState::Launched);
     EXPECT_EQ(status(), "Server launched");
     EXPECT_FALSE(button("saveAndStartButton")->isEnabled());
     EXPECT_TRUE(button("quitServerButton")->isEnabled());

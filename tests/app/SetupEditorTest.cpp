@@ -6,8 +6,8 @@
 #include "app/MapListDragDrop.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
-#include "app/StepperButtons.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -15,7 +15,12 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTableView>
+#include <QTest>
+#include <QWheelEvent>
 
 using SetupEditorTest = EditorFixture;
 
@@ -27,6 +32,49 @@ void typeInto(QLineEdit* field, const QString& text)
     emit field->textEdited(text);
 }
 
+// Types over the number in the field, key by key, ending with Return when asked to.
+void typeNumber(QAbstractSpinBox* field, const QString& digits, bool pressReturn = false)
+{
+    field->selectAll();
+    QTest::keyClicks(field, digits);
+    if (pressReturn)
+        QTest::keyClick(field, Qt::Key_Return);
+}
+
+// Clicks the field's up or down arrow with the mouse.
+void clickArrow(QSpinBox* field, QStyle::SubControl arrow)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(field);
+    option.rect = field->rect();
+    option.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown | QStyle::SC_SpinBoxFrame |
+                         QStyle::SC_SpinBoxEditField;
+    option.buttonSymbols = field->buttonSymbols();
+    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+    option.frame = field->hasFrame();
+    const QRect rect = field->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, field);
+    ASSERT_TRUE(rect.isValid());
+    QTest::mouseClick(field, Qt::LeftButton, {}, rect.center());
+}
+
+// The map list after the selected rows are taken out and put back in at the drop row, the
+// row counted in the list without them.
+QStringList takenOutAndPutBack(QStringList maps, const QList<int>& rows, int dropRow)
+{
+    QStringList taken;
+    for (int row : rows)
+        taken.append(maps.at(row));
+    for (qsizetype i = rows.size() - 1; i >= 0; --i)
+        maps.removeAt(rows.at(i));
+    int at = dropRow;
+    for (int row : rows)
+        if (row < dropRow)
+            --at;
+    for (qsizetype i = 0; i < taken.size(); ++i)
+        maps.insert(at + i, taken.at(i));
+    return maps;
+}
+
 } // namespace
 
 TEST_F(SetupEditorTest, SelectingAnotherConfigurationFirstSavesTheOneShown)
@@ -35,7 +83,7 @@ TEST_F(SetupEditorTest, SelectingAnotherConfigurationFirstSavesTheOneShown)
     newConfig("Two");
     selectConfig("One");
     typeInto(editor().controls().serverNameField, "First server");
-    typeInto(control<QLineEdit>("fragLimitField"), "33");
+    typeNumber(control<QSpinBox>("fragLimitField"), "33");
     control<QCheckBox>("friendlyFireSwitch")->click();
     control<RadioMatrix>("dedicatedTypeMatrix")->buttonForTag(1)->click();
     selectConfig("Two");
@@ -47,15 +95,15 @@ TEST_F(SetupEditorTest, SelectingAnotherConfigurationFirstSavesTheOneShown)
     EXPECT_EQ(editor().controls().serverNameField->text(), "");
     selectConfig("One");
     EXPECT_EQ(control<RadioMatrix>("optimizeNetworkMatrix")->titleForTag(0), "Internet");
-    EXPECT_FALSE(control<QLineEdit>("optimizeNetworkField")->isEnabled());
+    EXPECT_FALSE(control<QSpinBox>("optimizeNetworkField")->isEnabled());
 }
 
 TEST_F(SetupEditorTest, CustomRateTypedWithItsChoiceReachesTheRecord)
 {
     newConfig("Rate");
     control<RadioMatrix>("optimizeNetworkMatrix")->buttonForTag(1)->click();
-    EXPECT_TRUE(control<QLineEdit>("optimizeNetworkField")->isEnabled());
-    typeInto(control<QLineEdit>("optimizeNetworkField"), "5000");
+    EXPECT_TRUE(control<QSpinBox>("optimizeNetworkField")->isEnabled());
+    typeNumber(control<QSpinBox>("optimizeNetworkField"), "5000");
     editor().extractFields(*shown());
     EXPECT_EQ(shown()->optimizeNetwork(), 5000);
 }
@@ -64,24 +112,71 @@ TEST_F(SetupEditorTest, TheBotSliderIsCappedByPlayersPerTeam)
 {
     newConfig("Team", "Team Deathmatch");
     auto* slider = control<QSlider>("botMinPlayersSlider");
+    QSpinBox* maxPlayers = editor().controls().maxPlayersField;
     EXPECT_EQ(slider->maximum(), 6) << "12 players in two teams";
     EXPECT_EQ(control<QLineEdit>("botMaxPlayersField")->text(), "6");
     slider->setValue(5);
     EXPECT_EQ(control<QLineEdit>("botMinPlayersField")->text(), "5");
-    typeInto(control<QLineEdit>("maxPlayersField"), "7");
-    emit control<QLineEdit>("maxPlayersField")->editingFinished();
+    // The cap follows the number entered, not the "1" typed on the way to 10.
+    typeNumber(maxPlayers, "10", true);
+    EXPECT_EQ(slider->maximum(), 5);
+    EXPECT_EQ(slider->value(), 5);
+    typeNumber(maxPlayers, "7", true);
     EXPECT_EQ(slider->maximum(), 3);
     EXPECT_EQ(slider->value(), 3);
     EXPECT_EQ(control<QLineEdit>("botMinPlayersField")->text(), "3");
+    // A number typed and not yet entered still reaches the record.
+    typeNumber(maxPlayers, "9");
+    editor().extractFields(*shown());
+    EXPECT_EQ(shown()->maxPlayers(), 9);
+    EXPECT_EQ(slider->maximum(), 4);
 
     newConfig("Free");
     EXPECT_EQ(slider->maximum(), 8);
     EXPECT_EQ(control<QLineEdit>("botMaxPlayersField")->text(), "8");
-
-    auto* stepper = control<StepperButtons>("maxPlayersStepper");
-    stepper->stepUp();
-    EXPECT_EQ(control<QLineEdit>("maxPlayersField")->text(), "9");
+    clickArrow(maxPlayers, QStyle::SC_SpinBoxUp);
+    EXPECT_EQ(maxPlayers->value(), 9);
     EXPECT_EQ(slider->maximum(), 9);
+}
+
+TEST_F(SetupEditorTest, SteppingOneNumberKeepsANumberTypedIntoAnother)
+{
+    newConfig("Limits", "Tournament");
+    QSpinBox* fragLimit = editor().controls().fragLimitField;
+    QSpinBox* timeLimit = editor().controls().timeLimitField;
+    ASSERT_EQ(timeLimit->value(), 15);
+    typeNumber(fragLimit, "50");
+    clickArrow(timeLimit, QStyle::SC_SpinBoxUp);
+    EXPECT_EQ(fragLimit->value(), 50);
+    EXPECT_EQ(timeLimit->value(), 16);
+    clickArrow(fragLimit, QStyle::SC_SpinBoxDown);
+    EXPECT_EQ(fragLimit->value(), 49);
+    EXPECT_EQ(timeLimit->value(), 16);
+    editor().extractFields(*shown());
+    EXPECT_EQ(shown()->fragLimit(), 49);
+    EXPECT_EQ(shown()->timeLimit(), 16);
+
+    // Each number steps through the whole range its server variable takes.
+    typeNumber(fragLimit, "5000");
+    clickArrow(fragLimit, QStyle::SC_SpinBoxUp);
+    EXPECT_EQ(fragLimit->value(), 5001);
+    QSpinBox* maxPlayers = editor().controls().maxPlayersField;
+    EXPECT_EQ(maxPlayers->minimum(), 1);
+    EXPECT_EQ(maxPlayers->maximum(), 64);
+    EXPECT_EQ(timeLimit->maximum(), 35791) << "minutes whose milliseconds fit the game's int";
+    EXPECT_EQ(editor().controls().netPortField->minimum(), 1);
+    EXPECT_EQ(editor().controls().netPortField->maximum(), 65535);
+    EXPECT_EQ(editor().controls().defaultBotSkillField->maximum(), 5);
+    newConfig("Next");
+    EXPECT_EQ(record("Limits")->fragLimit(), 5001);
+
+    // Scrolling the page past a number leaves it alone.
+    QSpinBox* port = editor().controls().netPortField;
+    const int portBefore = port->value();
+    QWheelEvent turn(QPointF(5, 5), port->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(port, &turn);
+    EXPECT_EQ(port->value(), portBefore);
 }
 
 TEST_F(SetupEditorTest, TheLibraryShowsTheMapsOfTheGameType)
@@ -147,7 +242,7 @@ TEST_F(SetupEditorTest, MapButtonsAddTheSelectedLibraryMapsAndRemoveSelectedRows
     EXPECT_EQ(shown()->mapList(), (QStringList{"B", "D"}));
 }
 
-TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
+TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesTheRowsToTheDrop)
 {
     newConfig("Drag");
     shown()->setMapList({"A", "B", "C", "D"});
@@ -161,7 +256,7 @@ TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
     int row = 3;
     MapDropHandler::Position position = MapDropHandler::Above;
     EXPECT_EQ(dnd.validateDrop(list, list, data.get(), row, position), MapDropHandler::Move);
-    ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), row, position));
+    ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), row));
     EXPECT_EQ(shown()->mapList(), (QStringList{"A", "C", "B", "D"}));
     EXPECT_EQ(FormControls::selectedRows(list), QList<int>{2});
 
@@ -169,9 +264,43 @@ TEST_F(SetupEditorTest, DraggingWithinTheMapListMovesAsTheWorkedExampleSays)
     editor().reloadMapList();
     data.reset(dnd.writeRows(list, {1, 2}));
     EXPECT_EQ(data->text(), "B\nC");
-    ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), 4, MapDropHandler::Above));
+    ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), 4));
     EXPECT_EQ(shown()->mapList(), (QStringList{"A", "D", "B", "C"}));
     EXPECT_EQ(FormControls::selectedRows(list), (QList<int>{2, 3}));
+}
+
+TEST_F(SetupEditorTest, EveryMoveWithinTheMapListKeepsEachMapOnce)
+{
+    newConfig("Moves");
+    const QStringList maps{"A", "B", "C", "D", "E"};
+    MapListDragDrop& dnd = editor().dragDrop();
+    MapTableView* list = editor().controls().mapListTableView;
+    for (int selection = 1; selection < (1 << maps.size()); ++selection) {
+        QList<int> rows;
+        for (int row = 0; row < maps.size(); ++row)
+            if (selection & (1 << row))
+                rows.append(row);
+        for (int dropRow = 0; dropRow <= maps.size(); ++dropRow) {
+            shown()->setMapList(maps);
+            editor().reloadMapList();
+            std::unique_ptr<QMimeData> data(dnd.writeRows(list, rows));
+            int row = dropRow;
+            MapDropHandler::Position position = MapDropHandler::Above;
+            ASSERT_EQ(dnd.validateDrop(list, list, data.get(), row, position),
+                      MapDropHandler::Move);
+            ASSERT_TRUE(dnd.acceptDrop(list, list, data.get(), row));
+
+            const QStringList expected = takenOutAndPutBack(maps, rows, dropRow);
+            const QString drop = QString("maps %1 dropped above row %2")
+                                     .arg(data->text().replace('\n', ','))
+                                     .arg(dropRow);
+            EXPECT_EQ(shown()->mapList(), expected) << drop.toStdString();
+            QStringList selectedMaps;
+            for (int selected : FormControls::selectedRows(list))
+                selectedMaps.append(shown()->map(selected));
+            EXPECT_EQ(selectedMaps, data->text().split('\n')) << drop.toStdString();
+        }
+    }
 }
 
 TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
@@ -191,8 +320,14 @@ TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
     EXPECT_EQ(row, 1);
     MapDropHandler::Position position = MapDropHandler::Above;
     EXPECT_EQ(dnd.validateDrop(list, library, data.get(), row, position), MapDropHandler::Copy);
-    ASSERT_TRUE(dnd.acceptDrop(list, library, data.get(), row, position));
+    ASSERT_TRUE(dnd.acceptDrop(list, library, data.get(), row));
     EXPECT_EQ(shown()->mapList(), (QStringList{"E", "A", "C"}));
+    data.reset(dnd.writeRows(library, {1, 3}));
+    ASSERT_TRUE(dnd.acceptDrop(list, library, data.get(), 1));
+    EXPECT_EQ(shown()->mapList(), (QStringList{"E", "B", "D", "A", "C"}));
+    EXPECT_EQ(FormControls::selectedRows(list), (QList<int>{1, 2}));
+    shown()->setMapList({"E", "A", "C"});
+    editor().reloadMapList();
 
     // Map-list rows dragged onto the library leave the list.
     data.reset(dnd.writeRows(list, {0, 2}));
@@ -200,7 +335,7 @@ TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
     EXPECT_EQ(dnd.validateDrop(library, list, data.get(), row, position), MapDropHandler::Delete);
     EXPECT_EQ(row, -1);
     EXPECT_EQ(position, MapDropHandler::On);
-    ASSERT_TRUE(dnd.acceptDrop(library, list, data.get(), row, position));
+    ASSERT_TRUE(dnd.acceptDrop(library, list, data.get(), row));
     EXPECT_EQ(shown()->mapList(), QStringList{"A"});
 
     // Other drags are refused and change nothing.
@@ -208,7 +343,7 @@ TEST_F(SetupEditorTest, DraggingBetweenLibraryAndMapList)
     text.setText("A");
     row = 0;
     EXPECT_EQ(dnd.validateDrop(list, library, &text, row, position), MapDropHandler::None);
-    EXPECT_FALSE(dnd.acceptDrop(list, library, &text, 0, MapDropHandler::Above));
+    EXPECT_FALSE(dnd.acceptDrop(list, library, &text, 0));
     data.reset(dnd.writeRows(library, {0}));
     row = 0;
     EXPECT_EQ(dnd.validateDrop(library, library, data.get(), row, position), MapDropHandler::None);

@@ -1,23 +1,10 @@
-#include "app/AlertPresenter.h"
+#include "app/DialogAlertPresenter.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace {
-
-AlertPresenter::Answerer& answerer()
-{
-    static AlertPresenter::Answerer current;
-    return current;
-}
-
-QList<AlertRequest>& shown()
-{
-    static QList<AlertRequest> requests;
-    return requests;
-}
-
-int showMessageBox(QWidget* parent, const AlertRequest& request)
+int DialogAlertPresenter::show(QWidget* parent, const AlertRequest& request)
 {
     QMessageBox box(parent);
     box.setObjectName(QStringLiteral("alert"));
@@ -38,22 +25,8 @@ int showMessageBox(QWidget* parent, const AlertRequest& request)
     return index < 0 ? 0 : int(index);
 }
 
-} // namespace
-
-int AlertPresenter::show(QWidget* parent, const AlertRequest& request)
+QString DialogAlertPresenter::chooseDirectory(QWidget* parent, const QString& title,
+                                              const QString& start)
 {
-    shown().append(request);
-    if (answerer())
-        return answerer()(request);
-    return showMessageBox(parent, request);
-}
-
-void AlertPresenter::setAnswerer(Answerer function)
-{
-    answerer() = std::move(function);
-}
-
-QList<AlertRequest> AlertPresenter::takeShown()
-{
-    return std::exchange(shown(), {});
+    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
 }
