@@ -14,6 +14,10 @@ echo "== build (warnings as errors)"
 tools/build.sh build -DVORANTH_WERROR=ON
 echo "== tests"
 ctest --test-dir build -j2 --output-on-failure
+echo "== tests, each program's in one process"
+for area in format config server content rcon app ctl; do
+  build/tests/test_$area --gtest_brief=1
+done
 
 echo "== build with sanitizers"
 tools/build.sh build-asan -DVORANTH_WERROR=ON -DVORANTH_SANITIZE=ON -DVORANTH_BENCH=OFF

@@ -33,7 +33,7 @@ QString directory(QString* error)
     static QString made;
     static QString failure;
     if (made.isEmpty() && failure.isEmpty()) {
-        const QString dir = TestEnvironment::home() + QStringLiteral("/demo-game");
+        const QString dir = TestEnvironment::root() + QStringLiteral("/demo-game");
         if (make(dir, &failure))
             made = dir;
     }

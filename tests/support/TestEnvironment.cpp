@@ -1,25 +1,72 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
 
-QTemporaryDir& temporaryHome()
+QTemporaryDir& temporaryRoot()
 {
     static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/voranth-test-XXXXXX"));
     return dir;
+}
+
+// Set in the child process of a death test: the directory of the test that started it.
+const QString& inheritedRoot()
+{
+    static const QString inherited = qEnvironmentVariable("VORANTH_TEST_ROOT");
+    return inherited;
+}
+
+QString& currentHome()
+{
+    static QString home = TestEnvironment::root();
+    return home;
+}
+
+void pointEnvironmentAt(const QString& home)
+{
+    currentHome() = home;
+    qputenv("VORANTH_TEST_HOME", home.toLocal8Bit());
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
+    qputenv("VORANTH_GAME_PREFS_DIR", (home + QStringLiteral("/gameprefs")).toLocal8Bit());
 }
 
 } // namespace
 
 namespace TestEnvironment {
 
+QString root()
+{
+    return inheritedRoot().isEmpty() ? temporaryRoot().path() : inheritedRoot();
+}
+
 QString home()
 {
-    // A death test's child process runs in the home of the test that started it.
-    static const QString inherited = qEnvironmentVariable("VORANTH_TEST_HOME");
-    return inherited.isEmpty() ? temporaryHome().path() : inherited;
+    return currentHome();
+}
+
+void enterFreshHome(const QString& testName)
+{
+    QString name = testName;
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
+    const QString home = root() + QStringLiteral("/homes/") + name;
+    QDir(home).removeRecursively();
+    QDir().mkpath(home);
+    pointEnvironmentAt(home);
+}
+
+void enterHomeOfParentTest()
+{
+    pointEnvironmentAt(qEnvironmentVariable("VORANTH_TEST_HOME"));
+}
+
+bool isDeathTestChild()
+{
+    return !inheritedRoot().isEmpty() && !qEnvironmentVariableIsEmpty("VORANTH_TEST_HOME");
 }
 
 QString makeScratchDir(const QString& name)

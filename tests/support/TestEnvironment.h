@@ -2,12 +2,21 @@
 
 #include <QString>
 
-// Every test process runs with HOME, XDG_DATA_HOME and XDG_CONFIG_HOME pointing into a
-// temporary directory of its own, made before anything reads a path.
+// Every test runs with HOME, XDG_DATA_HOME and XDG_CONFIG_HOME pointing into a temporary
+// directory of its own, made before the test reads a path: tests never see each other's
+// files, whether each runs in a process of its own or all of a program run in one.
 namespace TestEnvironment {
 
-// The temporary home of this process.
+// The temporary directory of this process, below which every test's home is made.
+QString root();
+// The temporary home of the running test.
 QString home();
+// Makes a fresh, empty home for the test of that name and points the environment at it.
+void enterFreshHome(const QString& testName);
+// In the child process of a death test, which runs its test body only: whether this is one,
+// and going on in the home of the test that started it.
+bool isDeathTestChild();
+void enterHomeOfParentTest();
 // A fresh, empty directory below the temporary home.
 QString makeScratchDir(const QString& name);
 // The source tree and the build tree (for test data and the built programs).

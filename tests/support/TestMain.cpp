@@ -2,19 +2,32 @@
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
-#include <QDir>
 
 #include <gtest/gtest.h>
+
+namespace {
+
+// Gives every test a home of its own before it starts.
+class FreshHomeForEachTest : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo& test) override
+    {
+        TestEnvironment::enterFreshHome(QString::fromLatin1(test.test_suite_name()) +
+                                        QLatin1Char('.') + QString::fromLatin1(test.name()));
+    }
+};
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     // Before Qt or any test reads a path: never the real home directory.
-    const QString home = TestEnvironment::home();
-    qputenv("VORANTH_TEST_HOME", home.toLocal8Bit());
-    qputenv("HOME", home.toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("VORANTH_GAME_PREFS_DIR", (home + QStringLiteral("/gameprefs")).toLocal8Bit());
+    const bool deathTestChild = TestEnvironment::isDeathTestChild();
+    qputenv("VORANTH_TEST_ROOT", TestEnvironment::root().toLocal8Bit());
+    if (deathTestChild)
+        TestEnvironment::enterHomeOfParentTest(); // its listeners are not called
+    else
+        TestEnvironment::enterFreshHome(QStringLiteral("start"));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -24,5 +37,6 @@ int main(int argc, char* argv[])
     UserDefaults::registerDefaults();
 
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshHomeForEachTest);
     return RUN_ALL_TESTS();
 }
