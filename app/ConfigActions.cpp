@@ -55,8 +55,8 @@ void ConfigActions::raiseRenameConfigWindow()
 
 bool ConfigActions::saveStore()
 {
-    QString error;
-    if (m_state.store.save(&error))
+    const Result<void> saved = m_state.store.save();
+    if (saved.ok())
         return true;
     m_state.alerts.show(
         &m_state.window,
@@ -64,7 +64,7 @@ bool ConfigActions::saveStore()
                       QStringLiteral("Configurations could not be saved!")),
          voCommonText(QStringLiteral("StoreNotSavedMsg"),
                       QStringLiteral("%@\n\nYour changes stay in Voranth until you quit."),
-                      {error}),
+                      {saved.error}),
          {QStringLiteral("OK")},
          true});
     return false;

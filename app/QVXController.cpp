@@ -15,6 +15,7 @@
 #include "config/GameDirectory.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "format/Logging.h"
 #include "content/ContentScan.h"
 #include "content/PakScanner.h"
 
@@ -291,9 +292,8 @@ bool QVXController::applicationShouldTerminate()
 {
     if (m_editor)
         m_editor->storePendingEdits();
-    QString error;
-    if (!m_state.store.save(&error))
-        qWarning("The configurations could not be saved: %s", qPrintable(error));
+    if (const Result<void> saved = m_state.store.save(); !saved.ok())
+        qCWarning(lcApp, "The configurations could not be saved: %s", qPrintable(saved.error));
     if (m_serverControl)
         m_serverControl->setState(ServerState::Quitting);
     else

@@ -9,6 +9,7 @@
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
+#include "format/Logging.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -123,8 +124,8 @@ void ServerControl::saveAndStart()
         acceptEmptyPassword = true;
     }
 
-    const ServerLauncher::StartResult result = ServerLauncher::start(*config, gameRoot);
-    if (!result.started) {
+    const Result<void> result = ServerLauncher::start(*config, gameRoot);
+    if (!result.ok()) {
         m_state.alerts.show(&m_state.window,
                             {rconCommText(QStringLiteral("ServerStartFailedTitle"),
                                           QStringLiteral("The server could not be started!")),
@@ -142,6 +143,6 @@ void ServerControl::quitServer()
 {
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();
     if (stopped.stillRunning)
-        qWarning("The server could not be stopped.");
+        qCWarning(lcApp, "The server could not be stopped.");
     setState(ServerState::NoServer);
 }

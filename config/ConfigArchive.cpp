@@ -88,7 +88,17 @@ QByteArray ConfigArchive::encode(const Store& store, int serverConfigVersion)
     return bytes;
 }
 
-std::optional<ConfigArchive::Store> ConfigArchive::decode(const QByteArray& bytes, QString* error)
+Result<ConfigArchive::Store> ConfigArchive::decode(const QByteArray& bytes)
+{
+    QString reason;
+    std::optional<Store> store = decodeBytes(bytes, &reason);
+    if (!store)
+        return Result<Store>::failure(reason);
+    return Result<Store>::success(std::move(*store));
+}
+
+std::optional<ConfigArchive::Store> ConfigArchive::decodeBytes(const QByteArray& bytes,
+                                                               QString* error)
 {
     if (!bytes.startsWith(magic)) {
         if (magic.startsWith(bytes))
@@ -238,42 +248,38 @@ bool ConfigArchive::readRootDictionary(QDataStream& in, int serverConfigVersion,
     return true;
 }
 
-bool ConfigArchive::write(const QString& path, const Store& store, QString* error)
+Result<void> ConfigArchive::write(const QString& path, const Store& store)
 {
     const QString directory = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(directory))
-        return fail(error, QStringLiteral("Cannot create the directory %1.").arg(directory));
+        return Result<void>::failure(
+            QStringLiteral("Cannot create the directory %1.").arg(directory));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        return Result<void>::failure(
+            QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = encode(store);
     if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    return true;
+        return Result<void>::failure(
+            QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    return Result<void>::success();
 }
 
-std::optional<ConfigArchive::Store> ConfigArchive::read(const QString& path, QString* error)
+Result<ConfigArchive::Store> ConfigArchive::read(const QString& path)
 {
     QFile file(path);
-    if (!file.exists()) {
-        fail(error, QStringLiteral("%1 does not exist.").arg(path));
-        return std::nullopt;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    if (file.size() > maximumFileSize) {
-        fail(error, QStringLiteral("Cannot read %1: it is too large to be a configuration "
-                                   "archive.")
-                        .arg(path));
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    QString reason;
-    std::optional<Store> store = decode(bytes, &reason);
-    if (!store)
-        fail(error, QStringLiteral("Cannot read %1: %2").arg(path, reason));
+    if (!file.exists())
+        return Result<Store>::failure(QStringLiteral("%1 does not exist.").arg(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<Store>::failure(
+            QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    if (file.size() > maximumFileSize)
+        return Result<Store>::failure(
+            QStringLiteral("Cannot read %1: it is too large to be a configuration archive.")
+                .arg(path));
+    Result<Store> store = decode(file.readAll());
+    if (!store.ok())
+        store.error = QStringLiteral("Cannot read %1: %2").arg(path, store.error);
     return store;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/ServerConfig.h"
+#include "format/Result.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -30,11 +31,11 @@ public:
     // versions did.
     static QByteArray encode(const Store& store,
                              int serverConfigVersion = ServerConfig::classVersion);
-    static std::optional<Store> decode(const QByteArray& bytes, QString* error = nullptr);
+    static Result<Store> decode(const QByteArray& bytes);
 
     // Replaces the file atomically, creating its directory when missing.
-    static bool write(const QString& path, const Store& store, QString* error = nullptr);
-    static std::optional<Store> read(const QString& path, QString* error = nullptr);
+    static Result<void> write(const QString& path, const Store& store);
+    static Result<Store> read(const QString& path);
 
 private:
     struct ClassVersions
@@ -43,6 +44,7 @@ private:
         int extraParameter = -1;
     };
     static QByteArray encodePayload(const Store& store, int serverConfigVersion);
+    static std::optional<Store> decodeBytes(const QByteArray& bytes, QString* error);
     static std::optional<Store> decodePayload(const QByteArray& payload, QString* error);
     static bool readClassTable(QDataStream& in, ClassVersions& versions, QString* error);
     static bool readRootDictionary(QDataStream& in, int serverConfigVersion, Store& store,

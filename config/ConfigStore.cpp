@@ -1,5 +1,7 @@
 #include "config/ConfigStore.h"
 
+#include "format/Logging.h"
+
 #include "config/CommonData.h"
 
 #include <QDateTime>
@@ -56,24 +58,24 @@ void ConfigStore::load()
     const QString path = storePath();
     if (!QFileInfo::exists(path))
         return;
-    QString error;
-    if (std::optional<ConfigArchive::Store> store = ConfigArchive::read(path, &error)) {
-        m_serverConfigDict = std::move(*store);
+    Result<ConfigArchive::Store> store = ConfigArchive::read(path);
+    if (store.ok()) {
+        m_serverConfigDict = std::move(store.value);
         return;
     }
-    m_loadError = error;
+    m_loadError = store.error;
     const QString aside = asidePathFor(path);
     if (QFile::rename(path, aside))
         m_movedAsidePath = aside;
-    qWarning("The configuration store %s could not be read (%s); %s", qPrintable(path),
-             qPrintable(error),
-             m_movedAsidePath.isEmpty() ? "it could not be moved aside either"
-                                        : qPrintable(QStringLiteral("kept as ") + aside));
+    qCWarning(lcConfig, "The configuration store %s could not be read (%s); %s", qPrintable(path),
+              qPrintable(store.error),
+              m_movedAsidePath.isEmpty() ? "it could not be moved aside either"
+                                         : qPrintable(QStringLiteral("kept as ") + aside));
 }
 
-bool ConfigStore::save(QString* error) const
+Result<void> ConfigStore::save() const
 {
-    return ConfigArchive::write(storePath(), m_serverConfigDict, error);
+    return ConfigArchive::write(storePath(), m_serverConfigDict);
 }
 
 const ServerConfig* ConfigStore::find(const QString& name) const

@@ -18,7 +18,7 @@ public:
     // next save cannot destroy it, and the store starts empty.
     void load();
     // Writes the whole store atomically; false with a reason when it cannot.
-    bool save(QString* error = nullptr) const;
+    Result<void> save() const;
 
     const ConfigArchive::Store& serverConfigDict() const { return m_serverConfigDict; }
     bool contains(const QString& name) const { return m_serverConfigDict.contains(name); }

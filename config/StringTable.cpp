@@ -1,6 +1,7 @@
 #include "config/StringTable.h"
 
 #include "format/PlistReader.h"
+#include "format/Logging.h"
 
 #include <QFile>
 #include <QHash>
@@ -15,7 +16,7 @@ QVariantMap loadTable(const QString& table)
         return {};
     const PlistReader::Result parsed = PlistReader::parseStrings(QString::fromUtf8(file.readAll()));
     if (!parsed.ok()) {
-        qWarning("String table %s: %s at line %d", qPrintable(table), qPrintable(parsed.error),
+        qCWarning(lcConfig, "String table %s: %s at line %d", qPrintable(table), qPrintable(parsed.error),
                  parsed.line);
         return {};
     }

@@ -5,6 +5,7 @@
 #include "format/PlistReader.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"
+#include "format/Logging.h"
 
 #include <QDir>
 #include <QFile>
@@ -164,7 +165,7 @@ private:
     void leaveOut(const QStringList& lines)
     {
         if (m_parser.debug)
-            qDebug("Removing invalid block:\n %s", qPrintable(lines.join(QLatin1Char('\n'))));
+            qCDebug(lcContent, "Removing invalid block:\n %s", qPrintable(lines.join(QLatin1Char('\n'))));
         m_parser.addMapToUnparsableMaps(lines, m_mod);
     }
 
@@ -223,7 +224,7 @@ QString ArenaScriptParser::plistTextFromArenaText(const QString& scriptText, con
         walk.addLine(line.toString());
     const QString text = walk.finish();
     if (walk.unknownTypeLines() > 0) {
-        qWarning("Unknown type in .arena or .mapinfo file! (%d lines, mod %s)",
+        qCWarning(lcContent, "Unknown type in .arena or .mapinfo file! (%d lines, mod %s)",
                  walk.unknownTypeLines(), qPrintable(mod));
     }
     return text;

@@ -1,6 +1,7 @@
 #include "content/BotLibrary.h"
 
 #include "format/PlistReader.h"
+#include "format/Logging.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +67,7 @@ bool BotLibrary::replaceBotsPlistFileWithLink(const GamePaths& paths)
     if (path.isEmpty())
         return false;
     if (QDir::cleanPath(path) == QDir::cleanPath(target)) {
-        qWarning("BotLibrary:replaceBotsPlistFileWithLink: ERROR: baseq3 is unusable! Should "
+        qCWarning(lcContent, "BotLibrary:replaceBotsPlistFileWithLink: ERROR: baseq3 is unusable! Should "
                  "bail out here...");
         return false;
     }

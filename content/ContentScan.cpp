@@ -2,6 +2,7 @@
 
 #include "content/BotScriptParser.h"
 #include "content/StartupProgress.h"
+#include "format/Logging.h"
 
 ContentScan::ContentScan(const QString& gameRoot, ScanInteraction& interaction)
     : m_gameRoot(gameRoot), m_interaction(interaction), m_parser(gameRoot)
@@ -20,7 +21,7 @@ void ContentScan::run()
     if (m_progress)
         m_progress->updateProgressBar();
     if (foundUnparsableMaps())
-        qInfo("%s", qPrintable(unparsableMapsPrintoutTable()));
+        qCInfo(lcContent, "%s", qPrintable(unparsableMapsPrintoutTable()));
 }
 
 void ContentScan::makePlistFromArena(const QString& mod, const QString& dataDir)

@@ -2,6 +2,7 @@
 
 #include "content/GameInfoParser.h"
 #include "content/GameTypeMenu.h"
+#include "format/Logging.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +30,7 @@ void GameTypes::setGametypesFromFile(const QString& path)
     const GameInfoParser::Result parsed =
         GameInfoParser::parse(GameInfoParser::decode(file.read(GameInfoParser::maximumFileSize)));
     if (parsed.missingLeftBrace)
-        qWarning("Error: Could not find first left brace in gameinfo.txt");
+        qCWarning(lcContent, "Error: Could not find first left brace in gameinfo.txt");
     for (const GameInfoParser::Entry& entry : parsed.entries)
         addGametypeNameAndNumber(entry.name, entry.numberText);
 }

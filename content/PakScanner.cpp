@@ -6,6 +6,7 @@
 #include "config/UserDefaults.h"
 #include "format/PlistReader.h"
 #include "content/ScanInteraction.h"
+#include "format/Logging.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -151,7 +152,7 @@ PakScanner::ModScan PakScanner::scanMod(const QString& mod, const QVariantMap& r
     record.insert(mod, paks);
 
     if (scan.changed && QFileInfo(scan.dataDir).isDir() && !removeDirectory(scan.dataDir))
-        qWarning("- Alert! Could not remove dir: %s", qPrintable(scan.dataDir));
+        qCWarning(lcContent, "- Alert! Could not remove dir: %s", qPrintable(scan.dataDir));
     const QStringList listing = QDir(scan.dataDir).entryList(QDir::Files);
     if (!listing.contains(arenasFile) || !listing.contains(botsFile))
         scan.changed = true;
@@ -231,7 +232,7 @@ void PakScanner::extractMods(const QList<ModScan>& toExtract, int totalPaks)
             const PakExtractor::Report report = m_extractor.extract(pakPath, mod.dataDir);
             ++m_summary.paksExtracted;
             for (const QString& problem : report.problems)
-                qWarning("%s", qPrintable(problem));
+                qCWarning(lcContent, "%s", qPrintable(problem));
             m_summary.problems += report.problems;
         }
     }

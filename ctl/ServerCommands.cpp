@@ -26,12 +26,13 @@ std::optional<ConfigArchive::Store> readStore(CtlIo& io)
     const QString path = ConfigStore::storePath();
     if (!QFileInfo::exists(path))
         return ConfigArchive::Store();
-    QString error;
-    std::optional<ConfigArchive::Store> store = ConfigArchive::read(path, &error);
-    if (!store)
-        io.err << "voranthctl: the configuration store " << path << " cannot be read: " << error
-               << '\n';
-    return store;
+    Result<ConfigArchive::Store> store = ConfigArchive::read(path);
+    if (!store.ok()) {
+        io.err << "voranthctl: the configuration store " << path
+               << " cannot be read: " << store.error << '\n';
+        return std::nullopt;
+    }
+    return std::move(store.value);
 }
 
 bool refuseProblem(ServerLauncher::Problem problem, const QString& gameRoot, CtlIo& io)
@@ -92,8 +93,8 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
         return CtlRefused;
     }
 
-    const ServerLauncher::StartResult result = ServerLauncher::start(config, gameRoot);
-    if (!result.started) {
+    const Result<void> result = ServerLauncher::start(config, gameRoot);
+    if (!result.ok()) {
         io.err << "voranthctl: the server could not be started: " << result.error << '\n';
         return CtlRefused;
     }

@@ -7,14 +7,13 @@ bool StoreAccess::openForReading()
     const QString path = ConfigStore::storePath();
     if (!QFileInfo::exists(path))
         return true;
-    QString error;
-    const std::optional<ConfigArchive::Store> records = ConfigArchive::read(path, &error);
-    if (!records) {
-        m_io.err << "voranthctl: the configuration store " << path << " cannot be read (" << error
-                 << ")\n";
+    const Result<ConfigArchive::Store> records = ConfigArchive::read(path);
+    if (!records.ok()) {
+        m_io.err << "voranthctl: the configuration store " << path << " cannot be read ("
+                 << records.error << ")\n";
         return false;
     }
-    for (const ServerConfig& record : *records)
+    for (const ServerConfig& record : records.value)
         m_store.insert(record);
     return true;
 }
@@ -45,11 +44,11 @@ bool StoreAccess::openForChanging()
 
 bool StoreAccess::save()
 {
-    QString error;
-    if (m_store.save(&error))
+    const Result<void> saved = m_store.save();
+    if (saved.ok())
         return true;
     m_io.err << "voranthctl: the configuration store " << ConfigStore::storePath()
-             << " could not be written (" << error << "); nothing was changed\n";
+             << " could not be written (" << saved.error << "); nothing was changed\n";
     return false;
 }
 

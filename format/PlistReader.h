@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -10,14 +12,12 @@
 class PlistReader
 {
 public:
-    struct Result
+    // The value read, or the error with where it stands.
+    struct Result : ::Result<QVariant>
     {
-        QVariant value;
-        QString error;         // empty when the text parsed
         qsizetype offset = -1; // character offset of the error
         int line = 0;          // 1-based line of the error
         int column = 0;        // 1-based column of the error
-        bool ok() const { return error.isEmpty(); }
     };
 
     static Result parse(const QString& text);

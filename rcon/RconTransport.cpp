@@ -1,4 +1,5 @@
 #include "rcon/RconTransport.h"
+#include "format/Logging.h"
 
 #include <QEventLoop>
 #include <QUdpSocket>
@@ -107,19 +108,19 @@ bool RconTransport::send(const QByteArray& password, const QByteArray& command,
                          int quietGapMicroseconds)
 {
     if (!m_socket || m_waitLoop) {
-        qWarning("send() error!");
+        qCWarning(lcRcon, "send() error!");
         return false;
     }
     const qsizetype length = writeRequest(m_request.data(), password, command);
     if (length < 0) {
-        qWarning("send() error! The request does not fit in %d bytes.", requestBufferSize);
+        qCWarning(lcRcon, "send() error! The request does not fit in %d bytes.", requestBufferSize);
         return false;
     }
     discardEverything();
     m_quietGapMicroseconds = qMax(0, quietGapMicroseconds);
     if (m_socket->writeDatagram(m_request.constData(), length, m_serverAddress, m_serverPort) !=
         length) {
-        qWarning("send() error! %s", qPrintable(m_socket->errorString()));
+        qCWarning(lcRcon, "send() error! %s", qPrintable(m_socket->errorString()));
         return false;
     }
     return true;
@@ -163,7 +164,7 @@ void RconTransport::readPendingDatagrams()
         const qint64 size =
             m_socket->readDatagram(m_datagram.data(), m_datagram.size(), &sender, &senderPort);
         if (size < 0) {
-            qWarning("recv error");
+            qCWarning(lcRcon, "recv error");
             break;
         }
         // A connected socket would never see these: datagrams from anyone but the server.

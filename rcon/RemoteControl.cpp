@@ -4,6 +4,7 @@
 #include "config/StringTable.h"
 #include "rcon/RconAlerts.h"
 #include "rcon/RconTransport.h"
+#include "format/Logging.h"
 
 #include <QHostInfo>
 
@@ -95,12 +96,12 @@ bool RemoteControl::connectToQ3Server()
         return false;
     const auto endpoint = serverEndpoint(m_rconServerConfig);
     if (!endpoint) {
-        qWarning("connect: cannot resolve the server address \"%s\"",
+        qCWarning(lcRcon, "connect: cannot resolve the server address \"%s\"",
                  qPrintable(m_rconServerConfig.netIP()));
         return false;
     }
     if (!m_transport->open(endpoint->first, endpoint->second)) {
-        qWarning("socket: %s", qPrintable(m_transport->errorString()));
+        qCWarning(lcRcon, "socket: %s", qPrintable(m_transport->errorString()));
         return false;
     }
     m_connectedToServer = true;

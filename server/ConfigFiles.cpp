@@ -8,6 +8,7 @@
 #include "format/PlistWriter.h"
 #include "server/ConsoleText.h"
 #include "server/ServerCommand.h"
+#include "format/Logging.h"
 
 #include <QDir>
 #include <QFile>
@@ -134,7 +135,7 @@ ConfigFiles::ConfigFiles(const GamePaths& paths)
     if (terminal.ok())
         m_defaultTerminalDict = terminal.value.toMap();
     else
-        qWarning("Could not find terminal file at location: %s", qPrintable(templatePath));
+        qCWarning(lcServer, "Could not find terminal file at location: %s", qPrintable(templatePath));
 }
 
 const QStringList& ConfigFiles::cvarList()

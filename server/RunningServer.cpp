@@ -14,17 +14,17 @@ bool RunningServer::record(const ServerConfig& config)
 {
     ConfigArchive::Store store;
     store.insert(config.configName(), config);
-    return ConfigArchive::write(recordPath(), store);
+    return ConfigArchive::write(recordPath(), store).ok();
 }
 
 std::optional<ServerConfig> RunningServer::running()
 {
     if (!QFile::exists(recordPath()))
         return std::nullopt;
-    const std::optional<ConfigArchive::Store> store = ConfigArchive::read(recordPath());
-    if (!store || store->size() != 1)
+    const Result<ConfigArchive::Store> store = ConfigArchive::read(recordPath());
+    if (!store.ok() || store.value.size() != 1)
         return std::nullopt;
-    return store->first();
+    return store.value.first();
 }
 
 void RunningServer::clear()

@@ -126,32 +126,32 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const QString& g
     return {};
 }
 
-ServerLauncher::StartResult ServerLauncher::start(const ServerConfig& config,
-                                                  const QString& gameRoot)
+Result<void> ServerLauncher::start(const ServerConfig& config, const QString& gameRoot)
 {
+    const auto notWritten = [](const QString& path) {
+        return Result<void>::failure(QStringLiteral("%1 could not be written").arg(path));
+    };
     ConfigFiles files = configFilesOf(config, gameRoot);
     const QString configFile = files.configFileWithPathReplacedSpaces(config.configName());
     if (!files.saveConfigToFile(config, true))
-        return {false, QStringLiteral("%1 could not be written").arg(configFile)};
+        return notWritten(configFile);
     auto undo = [&] {
         files.deleteConfigFile(config);
         RunningServer::clear();
     };
     if (!files.runConfigFile(config, CommonData::applicationName())) {
         undo();
-        return {false, QStringLiteral("%1 could not be written").arg(files.terminalFile())};
+        return notWritten(files.terminalFile());
     }
     // Recorded before the start, so that whoever finds the server also finds its record.
     if (!RunningServer::record(config)) {
         undo();
-        return {false, QStringLiteral("%1 could not be written").arg(RunningServer::recordPath())};
+        return notWritten(RunningServer::recordPath());
     }
-    QString error;
-    if (!TerminalLauncher::openTerminalFile(files.terminalFile(), &error)) {
+    const Result<void> opened = TerminalLauncher::openTerminalFile(files.terminalFile());
+    if (!opened.ok())
         undo();
-        return {false, error};
-    }
-    return {true, {}};
+    return opened;
 }
 
 ServerLauncher::StopResult ServerLauncher::stop()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -49,16 +51,11 @@ public:
     // configuration file in 7-bit ASCII: only a password without any of these can match.
     static bool rconPasswordCanWork(const QString& password);
 
-    struct StartResult
-    {
-        bool started = false;
-        QString error; // why not, when not started
-    };
     // Writes the configuration file (with the password) and the launch file, records the
     // configuration as the running one and starts the launch file's command. Nothing stays
     // behind when it fails. Does not check; call check() first.
     // The server is started from the game directory gameRoot.
-    static StartResult start(const ServerConfig& config, const QString& gameRoot);
+    static Result<void> start(const ServerConfig& config, const QString& gameRoot);
 
     struct StopResult
     {

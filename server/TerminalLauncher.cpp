@@ -83,17 +83,15 @@ TerminalLauncher::Launch TerminalLauncher::launchFor(const QString& terminal, co
     return launch;
 }
 
-bool TerminalLauncher::openTerminalFile(const QString& terminalFile, QString* error)
+Result<void> TerminalLauncher::openTerminalFile(const QString& terminalFile)
 {
     const PlistReader::Result file = PlistReader::parseFile(terminalFile);
     const QVariantMap settings =
         file.value.toMap().value(QStringLiteral("WindowSettings")).toList().value(0).toMap();
     const QString command = settings.value(QStringLiteral("ExecutionString")).toString();
-    if (!file.ok() || command.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("%1 holds no server command").arg(terminalFile);
-        return false;
-    }
+    if (!file.ok() || command.isEmpty())
+        return Result<void>::failure(
+            QStringLiteral("%1 holds no server command").arg(terminalFile));
     const QString title = settings.value(QStringLiteral("CustomTitle")).toString();
     const Launch launch = launchFor(chosenTerminal(), title, command);
 
@@ -108,10 +106,8 @@ bool TerminalLauncher::openTerminalFile(const QString& terminalFile, QString* er
         process.setStandardErrorFile(launch.logFile, QIODevice::Append);
     }
     qint64 pid = 0;
-    if (!process.startDetached(&pid)) {
-        if (error)
-            *error = QStringLiteral("%1 could not be started").arg(launch.program);
-        return false;
-    }
-    return true;
+    if (!process.startDetached(&pid))
+        return Result<void>::failure(
+            QStringLiteral("%1 could not be started").arg(launch.program));
+    return Result<void>::success();
 }

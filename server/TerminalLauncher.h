@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,7 +32,7 @@ public:
 
     // Reads the launch file and starts its command; false when the file holds no command or
     // nothing could be started.
-    static bool openTerminalFile(const QString& terminalFile, QString* error = nullptr);
+    static Result<void> openTerminalFile(const QString& terminalFile);
 
     static bool hasDisplay();
 };

@@ -57,10 +57,9 @@ void putInt(QByteArray& bytes, qsizetype offset, quint32 value)
 
 void expectRefused(const QByteArray& bytes, const char* expectedText = "")
 {
-    QString error;
-    EXPECT_FALSE(ConfigArchive::decode(bytes, &error).has_value());
-    EXPECT_TRUE(error.contains(expectedText)) << error.toStdString();
+    const QString error = ConfigArchive::decode(bytes).error;
     EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(error.contains(expectedText)) << error.toStdString();
 }
 
 } // namespace
@@ -70,15 +69,15 @@ TEST(ConfigArchive, RoundTripThroughTheFile)
     const QString path =
         TestEnvironment::makeScratchDir("archive") + "/not/yet/there/ServerConfigs.kzvr";
     const ConfigArchive::Store store = sampleStore();
-    QString error;
-    ASSERT_TRUE(ConfigArchive::write(path, store, &error)) << error.toStdString();
-    const auto read = ConfigArchive::read(path, &error);
-    ASSERT_TRUE(read.has_value()) << error.toStdString();
-    EXPECT_EQ(*read, store);
-    EXPECT_EQ(read->value("Beta").optimizeNetwork(), 25000);
+    const Result<void> written = ConfigArchive::write(path, store);
+    ASSERT_TRUE(written.ok()) << written.error.toStdString();
+    const auto read = ConfigArchive::read(path);
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_EQ(read.value, store);
+    EXPECT_EQ(read.value.value("Beta").optimizeNetwork(), 25000);
 
-    ASSERT_TRUE(ConfigArchive::write(path, {}, &error));
-    EXPECT_EQ(ConfigArchive::read(path, &error), ConfigArchive::Store());
+    ASSERT_TRUE(ConfigArchive::write(path, {}).ok());
+    EXPECT_EQ(ConfigArchive::read(path).value, ConfigArchive::Store());
     EXPECT_EQ(QFileInfo(path).dir().entryList(QDir::Files), QStringList({"ServerConfigs.kzvr"}));
 }
 
@@ -86,33 +85,30 @@ TEST(ConfigArchive, ReadsOlderRecordVersions)
 {
     for (int version : {1, 4}) {
         const auto read = ConfigArchive::decode(ConfigArchive::encode(sampleStore(), version));
-        ASSERT_TRUE(read.has_value()) << version;
-        const ServerConfig& alfa = read->value("Alfa");
+        ASSERT_TRUE(read.ok()) << version;
+        const ServerConfig& alfa = read.value.value("Alfa");
         EXPECT_EQ(alfa.defaultBotSkill(), 2);
         EXPECT_EQ(alfa.punkBusterEnabled(), version == 4);
         EXPECT_EQ(alfa.extraParameters(), sampleStore().value("Alfa").extraParameters());
-        EXPECT_EQ(read->value("Beta").optimizeNetwork(), 25000);
+        EXPECT_EQ(read.value.value("Beta").optimizeNetwork(), 25000);
     }
 }
 
 TEST(ConfigArchive, MissingFileAndOtherFiles)
 {
     const QString dir = TestEnvironment::makeScratchDir("other");
-    QString error;
-    EXPECT_FALSE(ConfigArchive::read(dir + "/none.kzvr", &error).has_value());
-    EXPECT_TRUE(error.contains("none.kzvr"));
+    EXPECT_TRUE(ConfigArchive::read(dir + "/none.kzvr").error.contains("none.kzvr"));
 
     QFile text(dir + "/text.kzvr");
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("{ Alfa = { fragLimit = 20; }; }");
     text.close();
-    EXPECT_FALSE(ConfigArchive::read(text.fileName(), &error).has_value());
+    const QString error = ConfigArchive::read(text.fileName()).error;
     EXPECT_TRUE(error.contains("not a configuration archive")) << error.toStdString();
     expectRefused(QByteArray());
 
     // A file where the directory should be cannot be replaced by the archive.
-    EXPECT_FALSE(ConfigArchive::write(text.fileName() + "/ServerConfigs.kzvr", {}, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(ConfigArchive::write(text.fileName() + "/ServerConfigs.kzvr", {}).ok());
 }
 
 TEST(ConfigArchive, EveryTruncationIsRefused)
@@ -156,7 +152,7 @@ TEST(ConfigArchive, NewerVersionsAreRefused)
 TEST(ConfigArchive, ImpossibleContentsAreRefusedEvenWithAMatchingChecksum)
 {
     const QByteArray payload = payloadOf(ConfigArchive::encode(sampleStore()));
-    ASSERT_TRUE(ConfigArchive::decode(sealed(payload)).has_value());
+    ASSERT_TRUE(ConfigArchive::decode(sealed(payload)).ok());
 
     // Counts and lengths beyond the bytes left must not be believed (nor allocated).
     for (qsizetype offset :
@@ -198,11 +194,8 @@ TEST(ConfigArchive, RandomAndMutatedPayloadsNeverCrash)
         for (char value : {char(0x00), char(0x07), char(0x7F), char(0xFF)}) {
             QByteArray mutated = payload;
             mutated[i] = value;
-            QString error;
-            if (!ConfigArchive::decode(sealed(mutated), &error)) {
-                EXPECT_FALSE(error.isEmpty());
+            if (!ConfigArchive::decode(sealed(mutated)).ok())
                 ++refused;
-            }
         }
     }
     EXPECT_GT(refused, 0);

@@ -62,7 +62,7 @@ TEST(ConfigStore, SavesAndLoadsEveryRecord)
 {
     ConfigStore store = storeWith({"beta", "Alpha", "gamma"});
     store.find("beta")->addMap("q3dm17");
-    ASSERT_TRUE(store.save());
+    ASSERT_TRUE(store.save().ok());
     ConfigStore loaded;
     loaded.load();
     EXPECT_EQ(loaded.sortedKeysCaseInsensitive(), (QStringList{"Alpha", "beta", "gamma"}));
@@ -98,7 +98,7 @@ TEST(ConfigStore, AnUnreadableStoreIsKeptAsideNotOverwritten)
     EXPECT_EQ(aside.readAll(), "not a configuration archive at all");
 
     store.insert(named("fresh"));
-    ASSERT_TRUE(store.save());
+    ASSERT_TRUE(store.save().ok());
     ConfigStore reloaded;
     reloaded.load();
     EXPECT_TRUE(reloaded.contains("fresh"));

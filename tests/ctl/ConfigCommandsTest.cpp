@@ -54,7 +54,7 @@ void seed(const QList<ServerConfig>& records)
     store.load();
     for (const ServerConfig& config : records)
         store.insert(config);
-    ASSERT_TRUE(store.save());
+    ASSERT_TRUE(store.save().ok());
 }
 
 ConfigStore loadedStore()

@@ -20,7 +20,7 @@ protected:
         ConfigStore store;
         for (const ServerConfig& config : configs)
             store.insert(config);
-        ASSERT_TRUE(store.save());
+        ASSERT_TRUE(store.save().ok());
     }
 };
 

@@ -42,8 +42,8 @@ QString gameRoot()
 // engine, below the shell that ran the command.
 qint32 startedServer(const ServerConfig& config)
 {
-    const ServerLauncher::StartResult started = ServerLauncher::start(config, gameRoot());
-    EXPECT_TRUE(started.started) << started.error.toStdString();
+    const Result<void> started = ServerLauncher::start(config, gameRoot());
+    EXPECT_TRUE(started.ok()) << started.error.toStdString();
     const qint32 pid = ServerLauncher::waitForServer(30000);
     EXPECT_NE(pid, -1);
     if (pid == -1)
@@ -207,8 +207,8 @@ TEST_F(ServerLaunch, AStartThatCannotWriteLeavesNothingBehind)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    const ServerLauncher::StartResult result = ServerLauncher::start(config, gameRoot());
-    EXPECT_FALSE(result.started);
+    const Result<void> result = ServerLauncher::start(config, gameRoot());
+    EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.error.contains("VO_Blocked.config")) << result.error.toStdString();
     EXPECT_FALSE(RunningServer::running().has_value());
     // Refused before the launch file was written: nothing was ever started.

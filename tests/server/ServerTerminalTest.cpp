@@ -78,7 +78,7 @@ TEST(ServerTerminal, InXtermTheServerRunsInAWindowTitledVoranthGameServer)
 
     const int port = RealServer::freeUdpPort();
     const ServerConfig config = RealServer::config("In A Window", "sekrit", port);
-    ASSERT_TRUE(ServerLauncher::start(config, GameDirectory::settle()).started);
+    ASSERT_TRUE(ServerLauncher::start(config, GameDirectory::settle()).ok());
     const qint32 pid = ServerLauncher::waitForServer(30000);
     ASSERT_NE(pid, -1);
     EXPECT_TRUE(hasAncestorNamed(pid, "xterm"));

@@ -74,16 +74,15 @@ TEST(TerminalLauncher, WithoutATerminalTheCommandRunsDetachedIntoTheLog)
 {
     UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
     const QString path = writeTerminalFile("echo started; echo \"$0\"");
-    QString error;
-    ASSERT_TRUE(TerminalLauncher::openTerminalFile(path, &error)) << error.toStdString();
+    const Result<void> opened = TerminalLauncher::openTerminalFile(path);
+    ASSERT_TRUE(opened.ok()) << opened.error.toStdString();
     const QByteArray log = waitForFileContaining(TerminalLauncher::serverLogFile(), "/bin/sh");
     EXPECT_TRUE(log.contains("started\n/bin/sh")) << log.constData();
 }
 
 TEST(TerminalLauncher, AFileWithoutACommandStartsNothing)
 {
-    QString error;
-    EXPECT_FALSE(TerminalLauncher::openTerminalFile(writeTerminalFile(""), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(TerminalLauncher::openTerminalFile("/nonexistent/VOTerminal.term"));
+    EXPECT_TRUE(TerminalLauncher::openTerminalFile(writeTerminalFile(""))
+                    .error.contains("holds no server command"));
+    EXPECT_FALSE(TerminalLauncher::openTerminalFile("/nonexistent/VOTerminal.term").ok());
 }
