@@ -16,6 +16,8 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(CommonData::applicationName());
     QApplication::setApplicationName(CommonData::applicationName());
     QApplication::setApplicationVersion(CommonData::applicationVersion());
+    // Ties the window to the installed desktop entry (its icon and name in the task switcher).
+    QApplication::setDesktopFileName(QStringLiteral(VORANTH_APP_ID));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Hosts Quake III Arena dedicated servers."));
