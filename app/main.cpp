@@ -16,8 +16,8 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(CommonData::applicationName());
     QApplication::setApplicationName(CommonData::applicationName());
     QApplication::setApplicationVersion(CommonData::applicationVersion());
-    UserDefaults::registerDefaults();
-    CommonData::ensureDataHomeExists();
+    // Ties the window to the installed desktop entry (its icon and name in the task switcher).
+    QApplication::setDesktopFileName(QStringLiteral(VORANTH_APP_ID));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Hosts Quake III Arena dedicated servers."));
@@ -28,6 +28,10 @@ int main(int argc, char* argv[])
                                      QStringLiteral("DIR"));
     parser.addOption(gameDir);
     parser.process(app);
+    // Only after --help and --version, which leave the home directory alone.
+    UserDefaults::registerDefaults();
+    CommonData::ensureDataHomeExists();
+
     if (parser.isSet(gameDir)) {
         const QString dir = parser.value(gameDir);
         if (!GameDirectory::isValid(dir)) {

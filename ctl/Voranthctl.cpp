@@ -1,5 +1,7 @@
 #include "ctl/Voranthctl.h"
 
+#include "config/CommonData.h"
+
 #include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
@@ -25,6 +27,10 @@ int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream&
         printHelp(arguments.isEmpty() ? err : out);
         return arguments.isEmpty() ? CtlUsageError : CtlOk;
     }
+    if (arguments.first() == QStringLiteral("--version")) {
+        out << "voranthctl " << CommonData::applicationVersion() << '\n';
+        return CtlOk;
+    }
     const QString name = arguments.first();
     for (const CtlCommand& command : m_commands) {
         if (command.name != name)
@@ -43,7 +49,8 @@ int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream&
 
 void Voranthctl::printHelp(QTextStream& out) const
 {
-    out << "usage: voranthctl COMMAND [ARGUMENTS...]   (COMMAND --help for details)\n\n";
+    out << "usage: voranthctl COMMAND [ARGUMENTS...]   (COMMAND --help for details)\n"
+        << "       voranthctl --help | --version\n\n";
     for (const CtlCommand& command : m_commands)
         out << "  " << (command.name + QLatin1Char(' ') + command.usage).leftJustified(44)
             << command.summary << '\n';

@@ -9,6 +9,7 @@ packages=(
   openarena-server ioquake3-server
   xvfb xauth xterm imagemagick x11-utils
   unzip  # only for the reference pipeline of bench/ScanBench
+  desktop-file-utils appstream man-db groff-base dpkg-dev  # the install test and the .deb
 )
 
 missing=()

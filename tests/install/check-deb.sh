@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Makes the Debian package with CPack and checks that dpkg reads it, that it depends on the
+# libraries the programs link, and that it holds under /usr exactly what "cmake --install"
+# puts under a prefix.
+#   check-deb.sh BUILD_DIR VERSION
+set -uo pipefail
+build=$1 version=$2
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/package" >"$tmp/cpack.log" 2>&1 ||
+  { cat "$tmp/cpack.log" >&2; fail "cpack"; exit 1; }
+deb=$(find "$tmp/package" -maxdepth 1 -name '*.deb' | head -n 1)
+[ -n "$deb" ] || { fail "cpack made no .deb"; exit 1; }
+
+dpkg-deb --info "$deb" >/dev/null || { fail "dpkg-deb --info cannot read $deb"; exit 1; }
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Package)" = voranth ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version-1" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
+for library in libqt6widgets6 libqt6network6 libzip4 qt6-image-formats-plugins; do
+  field Depends | grep -q "\b$library\b" || fail "Depends lacks $library: $(field Depends)"
+done
+[ -n "$(field Description)" ] || fail "no Description"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+
+# The package's files are the install's, moved under /usr.
+cmake --install "$build" --prefix "$tmp/prefix" >/dev/null 2>&1 || fail "cmake --install"
+(cd "$tmp/prefix" && find . -type f | sort) >"$tmp/installed"
+dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./usr/|./|' | sort >"$tmp/packaged"
+diff -u "$tmp/installed" "$tmp/packaged" >&2 || fail "the package holds other files than the install"
+
+[ "$failures" -eq 0 ] && echo "package checks passed: $(basename "$deb")"
+exit $((failures > 0))
