@@ -1,6 +1,7 @@
 #include "ctl/ConfigFieldSetter.h"
 
 #include "config/ServerConfig.h"
+#include "config/ServerConfigFields.h"
 #include "content/GameTypes.h"
 #include "content/ModSupport.h"
 
@@ -13,106 +14,31 @@
 
 namespace {
 
-enum class Kind
-{
-    Switch,
-    Integer,
-    Choice, // a radio group of two: 0 or 1
-    Port,
-    Decimal,
-    Text,
-};
+using Kind = ServerConfigField::Kind;
 
-struct Field
+// The fields set with commands of their own, or following another one.
+bool isSetOtherWays(const ServerConfigField& field)
 {
-    QString name;
-    Kind kind;
-    std::function<void(ServerConfig&, const QVariant&)> apply;
-};
-
-Field switchField(const char* name, void (ServerConfig::*setter)(bool))
-{
-    return {QLatin1String(name), Kind::Switch, [setter](ServerConfig& c, const QVariant& v) {
-                (c.*setter)(v.toBool());
-            }};
-}
-
-Field integerField(const char* name, void (ServerConfig::*setter)(int), Kind kind = Kind::Integer)
-{
-    return {QLatin1String(name), kind, [setter](ServerConfig& c, const QVariant& v) {
-                (c.*setter)(v.toInt());
-            }};
-}
-
-Field textField(const char* name, void (ServerConfig::*setter)(const QString&))
-{
-    return {QLatin1String(name), Kind::Text, [setter](ServerConfig& c, const QVariant& v) {
-                (c.*setter)(v.toString());
-            }};
+    static const QStringList others = {
+        QStringLiteral("configName"),      QStringLiteral("modName"),
+        QStringLiteral("gameType"),        QStringLiteral("mapList"),
+        QStringLiteral("extraParameters"), QStringLiteral("modParameters"),
+        QStringLiteral("moreGUIParameters"), QStringLiteral("saveAndStartButtonLabel"),
+    };
+    return field.kind == Kind::List || others.contains(field.name);
 }
 
 // The rate follows the two radio fields unless it is custom, as when the editor writes them.
-void rederiveRate(ServerConfig& c)
+bool changesTheRate(const QString& field)
 {
-    c.setOptimizeNetwork(c.optimizeNetwork());
+    return field == QLatin1String("radioDedicatedType") ||
+           field == QLatin1String("radioOptimizeNetwork");
 }
 
-const QList<Field>& fields()
+const ServerConfigField* settableField(const QString& name)
 {
-    static const QList<Field> table = {
-        switchField("allowDownloads", &ServerConfig::setAllowDownloads),
-        switchField("allowVoting", &ServerConfig::setAllowVoting),
-        switchField("autoJoinTeams", &ServerConfig::setAutoJoinTeams),
-        integerField("captureLimit", &ServerConfig::setCaptureLimit),
-        {QStringLiteral("radioDedicatedType"), Kind::Choice,
-         [](ServerConfig& c, const QVariant& v) {
-             c.setRadioDedicatedType(v.toInt());
-             rederiveRate(c);
-         }},
-        switchField("forceTeamBalance", &ServerConfig::setForceTeamBalance),
-        integerField("fragLimit", &ServerConfig::setFragLimit),
-        switchField("friendlyFire", &ServerConfig::setFriendlyFire),
-        // Checked and applied by setGameTypeString(): it needs the mod's table.
-        {QStringLiteral("gameTypeString"), Kind::Text, {}},
-        integerField("hunkMegs", &ServerConfig::setHunkMegs),
-        switchField("listAllMaps", &ServerConfig::setListAllMaps),
-        integerField("maxPlayers", &ServerConfig::setMaxPlayers),
-        textField("netIP", &ServerConfig::setNetIP),
-        integerField("netPort", &ServerConfig::setNetPort, Kind::Port),
-        integerField("nPrivateClients", &ServerConfig::setNPrivateClients),
-        integerField("optimizeNetwork", &ServerConfig::setOptimizeNetwork),
-        {QStringLiteral("radioOptimizeNetwork"), Kind::Choice,
-         [](ServerConfig& c, const QVariant& v) {
-             c.setRadioOptimizeNetwork(v.toInt());
-             rederiveRate(c);
-         }},
-        textField("privateClientPasswd", &ServerConfig::setPrivateClientPasswd),
-        switchField("pureServer", &ServerConfig::setPureServer),
-        {QStringLiteral("quadFactor"), Kind::Decimal,
-         [](ServerConfig& c, const QVariant& v) {
-             c.setQuadFactor(v.toFloat());
-         }},
-        textField("rconPassword", &ServerConfig::setRconPassword),
-        switchField("rotateMaps", &ServerConfig::setRotateMaps),
-        textField("serverName", &ServerConfig::setServerName),
-        integerField("timeLimit", &ServerConfig::setTimeLimit),
-        integerField("warmup", &ServerConfig::setWarmup),
-        integerField("weaponsRespawn", &ServerConfig::setWeaponsRespawn),
-        textField("welcomeText", &ServerConfig::setWelcomeText),
-        integerField("knockback", &ServerConfig::setKnockback),
-        integerField("inactivity", &ServerConfig::setInactivity),
-        integerField("botMinPlayers", &ServerConfig::setBotMinPlayers),
-        switchField("botNoChat", &ServerConfig::setBotNoChat),
-        switchField("botRocketJump", &ServerConfig::setBotRocketJump),
-        integerField("timeout", &ServerConfig::setTimeout),
-        integerField("minPing", &ServerConfig::setMinPing),
-        integerField("maxPing", &ServerConfig::setMaxPing),
-        switchField("hunkMegsUse", &ServerConfig::setHunkMegsUse),
-        switchField("punkBusterEnabled", &ServerConfig::setPunkBusterEnabled),
-        integerField("defaultBotSkill", &ServerConfig::setDefaultBotSkill),
-        switchField("botGrapple", &ServerConfig::setBotGrapple),
-    };
-    return table;
+    const ServerConfigField* field = ServerConfigFields::find(name);
+    return field && !isSetOtherWays(*field) ? field : nullptr;
 }
 
 // Fields of the record that are not set this way, with the way they are set.
@@ -174,6 +100,8 @@ QVariant parsedValue(Kind kind, const QString& text, QString& expected)
     }
     case Kind::Text:
         return text;
+    case Kind::List:
+        break; // set with commands of their own
     }
     return {};
 }
@@ -205,17 +133,17 @@ bool setGameTypeString(ServerConfig& record, const QString& name, QString* error
 QStringList ConfigFieldSetter::fieldNames()
 {
     QStringList names;
-    for (const Field& field : fields())
-        names.append(field.name);
+    for (const ServerConfigField& field : ServerConfigFields::all())
+        if (!isSetOtherWays(field))
+            names.append(field.name);
     return names;
 }
 
 bool ConfigFieldSetter::setField(ServerConfig& record, const QString& field, const QString& value,
                                  QString* error)
 {
-    const auto found = std::find_if(fields().cbegin(), fields().cend(),
-                                    [&](const Field& entry) { return entry.name == field; });
-    if (found == fields().cend()) {
+    const ServerConfigField* found = settableField(field);
+    if (!found) {
         const QString otherWay = otherWayFor(field);
         *error = otherWay.isEmpty()
                      ? QStringLiteral("there is no field named '%1'; the fields are: %2")
@@ -223,7 +151,7 @@ bool ConfigFieldSetter::setField(ServerConfig& record, const QString& field, con
                      : QStringLiteral("'%1' cannot be set: %2").arg(field, otherWay);
         return false;
     }
-    if (!found->apply)
+    if (field == QLatin1String("gameTypeString"))
         return setGameTypeString(record, value, error);
     QString expected;
     const QVariant parsed = parsedValue(found->kind, value, expected);
@@ -236,6 +164,8 @@ bool ConfigFieldSetter::setField(ServerConfig& record, const QString& field, con
                                 "is 0; set radioOptimizeNetwork to 1 for a rate of your own");
         return false;
     }
-    found->apply(record, parsed);
+    found->set(record, parsed);
+    if (changesTheRate(field))
+        record.setOptimizeNetwork(record.optimizeNetwork());
     return true;
 }
