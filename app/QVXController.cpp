@@ -12,6 +12,7 @@
 #include "app/ServerControl.h"
 #include "app/SetupEditor.h"
 #include "config/CommonData.h"
+#include "config/DataDirectory.h"
 #include "config/GameDirectory.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
@@ -46,11 +47,23 @@ QVXController::~QVXController() = default;
 
 bool QVXController::init()
 {
+    if (!prepareDataDirectory())
+        return false;
     if (!acquireStoreLock())
         return false;
     loadStore();
     m_state.recordNeedsSaving = false;
     return settleGameDirectory();
+}
+
+bool QVXController::prepareDataDirectory()
+{
+    const DataDirectory::Result directory = DataDirectory::prepare();
+    if (directory.ok)
+        return true;
+    AlertPresenter::show(nullptr, okAlert(DataDirectory::unusableTitle(),
+                                          DataDirectory::unusableMessage(directory)));
+    return false;
 }
 
 bool QVXController::acquireStoreLock()

@@ -45,6 +45,8 @@ public:
     void validateMenuItems();
 
 private:
+    // Alerts and answers false when the data directory cannot be made.
+    bool prepareDataDirectory();
     bool acquireStoreLock();
     void loadStore();
     bool settleGameDirectory();

@@ -117,7 +117,7 @@ void ServerControl::saveAndStart()
     for (ServerLauncher::Problem problem = ServerLauncher::check(*config, acceptEmptyPassword);
          problem != ServerLauncher::Problem::None;
          problem = ServerLauncher::check(*config, acceptEmptyPassword)) {
-        const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem);
+        const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, *config);
         const bool question = problem == ServerLauncher::Problem::RconPasswordNotSet;
         const int answer = AlertPresenter::show(
             &m_state.window, {alert.title, alert.message, alert.buttons, !question});

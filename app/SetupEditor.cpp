@@ -11,6 +11,7 @@
 #include "app/RadioMatrix.h"
 #include "app/StepperButtons.h"
 #include "config/CommonData.h"
+#include "config/NetAddress.h"
 #include "config/StringTable.h"
 
 #include <QCheckBox>
@@ -271,6 +272,8 @@ void SetupEditor::connectControls()
     }
     connect(m_controls.maxPlayersField, &QLineEdit::editingFinished, this,
             &SetupEditor::maxPlayersTextDidEndEditing);
+    connect(m_controls.field("netIPField"), &QLineEdit::editingFinished, this,
+            &SetupEditor::netIPTextDidEndEditing);
     connect(m_controls.botMinPlayersSlider, &QSlider::valueChanged, this,
             &SetupEditor::sliderClicked);
     connect(m_controls.dedicatedTypeMatrix, &RadioMatrix::clicked, this,
@@ -385,6 +388,22 @@ void SetupEditor::extractFields(ServerConfig& record)
     record.setRadioDedicatedType(std::max(0, m_controls.dedicatedTypeMatrix->selectedTag()));
     record.setRadioOptimizeNetwork(std::max(0, m_controls.optimizeNetworkMatrix->selectedTag()));
     record.setOptimizeNetwork(integerOf(m_controls.optimizeNetworkField));
+}
+
+void SetupEditor::netIPTextDidEndEditing()
+{
+    QLineEdit* field = m_controls.field("netIPField");
+    const QString typed = field->text();
+    if (NetAddress::isHostNameOrAddress(typed))
+        return;
+    // Put back first: the alert takes the focus, which ends the editing once more.
+    const ServerConfig* record = currentRecord();
+    const bool recordValid = record && NetAddress::isHostNameOrAddress(record->netIP());
+    showText(field, recordValid ? record->netIP() : ServerConfig().netIP());
+    AlertPresenter::show(&m_state.window, {NetAddress::refusalTitle(),
+                                           NetAddress::refusalMessage(typed),
+                                           {QStringLiteral("OK")},
+                                           true});
 }
 
 void SetupEditor::activateAllSetupGUIObjects()

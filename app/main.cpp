@@ -17,7 +17,6 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(CommonData::applicationVersion());
     UserDefaults::registerDefaults();
     CommonData::initialize();
-    CommonData::ensureDataHomeExists();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Hosts Quake III Arena dedicated servers."));

@@ -44,7 +44,6 @@ public:
     static QString userLoginName();
 
     // Runs the class initialisation if it has not run yet; later calls change nothing.
+    // The data directory is made by DataDirectory.
     static void initialize();
-    // Creates the parent of appSupportQ3VXDir when it is missing; failures are ignored.
-    static void ensureDataHomeExists();
 };

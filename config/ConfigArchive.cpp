@@ -247,6 +247,12 @@ bool ConfigArchive::write(const QString& path, const Store& store, QString* erro
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    // Every password of the user is in here: the file is its owner's alone, also when an
+    // earlier version left it readable to others.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return fail(error, QStringLiteral("Cannot make %1 private: %2").arg(path, file.errorString()));
+    }
     const QByteArray bytes = encode(store);
     if (file.write(bytes) != bytes.size() || !file.commit())
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));

@@ -32,7 +32,8 @@ public:
                              int serverConfigVersion = ServerConfig::classVersion);
     static std::optional<Store> decode(const QByteArray& bytes, QString* error = nullptr);
 
-    // Replaces the file atomically, creating its directory when missing.
+    // Replaces the file atomically, readable and writable by its owner only (mode 0600),
+    // creating its directory when missing.
     static bool write(const QString& path, const Store& store, QString* error = nullptr);
     static std::optional<Store> read(const QString& path, QString* error = nullptr);
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "content/PakExtractor.h"
+#include "content/ScriptBudget.h"
 
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class ScanInteraction;
@@ -37,8 +39,10 @@ public:
         QStringList problems; // damaged paks and skipped members
     };
 
+    // scriptBudget bounds what each mod's extracted scripts may come to (see ScriptBudget).
     PakScanner(ModDatabaseBuilder& builder, ScanInteraction& interaction,
-               PakExtractor extractor = PakExtractor());
+               PakExtractor extractor = PakExtractor(),
+               qint64 scriptBudget = ScriptBudget::defaultModTotal);
 
     void checkAndExtractGamePaks();
     void rebuildArenasPlistFilesIfNeeded();
@@ -75,10 +79,14 @@ private:
     void showRebuildNotice();
     void extractMods(const QList<ModScan>& toExtract, int totalPaks);
     void buildDatabases(const QList<ModScan>& mods, const QStringList& extracted);
+    // Runs build; a build that fails (out of memory, say) leaves an empty database at path.
+    void buildDatabase(const QString& path, const std::function<void()>& build);
+    void noteFailure(const QString& problem);
 
     ModDatabaseBuilder& m_builder;
     ScanInteraction& m_interaction;
     PakExtractor m_extractor;
+    qint64 m_scriptBudget;
     Summary m_summary;
     std::unique_ptr<StartupProgress> m_startupController;
 };

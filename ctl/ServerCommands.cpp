@@ -4,6 +4,7 @@
 #include "config/ConfigArchive.h"
 #include "config/ConfigStore.h"
 #include "config/GameDirectory.h"
+#include "config/VisibleText.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
@@ -34,11 +35,11 @@ std::optional<ConfigArchive::Store> readStore(CtlIo& io)
     return store;
 }
 
-bool refuseProblem(ServerLauncher::Problem problem, CtlIo& io)
+bool refuseProblem(ServerLauncher::Problem problem, const ServerConfig& config, CtlIo& io)
 {
     if (problem == ServerLauncher::Problem::None)
         return false;
-    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem);
+    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, config);
     io.err << "voranthctl: " << alert.title << '\n' << alert.message << '\n';
     if (problem == ServerLauncher::Problem::RconPasswordNotSet)
         io.err << "(--no-rcon starts the server without remote control)\n";
@@ -74,7 +75,7 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
     if (!store)
         return CtlRefused;
     if (!store->contains(name)) {
-        io.err << "voranthctl: no configuration named '" << name << "'\n";
+        io.err << "voranthctl: no configuration named '" << VisibleText::escaped(name) << "'\n";
         return CtlRefused;
     }
     const ServerConfig config = store->value(name);
@@ -85,7 +86,7 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
                   "--game-dir DIR\n";
         return CtlRefused;
     }
-    if (refuseProblem(ServerLauncher::check(config, noRcon), io))
+    if (refuseProblem(ServerLauncher::check(config, noRcon), config, io))
         return CtlRefused;
     if (const qint32 pid = QProcessCom().serverPid(); pid != -1) {
         io.err << "voranthctl: a server already runs (process " << pid
@@ -133,7 +134,7 @@ int ServerCommands::stop(const QStringList& args, CtlIo& io)
     }
     io.out << "stopped " << result.killedPid;
     if (result.runningConfig)
-        io.out << " (" << *result.runningConfig << ')';
+        io.out << " (" << VisibleText::escaped(*result.runningConfig) << ')';
     io.out << '\n';
     return CtlOk;
 }

@@ -1,5 +1,7 @@
 #include "ctl/Voranthctl.h"
 
+#include "config/DataDirectory.h"
+#include "config/VisibleText.h"
 #include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
@@ -34,6 +36,11 @@ int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream&
             out << "usage: voranthctl " << command.name << ' ' << command.usage << '\n'
                 << command.summary << '\n';
             return CtlOk;
+        }
+        if (const DataDirectory::Result directory = DataDirectory::prepare(); !directory.ok) {
+            err << "voranthctl: " << DataDirectory::unusableTitle() << ' ' << VisibleText::escaped(directory.reason)
+                << " Nothing was changed.\n";
+            return CtlRefused;
         }
         return command.run(args, io);
     }

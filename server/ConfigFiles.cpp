@@ -1,6 +1,8 @@
 #include "server/ConfigFiles.h"
 
 #include "config/CommonData.h"
+#include "config/ConfigFileName.h"
+#include "config/DataDirectory.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
@@ -324,15 +326,7 @@ QString ConfigFiles::mapListFileContents(const ServerConfig& config) const
 
 QString ConfigFiles::configFileReplacedSpaces(const QString& name)
 {
-    QString fileName = name;
-    for (QChar& c : fileName) {
-        // The server's command line cannot quote a '"', so the file's name holds none.
-        if (c == QLatin1Char(' ') || c == QLatin1Char('/') || c == QLatin1Char('"') ||
-            c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char('_');
-    }
-    // The prefix keeps even "" or ".." from naming the directory itself or its parent.
-    return QStringLiteral("VO_") + fileName + QStringLiteral(".config");
+    return ConfigFileName::forConfigName(name);
 }
 
 QString ConfigFiles::configFileWithPathReplacedSpaces(const QString& name) const
@@ -385,7 +379,7 @@ bool ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launc
     window.insert(QStringLiteral("CustomTitle"), launchedByApp + QStringLiteral(" Game Server"));
     window.insert(QStringLiteral("TitleBits"), QStringLiteral("10"));
     window.insert(QStringLiteral("ExecutionString"), m_serverCommand);
-    QDir().mkpath(CommonData::appSupportQ3VXDir());
+    DataDirectory::prepare();
     return PlistWriter::writeFile(
         m_terminalFile, QVariantMap{{QStringLiteral("WindowSettings"), QVariantList{window}}});
 }

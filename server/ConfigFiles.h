@@ -57,8 +57,9 @@ public:
     // The map names, one a line, without a line feed after the last. True when written.
     bool saveMapListToFile(const ServerConfig& config) const;
 
-    // "VO_<name>.config": spaces become '_', and so do '/', '"' and control characters, so
-    // that the name always stays one file inside configStorePath() that the server can name.
+    // "VO_<name>.config": spaces become '_', and so do '/', '\\', '"', control characters and
+    // the second of ".." and "::", so that the name always stays one file inside
+    // configStorePath() that the server can name (see ConfigFileName).
     static QString configFileReplacedSpaces(const QString& name);
     QString configFileWithPathReplacedSpaces(const QString& name) const;
     QString mapListFileWithPath() const;

@@ -1,6 +1,7 @@
 #include "server/TerminalLauncher.h"
 
 #include "config/CommonData.h"
+#include "config/DataDirectory.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/PlistReader.h"
@@ -103,7 +104,7 @@ bool TerminalLauncher::openTerminalFile(const QString& terminalFile, QString* er
     process.setWorkingDirectory(QDir::homePath());
     process.setStandardInputFile(QProcess::nullDevice());
     if (!launch.logFile.isEmpty()) {
-        QDir().mkpath(QFileInfo(launch.logFile).path());
+        DataDirectory::prepare();
         process.setStandardOutputFile(launch.logFile, QIODevice::Append);
         process.setStandardErrorFile(launch.logFile, QIODevice::Append);
     }
