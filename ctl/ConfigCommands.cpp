@@ -150,8 +150,7 @@ int ConfigCommands::configs(const QStringList& args, CtlIo& io)
         const ServerConfig& record = *access.store().find(name);
         if (!mod.isEmpty() && record.modName() != mod)
             continue;
-        rows.append({VisibleText::escaped(name), VisibleText::escaped(record.modName()),
-                     VisibleText::escaped(record.gameTypeString())});
+        rows.append({name, record.modName(), record.gameTypeString()});
         array.append(QJsonObject{{QStringLiteral("name"), name},
                                  {QStringLiteral("mod"), record.modName()},
                                  {QStringLiteral("gameType"), record.gameTypeString()},
