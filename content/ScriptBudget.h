@@ -5,12 +5,13 @@
 
 // How much script text one mod may bring: the arena, map-info, bot and game-info scripts of
 // a mod are extracted and read whole, so their total is bounded, far above what any real game
-// holds (OpenArena's come to about 20 KB). A file that would pass the bound is skipped, and
-// the skip recorded, so that a hostile pak cannot exhaust memory or disk.
+// holds (OpenArena's come to about 20 KB, a pack of thousands of maps to a few MB). A file
+// that would pass the bound is skipped, and the skip recorded, so that a hostile pak cannot
+// exhaust memory or disk.
 class ScriptBudget
 {
 public:
-    static constexpr qint64 defaultModTotal = 16 * 1024 * 1024;
+    static constexpr qint64 defaultModTotal = 8 * 1024 * 1024;
 
     explicit ScriptBudget(qint64 total = defaultModTotal) : m_left(total), m_total(total) {}
 

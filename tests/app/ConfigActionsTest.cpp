@@ -8,6 +8,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 
+#include <QCheckBox>
 #include <QDir>
 
 #include <QFile>

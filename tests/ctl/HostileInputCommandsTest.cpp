@@ -4,6 +4,7 @@
 #include "support/Pk3Builder.h"
 #include "support/ProgramRunner.h"
 #include "support/TestEnvironment.h"
+#include "server/ConsoleModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,4 +166,32 @@ TEST(VoranthctlHostileInput, ADataDirectoryThatCannotBeMadeStopsWithAMessage)
     EXPECT_FALSE(QFileInfo::exists(TestEnvironment::home() + "/unmounted"));
     EXPECT_EQ(ctl({"configs", "--help"}).exitCode, 0) << "help needs no data directory";
     QFile::remove(dataHome);
+}
+
+TEST(VoranthctlHostileInput, QuotesSemicolonsLineBreaksAndCommandsStayValues)
+{
+    writeBaseGameDatabase();
+    const QString marker = TestEnvironment::home() + "/pwned";
+    const QString name = "it's \"x\"; $(touch pwned) `touch pwned`";
+    ASSERT_EQ(ctl({"new", name, "--game-type", "Free For All"}).exitCode, 0);
+    const QStringList values = {"a\"; quit; \"b", "line\nquit\r\nkillserver", "$(touch " + marker + ")",
+                                "x /* quit", "x // quit"};
+    for (const char* field : {"serverName", "welcomeText", "privateClientPasswd", "rconPassword"})
+        for (const QString& value : values)
+            ASSERT_EQ(ctl({"set-field", name, field, value}).exitCode, 0) << field;
+    ASSERT_EQ(ctl({"add-maps", name, "q3dm17"}).exitCode, 0);
+
+    const ProgramResult show = ctl({"show", name});
+    ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
+    const QList<QStringList> commands = ConsoleModel::commands(show.out.toLatin1());
+    // One command per line of the file, none of them one that was typed as a value.
+    const qsizetype commentLines =
+        show.out.count(QRegularExpression("^//", QRegularExpression::MultilineOption));
+    EXPECT_EQ(commands.size(), show.out.count('\n') - commentLines) << show.out.toStdString();
+    for (const QStringList& command : commands) {
+        EXPECT_NE(command.first(), "quit") << show.out.toStdString();
+        EXPECT_NE(command.first(), "killserver");
+    }
+    EXPECT_FALSE(QFileInfo::exists(marker));
+    EXPECT_FALSE(QFileInfo::exists("pwned"));
 }
