@@ -9,6 +9,7 @@
 #include "content/PlistReader.h"
 #include "content/PlistWriter.h"
 #include "server/ConsoleText.h"
+#include "server/RunningServer.h"
 #include "server/ServerCommand.h"
 
 #include <QDir>
@@ -341,7 +342,15 @@ QString ConfigFiles::mapListFileWithPath() const
 
 bool ConfigFiles::deleteConfigFile(const ServerConfig& config) const
 {
-    const QString path = configFileWithPathReplacedSpaces(config.configName());
+    const QString fileName = configFileReplacedSpaces(config.configName());
+    // A store of an older version may hold two names with one file ("a b", "a_b"): the file of
+    // the configuration that runs now stays.
+    const std::optional<ServerConfig> running = RunningServer::running();
+    if (running && running->configName() != config.configName() &&
+        running->modName() == m_modDir &&
+        configFileReplacedSpaces(running->configName()) == fileName)
+        return true;
+    const QString path = m_configStorePath + QLatin1Char('/') + fileName;
     const QFileInfo file(path);
     if (!file.exists() && !file.isSymLink())
         return true;

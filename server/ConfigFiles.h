@@ -64,7 +64,8 @@ public:
     QString configFileWithPathReplacedSpaces(const QString& name) const;
     QString mapListFileWithPath() const;
 
-    // Removes the configuration file of the record; true when none is left.
+    // Removes the configuration file of the record; true when none is left, or when the file
+    // is that of the running configuration under another name, which keeps it.
     bool deleteConfigFile(const ServerConfig& config) const;
 
     // Builds the command that starts the server with the record's configuration file and

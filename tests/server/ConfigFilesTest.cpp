@@ -5,6 +5,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "server/ConfigFiles.h"
+#include "server/RunningServer.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -455,6 +456,22 @@ TEST_F(ConfigFilesTest, DeletesOnlyTheConfigurationsFile)
     EXPECT_TRUE(files.deleteConfigFile(config));
     EXPECT_EQ(QDir(files.configStorePath()).entryList(QDir::Files),
               QStringList{QStringLiteral("VO_My_Server2.config")});
+}
+
+TEST_F(ConfigFilesTest, TheRunningConfigurationsFileStaysWhenAnotherNameOfItIsDeleted)
+{
+    ServerConfig running = exampleConfig();
+    running.setConfigName(QStringLiteral("a_b"));
+    ServerConfig other = running;
+    other.setConfigName(QStringLiteral("a b"));
+    ConfigFiles files;
+    ASSERT_TRUE(files.saveConfigToFile(running, true));
+    ASSERT_TRUE(RunningServer::record(running));
+    const QString path = files.configFileWithPathReplacedSpaces(running.configName());
+    EXPECT_TRUE(files.deleteConfigFile(other));
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(files.deleteConfigFile(running));
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST_F(ConfigFilesTest, HostileValuesStayOneCommandOnTheirLine)
