@@ -9,9 +9,7 @@
 #include "app/RenameConfigSheet.h"
 #include "app/SetupEditor.h"
 #include "config/CommonData.h"
-#include "config/SettingsKeys.h"
 #include "config/StringTable.h"
-#include "config/UserDefaults.h"
 #include "server/ConfigFiles.h"
 
 #include <QComboBox>
@@ -75,20 +73,10 @@ void ConfigActions::sortLists()
     m_state.serverConfigKeysModFiltered.sort(Qt::CaseSensitive);
 }
 
-void ConfigActions::showNameTaken(const QString& name)
+void ConfigActions::showRefusal(const ConfigStore::Outcome& outcome)
 {
-    const ServerConfig* existing = m_state.store.find(name);
-    const QString message =
-        voCommonText(QStringLiteral("ServerConfigNameTakenMsg"),
-                     QStringLiteral("Server config name: '%@' already exists \n(with mod: %@). "
-                                    "\n\nPlease find a unique name and do New again."),
-                     {name, existing ? existing->modName() : QString()});
     m_state.alerts.show(&m_state.window,
-                        {voCommonText(QStringLiteral("ServerConfigNameTakenTitle"),
-                                      QStringLiteral("Server config name already taken!")),
-                         message,
-                         {QStringLiteral("OK")},
-                         true});
+                        {outcome.title, outcome.message, {QStringLiteral("OK")}, true});
 }
 
 void ConfigActions::selectConfig(const QString& name)
@@ -107,53 +95,33 @@ void ConfigActions::addFile(const QString& name, int gameType)
     if (name.isEmpty())
         return;
     const EditorControls& c = m_editor.controls();
-    const QString shownIP = c.netIPField->text();
-    const int shownPort = c.netPortField->value();
-    const QString shownPrivatePassword = c.privateClientPasswdField->text();
-    const QString shownServerName = c.serverNameField->text();
-    const QString shownWelcome = c.welcomeTextField->text();
-    const QString shownRconPassword = c.rconPasswordField->text();
-    const QString mod = m_state.paths.qGameModDir();
-    if (m_state.store.contains(name)) {
-        showNameTaken(name);
+    ConfigStore::NewConfig request;
+    request.name = name;
+    request.mod = m_state.paths.qGameModDir();
+    request.gameType = gameType;
+    request.gameTypeString = m_newConfigWindow->gameTypePopUpMenu()->currentText();
+    if (m_state.modDB) {
+        const auto limit = [&](const char* key) {
+            return m_state.modDB->defaultValueForLimit(QLatin1String(key), request.gameTypeString,
+                                                       request.mod);
+        };
+        request.limits = ConfigStore::Limits{limit("fraglimit"), limit("timelimit"),
+                                             limit("capturelimit"), limit("maxplayers")};
+    }
+    request.shown = ConfigStore::ShownValues{c.netIPField->text(), c.netPortField->value(),
+                                             c.privateClientPasswdField->text(),
+                                             c.serverNameField->text(), c.welcomeTextField->text()};
+    request.shownRconPassword = c.rconPasswordField->text();
+    const ConfigStore::Outcome added = m_state.store.addConfig(request);
+    if (!added.ok()) {
+        showRefusal(added);
         return;
     }
-    ServerConfig record(mod);
-    record.setConfigName(name);
-    m_state.store.insert(record);
     m_state.serverConfigKeysModFiltered.append(name);
     sortLists();
     selectConfig(name);
 
-    const QString gameTypeString = m_newConfigWindow->gameTypePopUpMenu()->currentText();
-    ServerConfig& added = *m_state.store.find(name);
-    added.setConfigName(name);
-    added.setGameType(gameType);
-    added.setGameTypeString(gameTypeString);
-    if (m_state.modDB) {
-        const auto limit = [&](const char* key) {
-            return m_state.modDB->defaultValueForLimit(QLatin1String(key), gameTypeString, mod);
-        };
-        added.setFragLimit(limit("fraglimit"));
-        added.setTimeLimit(limit("timelimit"));
-        added.setCaptureLimit(limit("capturelimit"));
-        added.setMaxPlayers(limit("maxplayers"));
-    }
-    if (UserDefaults::boolValue(KZXPreserveNetIPAddressKey))
-        added.setNetIP(shownIP);
-    if (UserDefaults::boolValue(KZXPreserveNetPortKey))
-        added.setNetPort(shownPort);
-    if (UserDefaults::boolValue(KZXPreservePrivateClientsPasswordKey))
-        added.setPrivateClientPasswd(shownPrivatePassword);
-    if (UserDefaults::boolValue(KZXPreserveServerNameKey))
-        added.setServerName(shownServerName);
-    if (UserDefaults::boolValue(KZXPreserveWelcomeTextKey))
-        added.setWelcomeText(shownWelcome);
-    added.setRconPasswordAccordingToPrefs(shownRconPassword);
-    if (UserDefaults::boolValue(KZXEnablePunkBusterByDefaultKey))
-        added.setPunkBusterEnabled(true);
-
-    m_editor.populateFields(added);
+    m_editor.populateFields(*m_state.store.find(name));
     m_editor.setRecordNeedsSaving(false);
     m_editor.handleTVClick();
     saveStore();
@@ -162,18 +130,17 @@ void ConfigActions::addFile(const QString& name, int gameType)
 void ConfigActions::duplicateFile()
 {
     const QString name = m_editor.controls().configNameFieldAdvTab->text();
-    const std::optional<QString> copyName = m_state.store.duplicateNameFor(name);
     ServerConfig* current = m_state.store.find(name);
-    if (copyName && current) {
+    if (current && m_state.store.duplicateNameFor(name)) {
         m_editor.storePendingEdits();
-        ServerConfig copy = ServerConfig::copyOf(*current);
-        copy.setConfigName(*copyName);
-        m_state.store.insert(copy);
-        if (copy.modName() == m_state.paths.qGameModDir())
-            m_state.serverConfigKeysModFiltered.append(*copyName);
-        sortLists();
-        selectConfig(*copyName);
-        saveStore();
+        const ConfigStore::Outcome copied = m_state.store.duplicateConfig(name);
+        if (copied.ok()) {
+            if (m_state.store.find(copied.name)->modName() == m_state.paths.qGameModDir())
+                m_state.serverConfigKeysModFiltered.append(copied.name);
+            sortLists();
+            selectConfig(copied.name);
+            saveStore();
+        }
     }
     m_editor.handleTVClick();
     m_editor.setRecordNeedsSaving(false);
@@ -183,28 +150,24 @@ void ConfigActions::renameFile()
 {
     const QString oldName = m_renameConfigWindow->configNameFieldRenameOld()->text();
     const QString newName = m_renameConfigWindow->configNameFieldRenameNew()->text();
-    // An empty name is refused as New refuses it: it would mean that nothing is shown.
-    if (newName.isEmpty())
-        return;
-    if (m_state.store.contains(newName)) {
-        showNameTaken(newName);
+    // The record keeps every field, also those the editor does not show; the editor's values
+    // are taken into it.
+    const ConfigStore::Outcome renamed = m_state.store.renameConfig(
+        oldName, newName, [this](ServerConfig& record) { m_editor.extractFields(record); });
+    if (!renamed.ok()) {
+        // An empty name is refused silently, as New refuses it: it would mean that nothing is
+        // shown.
+        if (renamed.refusal == ConfigStore::Refusal::EmptyName ||
+            renamed.refusal == ConfigStore::Refusal::NotFound)
+            return;
+        showRefusal(renamed);
+        m_editor.setRecordNeedsSaving(false);
         return;
     }
-    const ServerConfig* old = m_state.store.find(oldName);
-    if (!old)
-        return;
-    ServerConfig renamed;
-    renamed.setMapList(old->mapList());
-    renamed.setExtraParameters(old->extraParameters());
-    m_editor.extractFields(renamed);
-    renamed.setConfigName(newName);
-
-    m_state.store.remove(oldName);
     const qsizetype at = m_state.serverConfigKeysModFiltered.indexOf(oldName);
     if (at >= 0)
         m_state.serverConfigKeysModFiltered[at] = newName;
     sortLists();
-    m_state.store.insert(renamed);
     m_editor.setRecordNeedsSaving(false);
     m_editor.controls().configNameFieldAdvTab->setText(newName);
     selectConfig(newName);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ConfigStore.h"
+
 #include <QObject>
 
 #include <functional>
@@ -40,7 +42,7 @@ public:
     void sortLists();
 
 private:
-    void showNameTaken(const QString& name);
+    void showRefusal(const ConfigStore::Outcome& outcome);
     void selectConfig(const QString& name);
 
     ControllerState& m_state;

@@ -12,6 +12,7 @@
 #include "app/SetupEditor.h"
 #include "app/SetupEditorView.h"
 #include "config/CommonData.h"
+#include "config/DataDirectory.h"
 #include "config/GameDirectory.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
@@ -42,10 +43,21 @@ void QVXController::showAlert(const QString& title, const QString& message)
 
 bool QVXController::init()
 {
+    if (!prepareDataDirectory())
+        return false;
     if (!acquireStoreLock())
         return false;
     loadStore();
     return settleGameDirectory();
+}
+
+bool QVXController::prepareDataDirectory()
+{
+    const Result<void> directory = DataDirectory::prepare();
+    if (directory.ok())
+        return true;
+    showAlert(DataDirectory::unusableTitle(), DataDirectory::unusableMessage(directory));
+    return false;
 }
 
 bool QVXController::acquireStoreLock()

@@ -50,6 +50,8 @@ public:
     void showServerState(ServerState state);
 
 private:
+    // Alerts and answers false when the data directory cannot be made.
+    bool prepareDataDirectory();
     bool acquireStoreLock();
     void loadStore();
     bool settleGameDirectory();

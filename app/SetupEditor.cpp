@@ -9,6 +9,7 @@
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
 #include "config/CommonData.h"
+#include "config/NetAddress.h"
 #include "config/StringTable.h"
 
 #include <QCheckBox>
@@ -223,6 +224,7 @@ void SetupEditor::connectControls()
     // The field reports a value once it is entered or stepped, not at each digit typed.
     connect(c.maxPlayersField, &QSpinBox::valueChanged, this,
             &SetupEditor::maxPlayersTextDidEndEditing);
+    connect(c.netIPField, &QLineEdit::editingFinished, this, &SetupEditor::netIPTextDidEndEditing);
     connect(c.botMinPlayersSlider, &QSlider::valueChanged, this, &SetupEditor::sliderClicked);
     connect(c.dedicatedTypeMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
     connect(c.optimizeNetworkMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
@@ -392,6 +394,22 @@ void SetupEditor::storePendingEdits()
         if (ServerConfig* record = currentRecord())
             extractFields(*record);
     m_recordNeedsSaving = false;
+}
+
+void SetupEditor::netIPTextDidEndEditing()
+{
+    QLineEdit* field = m_controls.netIPField;
+    const QString typed = field->text();
+    if (NetAddress::isHostNameOrAddress(typed))
+        return;
+    // Put back first: the alert takes the focus, which ends the editing once more.
+    const ServerConfig* record = currentRecord();
+    const bool recordValid = record && NetAddress::isHostNameOrAddress(record->netIP());
+    showText(field, recordValid ? record->netIP() : ServerConfig().netIP());
+    m_state.alerts.show(&m_state.window, {NetAddress::refusalTitle(),
+                                          NetAddress::refusalMessage(typed),
+                                          {QStringLiteral("OK")},
+                                          true});
 }
 
 void SetupEditor::activateAllSetupGUIObjects()

@@ -53,6 +53,9 @@ public:
     void radioClicked();
     void popupClicked();
     void maxPlayersTextDidEndEditing();
+    // Refuses, with an alert, an address that is neither a host name nor an IP address, and
+    // shows the record's again.
+    void netIPTextDidEndEditing();
     void textDidChange();
 
     // Table reloads keep the selection as far as the rows still exist, without notices.

@@ -28,9 +28,7 @@ int main(int argc, char* argv[])
                                      QStringLiteral("DIR"));
     parser.addOption(gameDir);
     parser.process(app);
-    // Only after --help and --version, which leave the home directory alone.
     UserDefaults::registerDefaults();
-    CommonData::ensureDataHomeExists();
 
     if (parser.isSet(gameDir)) {
         const QString dir = parser.value(gameDir);

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -97,15 +96,4 @@ QString CommonData::userLoginName()
     if (const passwd* entry = getpwuid(getuid()))
         return QString::fromLocal8Bit(entry->pw_name);
     return QString::number(getuid());
-}
-
-void CommonData::ensureDataHomeExists()
-{
-    const QString parent = QFileInfo(appSupportQ3VXDir()).path();
-    const QFileInfo info(parent);
-    if (info.isDir())
-        return;
-    if (info.exists() || info.isSymLink())
-        QFile::remove(parent);
-    QDir().mkpath(parent);
 }

@@ -29,6 +29,4 @@ public:
     static QString tmpBlockArenasPlistFile();
     static QString userLoginName();
 
-    // Creates the parent of appSupportQ3VXDir when it is missing; failures are ignored.
-    static void ensureDataHomeExists();
 };

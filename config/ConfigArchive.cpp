@@ -259,6 +259,13 @@ Result<void> ConfigArchive::write(const QString& path, const Store& store)
     if (!file.open(QIODevice::WriteOnly))
         return Result<void>::failure(
             QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    // Every password of the user is in here: the file is its owner's alone, also when an
+    // earlier version left it readable to others.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return Result<void>::failure(
+            QStringLiteral("Cannot make %1 private: %2").arg(path, file.errorString()));
+    }
     const QByteArray bytes = encode(store);
     if (file.write(bytes) != bytes.size() || !file.commit())
         return Result<void>::failure(

@@ -33,7 +33,8 @@ public:
                              int serverConfigVersion = ServerConfig::classVersion);
     static Result<Store> decode(const QByteArray& bytes);
 
-    // Replaces the file atomically, creating its directory when missing.
+    // Replaces the file atomically, readable and writable by its owner only (mode 0600),
+    // creating its directory when missing.
     static Result<void> write(const QString& path, const Store& store);
     static Result<Store> read(const QString& path);
 

@@ -6,27 +6,17 @@
 #include "config/UserDefaults.h"
 
 #include <QDataStream>
-#include <QDateTime>
-#include <QTimeZone>
+#include <QRandomGenerator>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
 const QString passwordAlphabet =
     QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
-constexpr int passwordCharacterDraws = 9;
+constexpr int passwordShortest = 5;
+constexpr int passwordLengths = 4; // 5 to 8 characters
 constexpr int internetRate = 10000;
-
-// Whole seconds since 1 January 2001 00:00:00 UTC, folded into 1 ... 65535.
-unsigned int seedFromClock()
-{
-    static const qint64 referenceDate =
-        QDateTime(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc()).toSecsSinceEpoch();
-    const qint64 seconds = QDateTime::currentSecsSinceEpoch() - referenceDate;
-    return unsigned(seconds % 65535) + 1;
-}
 
 QString flagText(bool flag)
 {
@@ -171,15 +161,13 @@ bool ServerConfig::setExtraParameter(qsizetype index, const QString& value, cons
 
 QString ServerConfig::randomPassword()
 {
-    if (s_randomSeed == 0) {
-        s_randomSeed = seedFromClock();
-        std::srand(s_randomSeed);
-    }
-    const int length = 5 + std::rand() % 4;
+    // The system's secure source: a password must not follow from the time it was made.
+    QRandomGenerator* source = QRandomGenerator::system();
+    const int length = passwordShortest + int(source->bounded(passwordLengths));
     QString characters;
-    for (int i = 0; i < passwordCharacterDraws; ++i)
-        characters.append(passwordAlphabet.at(std::rand() % passwordAlphabet.size()));
-    return characters.left(length);
+    for (int i = 0; i < length; ++i)
+        characters.append(passwordAlphabet.at(source->bounded(int(passwordAlphabet.size()))));
+    return characters;
 }
 
 void ServerConfig::setRconPasswordAccordingToPrefs(const QString& shownPassword)

@@ -156,10 +156,8 @@ public:
     const QVariantList& moreGUIParameters() const { return m_moreGUIParameters; }
     void setMoreGUIParameters(const QVariantList& list) { m_moreGUIParameters = list; }
 
-    // 5 to 8 letters and digits from the process-wide generator, seeded once.
+    // 5 to 8 letters and digits drawn from the system's secure random source.
     static QString randomPassword();
-    // The seed the generator got on the first randomPassword(); 0 before it.
-    static unsigned int randomSeed() { return s_randomSeed; }
     // rconPassword from the setting "Rcon Password Generation Type String".
     void setRconPasswordAccordingToPrefs(const QString& shownPassword);
 
@@ -181,8 +179,6 @@ private:
     {
     };
     explicit ServerConfig(BlankTag);
-
-    static inline unsigned int s_randomSeed = 0;
 
     QString m_configName;
     QString m_modName;

@@ -72,7 +72,7 @@ const QList<ServerConfigField>& ServerConfigFields::all()
         field("hunkMegs", Kind::Integer, &ServerConfig::hunkMegs, &ServerConfig::setHunkMegs),
         field("listAllMaps", Kind::Switch, &ServerConfig::listAllMaps, &ServerConfig::setListAllMaps),
         field("maxPlayers", Kind::Integer, &ServerConfig::maxPlayers, &ServerConfig::setMaxPlayers),
-        field("netIP", Kind::Text, &ServerConfig::netIP, &ServerConfig::setNetIP),
+        field("netIP", Kind::Address, &ServerConfig::netIP, &ServerConfig::setNetIP),
         field("netPort", Kind::Port, &ServerConfig::netPort, &ServerConfig::setNetPort),
         field("nPrivateClients", Kind::Integer, &ServerConfig::nPrivateClients, &ServerConfig::setNPrivateClients),
         field("optimizeNetwork", Kind::Integer, &ServerConfig::optimizeNetwork, &ServerConfig::setOptimizeNetworkRaw),

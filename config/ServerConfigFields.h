@@ -22,6 +22,7 @@ struct ServerConfigField
         Port,
         Decimal,
         Text,
+        Address, // a host name or an IP address
         List, // the map list, the extra parameters and the two lists kept for mods
     };
 

@@ -1,8 +1,7 @@
 #include "config/StoreLock.h"
 
 #include "config/CommonData.h"
-
-#include <QDir>
+#include "config/DataDirectory.h"
 
 QString StoreLock::lockPath()
 {
@@ -13,7 +12,7 @@ bool StoreLock::tryLock()
 {
     if (isLocked())
         return true;
-    QDir().mkpath(CommonData::appSupportQ3VXDir());
+    DataDirectory::prepare();
     m_lock = std::make_unique<QLockFile>(lockPath());
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))

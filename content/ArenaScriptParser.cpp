@@ -2,6 +2,7 @@
 
 #include "format/AtomicFile.h"
 #include "content/DirectoryWalk.h"
+#include "content/ScriptBudget.h"
 #include "format/PlistReader.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"
@@ -178,50 +179,14 @@ private:
     int m_unknownTypeLines = 0;
 };
 
-void appendFiles(QString& text, const QString& dir, const QString& extension,
-                 QString (*clean)(const QString&))
+void addLines(BlockWalk& walk, const QString& text)
 {
-    for (const QString& file : DirectoryWalk::files(dir, DirectoryWalk::extensionIs(extension))) {
-        if (const auto content = ScriptFileReader::readText(dir + QLatin1Char('/') + file)) {
-            text += QLatin1Char('\n');
-            text += clean(*content);
-        }
-    }
-}
-
-} // namespace
-
-QString ArenaScriptParser::arenaScriptText(const QString& path)
-{
-    const QString scripts = path + QStringLiteral("/scripts");
-    const QString arenas = scripts + QStringLiteral("/arenas.txt");
-    const QString list = QFileInfo::exists(arenas) ? arenas : scripts + QStringLiteral("/maps.txt");
-    QString text = ScriptFileReader::readText(list).value_or(QString());
-    appendFiles(text, scripts, QStringLiteral("arena"),
-                &ScriptTextCleaner::stringFormattedWithNewlineChars);
-
-    // The map-info files come in one walk, each cleaned after its kind.
-    const QString maps = path + QStringLiteral("/maps");
-    const auto isMapInfo = DirectoryWalk::extensionIs(QStringLiteral("mapinfo"));
-    const auto isConfig = DirectoryWalk::extensionIs(QStringLiteral("cfg"));
-    const QStringList files = DirectoryWalk::files(
-        maps, [&](const QString& name) { return isMapInfo(name) || isConfig(name); });
-    for (const QString& file : files) {
-        const auto content = ScriptFileReader::readText(maps + QLatin1Char('/') + file);
-        if (!content)
-            continue;
-        text += QLatin1Char('\n');
-        text += isMapInfo(file) ? ScriptTextCleaner::removeJunkFromQ3F2File(*content)
-                                : ScriptTextCleaner::stringFormattedWithNewlineChars(*content);
-    }
-    return text;
-}
-
-QString ArenaScriptParser::plistTextFromArenaText(const QString& scriptText, const QString& mod)
-{
-    BlockWalk walk(*this, mod);
-    for (const QStringView line : QStringTokenizer{scriptText, u'\n'})
+    for (const QStringView line : QStringTokenizer{text, u'\n'})
         walk.addLine(line.toString());
+}
+
+QString finished(BlockWalk& walk, const QString& mod)
+{
     const QString text = walk.finish();
     if (walk.unknownTypeLines() > 0) {
         qCWarning(lcContent, "Unknown type in .arena or .mapinfo file! (%d lines, mod %s)",
@@ -230,11 +195,67 @@ QString ArenaScriptParser::plistTextFromArenaText(const QString& scriptText, con
     return text;
 }
 
+} // namespace
+
+void ArenaScriptParser::forEachScriptPiece(const QString& path, ScriptBudget& budget,
+                                           const std::function<void(const QString&)>& take)
+{
+    const QString scripts = path + QStringLiteral("/scripts");
+    const QString arenas = scripts + QStringLiteral("/arenas.txt");
+    const QString list = QFileInfo::exists(arenas) ? arenas : scripts + QStringLiteral("/maps.txt");
+    take(ScriptFileReader::readText(list, budget).value_or(QString()));
+    const auto isArena = DirectoryWalk::extensionIs(QStringLiteral("arena"));
+    for (const QString& file : DirectoryWalk::files(scripts, isArena)) {
+        if (const auto content = ScriptFileReader::readText(scripts + QLatin1Char('/') + file, budget))
+            take(ScriptTextCleaner::stringFormattedWithNewlineChars(*content));
+    }
+
+    // The map-info files come in one walk, each cleaned after its kind.
+    const QString maps = path + QStringLiteral("/maps");
+    const auto isMapInfo = DirectoryWalk::extensionIs(QStringLiteral("mapinfo"));
+    const auto isConfig = DirectoryWalk::extensionIs(QStringLiteral("cfg"));
+    const QStringList files = DirectoryWalk::files(
+        maps, [&](const QString& name) { return isMapInfo(name) || isConfig(name); });
+    for (const QString& file : files) {
+        const auto content = ScriptFileReader::readText(maps + QLatin1Char('/') + file, budget);
+        if (!content)
+            continue;
+        take(isMapInfo(file) ? ScriptTextCleaner::removeJunkFromQ3F2File(*content)
+                             : ScriptTextCleaner::stringFormattedWithNewlineChars(*content));
+    }
+}
+
+QString ArenaScriptParser::arenaScriptText(const QString& path)
+{
+    ScriptBudget budget;
+    QString text;
+    bool first = true;
+    forEachScriptPiece(path, budget, [&](const QString& piece) {
+        if (!first)
+            text += QLatin1Char('\n');
+        text += piece;
+        first = false;
+    });
+    return text;
+}
+
+QString ArenaScriptParser::plistTextFromArenaText(const QString& scriptText, const QString& mod)
+{
+    BlockWalk walk(*this, mod);
+    addLines(walk, scriptText);
+    return finished(walk, mod);
+}
+
 bool ArenaScriptParser::makePlistFromArena(const QString& mod, const QString& path)
 {
     const QString target = path + QStringLiteral("/VOArenas.plist");
     QFile::remove(target);
-    const QString text = plistTextFromArenaText(arenaScriptText(path), mod);
+    // File by file, never the whole text at once: the lines of the pieces are the lines of
+    // the pieces joined with line breaks.
+    BlockWalk walk(*this, mod);
+    ScriptBudget budget;
+    forEachScriptPiece(path, budget, [&](const QString& piece) { addLines(walk, piece); });
+    const QString text = finished(walk, mod);
     if (!QDir().mkpath(path))
         return false;
     return AtomicFile::write(target, text.toUtf8());

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class ScriptBudget;
+
 // Turns a mod's extracted arena, map-list and map-info scripts into its map database
 // "VOArenas.plist": the scripts' loose key-and-value blocks are rewritten line by line into
 // property-list dictionaries, every block is tested on its own, and the blocks that do not
@@ -22,7 +26,12 @@ public:
     // written (the map library then finds it missing and rebuilds it at the next start).
     bool makePlistFromArena(const QString& mod, const QString& path);
 
-    // The scripts below a mod's data directory, gathered into one text.
+    // The scripts below a mod's data directory, in order: the list file ("" without one), then
+    // every cleaned ".arena", ".cfg" and ".mapinfo" file. Each file's size is taken from the
+    // budget first; a file that does not fit is skipped.
+    static void forEachScriptPiece(const QString& path, ScriptBudget& budget,
+                                   const std::function<void(const QString&)>& take);
+    // Those pieces joined with line breaks into one text.
     static QString arenaScriptText(const QString& path);
     // The database text for that script text; records the blocks it leaves out.
     QString plistTextFromArenaText(const QString& scriptText, const QString& mod);

@@ -2,6 +2,7 @@
 
 #include "format/AtomicFile.h"
 #include "content/DirectoryWalk.h"
+#include "content/ScriptBudget.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"
 
@@ -28,7 +29,7 @@ bool isPlainCharacter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' ||
-           u == '$' || u == '/' || u == ':' || u == '.' || u == '-';
+           u == '$' || u == '+' || u == '/' || u == ':' || u == '.' || u == '-';
 }
 
 // A key or value as the reader will read it back: bare when it can be, else in double
@@ -93,69 +94,115 @@ QString BotScriptParser::keyValueLine(const QString& line)
     return entry;
 }
 
-QString BotScriptParser::plistTextFromBotText(const QString& scriptText)
+namespace {
+
+// The line walk of the bot scripts: one dictionary per block, one entry per key line.
+class BotWalk
 {
-    QString out = QStringLiteral("(\n");
-    bool open = false;
-    bool anyBlock = false;
-    for (const QStringView view : QStringTokenizer{scriptText, u'\n'}) {
-        const QString line = view.toString();
+public:
+    void addLines(const QString& text)
+    {
+        for (const QStringView view : QStringTokenizer{text, u'\n'})
+            addLine(view.toString());
+    }
+
+    QString finish()
+    {
+        if (m_open)
+            m_out += QLatin1Char('}');
+        m_open = false;
+        m_out += QLatin1String("\n)\n");
+        return m_out;
+    }
+
+private:
+    void addLine(const QString& line)
+    {
         if (ScriptTextCleaner::isCommentLine(line))
-            continue;
+            return;
         if (line.contains(QLatin1Char('{'))) {
             // A block still open is closed first, so that the list stays readable.
-            if (open)
-                out += QLatin1Char('}');
-            out += anyBlock ? QStringLiteral("\n,\n{\n") : QStringLiteral("{\n");
-            open = anyBlock = true;
+            if (m_open)
+                m_out += QLatin1Char('}');
+            m_out += m_anyBlock ? QStringLiteral("\n,\n{\n") : QStringLiteral("{\n");
+            m_open = m_anyBlock = true;
         } else if (const qsizetype brace = line.indexOf(QLatin1Char('}')); brace >= 0) {
             // A "}" that closes no block is dropped; a key before the brace is kept, and
             // whatever follows it goes, so that the brace alone ends the dictionary.
             const QString before = line.left(brace);
-            if (open && !before.contains(QLatin1String("aifile")))
-                out += keyValueLine(before);
-            if (open)
-                out += QLatin1Char('}');
-            open = false;
-        } else if (!open || line.contains(QLatin1String("aifile"))) {
-            continue; // text outside a block, and the AI file, are not part of the database
+            if (m_open && !before.contains(QLatin1String("aifile")))
+                m_out += BotScriptParser::keyValueLine(before);
+            if (m_open)
+                m_out += QLatin1Char('}');
+            m_open = false;
+        } else if (!m_open || line.contains(QLatin1String("aifile"))) {
+            return; // text outside a block, and the AI file, are not part of the database
         } else if (isBlank(line)) {
             if (line.size() <= 5)
-                out += line;
+                m_out += line;
         } else {
-            out += keyValueLine(line);
+            m_out += BotScriptParser::keyValueLine(line);
         }
     }
-    if (open)
-        out += QLatin1Char('}');
-    out += QLatin1String("\n)\n");
-    return out;
+
+    QString m_out = QStringLiteral("(\n");
+    bool m_open = false;
+    bool m_anyBlock = false;
+};
+
+} // namespace
+
+QString BotScriptParser::plistTextFromBotText(const QString& scriptText)
+{
+    BotWalk walk;
+    walk.addLines(scriptText);
+    return walk.finish();
+}
+
+bool BotScriptParser::forEachScriptPiece(const QString& path, ScriptBudget& budget,
+                                         const std::function<void(const QString&)>& take)
+{
+    const QString scripts = path + QStringLiteral("/scripts");
+    const std::optional<QString> list =
+        ScriptFileReader::readText(scripts + QStringLiteral("/bots.txt"), budget);
+    if (!list)
+        return false;
+    take(*list);
+    const QStringList files =
+        DirectoryWalk::files(scripts, DirectoryWalk::extensionIs(QStringLiteral("bot")));
+    for (const QString& file : files) {
+        const QString filePath = scripts + QLatin1Char('/') + file;
+        if (const auto content = ScriptFileReader::readText(filePath, budget))
+            take(ScriptTextCleaner::stringFormattedWithNewlineChars(*content));
+    }
+    return true;
 }
 
 std::optional<QString> BotScriptParser::botScriptText(const QString& path)
 {
-    const QString scripts = path + QStringLiteral("/scripts");
-    std::optional<QString> text = ScriptFileReader::readText(scripts + QStringLiteral("/bots.txt"));
-    if (!text)
-        return std::nullopt;
-    const QStringList files =
-        DirectoryWalk::files(scripts, DirectoryWalk::extensionIs(QStringLiteral("bot")));
-    for (const QString& file : files) {
-        if (const auto content = ScriptFileReader::readText(scripts + QLatin1Char('/') + file)) {
-            // On a line of its own, even when the text before does not end with one.
-            *text += QLatin1Char('\n');
-            *text += ScriptTextCleaner::stringFormattedWithNewlineChars(*content);
-        }
-    }
-    return text;
+    ScriptBudget budget;
+    QString text;
+    bool first = true;
+    const bool found = forEachScriptPiece(path, budget, [&](const QString& piece) {
+        // On a line of its own, even when the text before does not end with one.
+        if (!first)
+            text += QLatin1Char('\n');
+        text += piece;
+        first = false;
+    });
+    return found ? std::optional<QString>(text) : std::nullopt;
 }
 
 bool BotScriptParser::makePlistFromBots(const QString& /*mod*/, const QString& path)
 {
     const QString target = path + QStringLiteral("/VOBots.plist");
     QFile::remove(target);
-    const std::optional<QString> scriptText = botScriptText(path);
-    const QString text = scriptText ? plistTextFromBotText(*scriptText) : noBotsFound();
+    // File by file, never the whole text at once.
+    BotWalk walk;
+    ScriptBudget budget;
+    const bool found = forEachScriptPiece(path, budget,
+                                          [&](const QString& piece) { walk.addLines(piece); });
+    const QString text = found ? walk.finish() : noBotsFound();
     if (!QDir().mkpath(path))
         return false;
     return AtomicFile::write(target, text.toUtf8());

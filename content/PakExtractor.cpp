@@ -1,7 +1,10 @@
 #include "content/PakExtractor.h"
 
+#include "content/ScriptBudget.h"
+
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -11,6 +14,7 @@
 #include <unistd.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -27,6 +31,8 @@ using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 using Member = std::unique_ptr<zip_file_t, MemberCloser>;
 
 constexpr zip_uint8_t unixHost = 3;
+const QString partPrefix = QStringLiteral(".voranth-extract-");
+const QString partSuffix = QStringLiteral(".part");
 
 bool isSymbolicLinkMember(zip_t* archive, zip_uint64_t index)
 {
@@ -54,21 +60,28 @@ bool makeDirectoriesInside(const QString& root, const QString& relativeDir)
     return true;
 }
 
+enum class MemberRead
+{
+    Whole,
+    Damaged,
+    TooLarge,
+};
+
 // Reads a whole member, refusing more than maxSize bytes whatever its header claims.
-bool readMember(zip_t* archive, zip_uint64_t index, qint64 maxSize, QByteArray& data)
+MemberRead readMember(zip_t* archive, zip_uint64_t index, qint64 maxSize, QByteArray& data)
 {
     Member member(zip_fopen_index(archive, index, 0));
     if (!member)
-        return false;
+        return MemberRead::Damaged;
     char buffer[65536];
     while (true) {
         const zip_int64_t n = zip_fread(member.get(), buffer, sizeof buffer);
         if (n < 0)
-            return false;
+            return MemberRead::Damaged;
         if (n == 0)
-            return true;
+            return MemberRead::Whole;
         if (data.size() + n > maxSize)
-            return false;
+            return MemberRead::TooLarge;
         data.append(buffer, qsizetype(n));
     }
 }
@@ -80,7 +93,7 @@ bool writeFileWithTime(const QString& path, const QByteArray& data, const QDateT
 {
     // Beside its target, under a name no archive would hold; O_EXCL never follows a link.
     const QString partPath =
-        QFileInfo(path).path() + QStringLiteral("/.voranth-extract-%1.part").arg(getpid());
+        QFileInfo(path).path() + QLatin1Char('/') + partPrefix + QString::number(getpid()) + partSuffix;
     QFile::remove(partPath);
     QFile out(partPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -130,8 +143,21 @@ bool PakExtractor::isSafeMemberPath(const QString& memberPath)
     return true;
 }
 
-PakExtractor::Report PakExtractor::extract(const QString& pakPath,
-                                           const QString& destinationDir) const
+int PakExtractor::removeLeftoverParts(const QString& dir)
+{
+    int removed = 0;
+    QDirIterator it(dir, {partPrefix + QLatin1Char('*') + partSuffix},
+                    QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (QFile::remove(path))
+            ++removed;
+    }
+    return removed;
+}
+
+PakExtractor::Report PakExtractor::extract(const QString& pakPath, const QString& destinationDir,
+                                           ScriptBudget* budget) const
 {
     Report report;
     int error = 0;
@@ -195,11 +221,28 @@ PakExtractor::Report PakExtractor::extract(const QString& pakPath,
             skip(QStringLiteral("its directory cannot be made"));
             continue;
         }
-        QByteArray data;
-        if (!readMember(archive.get(), index, m_maxMemberSize, data)) {
-            skip(QStringLiteral("damaged or larger than %1 bytes").arg(m_maxMemberSize));
+        // Level shots are pictures, read one at a time; the scripts are read whole later.
+        const bool script = budget && !name.startsWith(QLatin1String("levelshots/"));
+        const QString overBudget =
+            script ? QStringLiteral("the mod's scripts would pass the %1 bytes they may come to")
+                         .arg(budget->total())
+                   : QString();
+        if (script && (stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(budget->left())) {
+            skip(overBudget);
             continue;
         }
+        const qint64 limit = script ? std::min(m_maxMemberSize, budget->left()) : m_maxMemberSize;
+        QByteArray data;
+        const MemberRead read = readMember(archive.get(), index, limit, data);
+        if (read != MemberRead::Whole) {
+            skip(read == MemberRead::Damaged ? QStringLiteral("damaged")
+                 : limit < m_maxMemberSize
+                     ? overBudget
+                     : QStringLiteral("larger than %1 bytes").arg(m_maxMemberSize));
+            continue;
+        }
+        if (script)
+            budget->take(target, data.size());
         if (!writeFileWithTime(target, data, memberTime)) {
             skip(QStringLiteral("cannot write %1").arg(target));
             continue;

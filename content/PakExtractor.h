@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class ScriptBudget;
+
 // Extracts the script, level-shot and game-info members of one pk3 archive into a mod's
 // data directory, as "unzip -uoq PAK PATTERN -d DIR" would for each of the six selections:
 // member paths are kept, "*" also matches "/", case matters, and an existing file is
@@ -30,7 +32,14 @@ public:
     // Whether the member path stays inside the destination (no "..", not absolute).
     static bool isSafeMemberPath(const QString& memberPath);
 
-    Report extract(const QString& pakPath, const QString& destinationDir) const;
+    // The script members (all but the level shots) take their size from budget, when one is
+    // given: the mod's scripts together stay within it, the rest is skipped.
+    Report extract(const QString& pakPath, const QString& destinationDir,
+                   ScriptBudget* budget = nullptr) const;
+
+    // Removes the files an extraction that was killed left behind below dir (links are not
+    // followed); the number removed.
+    static int removeLeftoverParts(const QString& dir);
 
 private:
     qint64 m_maxMemberSize;

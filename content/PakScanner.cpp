@@ -1,9 +1,11 @@
 #include "content/PakScanner.h"
 
 #include "config/CommonData.h"
+#include "config/DataDirectory.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "format/AtomicFile.h"
 #include "format/PlistReader.h"
 #include "content/ScanInteraction.h"
 #include "format/Logging.h"
@@ -53,8 +55,9 @@ const QStringList& PakScanner::oldVersionsNeedingRebuild()
 }
 
 PakScanner::PakScanner(const QString& gameRoot, ModDatabaseBuilder& builder,
-                       ScanInteraction& interaction, PakExtractor extractor)
-    : m_gameRoot(gameRoot), m_builder(builder), m_interaction(interaction), m_extractor(extractor)
+                       ScanInteraction& interaction, PakExtractor extractor, qint64 scriptBudget)
+    : m_gameRoot(gameRoot), m_builder(builder), m_interaction(interaction), m_extractor(extractor),
+      m_scriptBudget(scriptBudget)
 {}
 
 QVariantMap PakScanner::paksInfo()
@@ -173,9 +176,7 @@ void PakScanner::showRebuildNotice()
 void PakScanner::checkAndExtractGamePaks()
 {
     m_summary = Summary();
-    const QString supportDir = CommonData::appSupportQ3VXDir();
-    if (!QFileInfo(supportDir).isDir())
-        QDir().mkpath(supportDir);
+    DataDirectory::prepare();
 
     if (paksInfoNeedsRebuild(oldVersionsNeedingRebuild())) {
         m_summary.fullRebuild = true;
@@ -224,16 +225,23 @@ void PakScanner::extractMods(const QList<ModScan>& toExtract, int totalPaks)
     for (const ModScan& mod : toExtract) {
         m_summary.modsExtracted.append(mod.name);
         QDir().mkpath(mod.dataDir);
+        PakExtractor::removeLeftoverParts(mod.dataDir);
+        ScriptBudget budget(m_scriptBudget);
         for (const QString& pak : mod.paks) {
             m_startupController->updateProgressBar();
             if (pak == skippedPak)
                 continue;
             const QString pakPath = gameRoot + QLatin1Char('/') + mod.name + QLatin1Char('/') + pak;
-            const PakExtractor::Report report = m_extractor.extract(pakPath, mod.dataDir);
             ++m_summary.paksExtracted;
-            for (const QString& problem : report.problems)
-                qCWarning(lcContent, "%s", qPrintable(problem));
-            m_summary.problems += report.problems;
+            try {
+                const PakExtractor::Report report = m_extractor.extract(pakPath, mod.dataDir, &budget);
+                for (const QString& problem : report.problems)
+                    qCWarning(lcContent, "%s", qPrintable(problem));
+                m_summary.problems += report.problems;
+            } catch (const std::exception& e) {
+                noteFailure(QStringLiteral("%1: extraction stopped: %2")
+                                .arg(pakPath, QString::fromLocal8Bit(e.what())));
+            }
         }
     }
     m_startupController->setStartupInfoField(
@@ -247,11 +255,32 @@ void PakScanner::buildDatabases(const QList<ModScan>& mods, const QStringList& e
         // A mod whose paks yielded nothing still gets its (empty) databases.
         QDir().mkpath(mod.dataDir);
         const bool wasExtracted = extracted.contains(mod.name);
-        if (wasExtracted || !QFileInfo::exists(mod.dataDir + QLatin1Char('/') + arenasFile))
-            m_builder.makePlistFromArena(mod.name, mod.dataDir);
-        if (wasExtracted || !QFileInfo::exists(mod.dataDir + QLatin1Char('/') + botsFile))
-            m_builder.makePlistFromBots(mod.name, mod.dataDir);
+        const QString arenas = mod.dataDir + QLatin1Char('/') + arenasFile;
+        const QString bots = mod.dataDir + QLatin1Char('/') + botsFile;
+        if (wasExtracted || !QFileInfo::exists(arenas))
+            buildDatabase(arenas, [&] { m_builder.makePlistFromArena(mod.name, mod.dataDir); });
+        if (wasExtracted || !QFileInfo::exists(bots))
+            buildDatabase(bots, [&] { m_builder.makePlistFromBots(mod.name, mod.dataDir); });
     }
+}
+
+void PakScanner::buildDatabase(const QString& path, const std::function<void()>& build)
+{
+    try {
+        build();
+    } catch (const std::exception& e) {
+        // An empty database in its place: the next start finds it and does not try again
+        // (and fail again) until the mod's paks change.
+        AtomicFile::write(path, "(\n)\n");
+        noteFailure(QStringLiteral("%1 could not be built (%2); it is left empty")
+                        .arg(path, QString::fromLocal8Bit(e.what())));
+    }
+}
+
+void PakScanner::noteFailure(const QString& problem)
+{
+    qWarning("%s", qPrintable(problem));
+    m_summary.problems.append(problem);
 }
 
 void PakScanner::rebuildArenasPlistFilesIfNeeded()
@@ -259,10 +288,10 @@ void PakScanner::rebuildArenasPlistFilesIfNeeded()
     const QVariantMap record = paksInfo();
     for (auto it = record.cbegin(); it != record.cend(); ++it) {
         const QString dataDir = CommonData::appSupportQ3VXDir() + QLatin1Char('/') + it.key();
-        const PlistReader::Result arenas =
-            PlistReader::parseFile(dataDir + QLatin1Char('/') + arenasFile);
+        const QString path = dataDir + QLatin1Char('/') + arenasFile;
+        const PlistReader::Result arenas = PlistReader::parseFile(path);
         if (!arenas.ok() || arenas.value.typeId() != QMetaType::QVariantList)
-            m_builder.makePlistFromArena(it.key(), dataDir);
+            buildDatabase(path, [&] { m_builder.makePlistFromArena(it.key(), dataDir); });
     }
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "content/PakExtractor.h"
+#include "content/ScriptBudget.h"
 
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class ScanInteraction;
@@ -37,9 +39,11 @@ public:
         QStringList problems; // damaged paks and skipped members
     };
 
-    // Scans the mods of the game directory gameRoot.
+    // Scans the mods of the game directory gameRoot; scriptBudget bounds what each mod's
+    // extracted scripts may come to (see ScriptBudget).
     PakScanner(const QString& gameRoot, ModDatabaseBuilder& builder,
-               ScanInteraction& interaction, PakExtractor extractor = PakExtractor());
+               ScanInteraction& interaction, PakExtractor extractor = PakExtractor(),
+               qint64 scriptBudget = ScriptBudget::defaultModTotal);
 
     void checkAndExtractGamePaks();
     void rebuildArenasPlistFilesIfNeeded();
@@ -77,11 +81,15 @@ private:
     void showRebuildNotice();
     void extractMods(const QList<ModScan>& toExtract, int totalPaks);
     void buildDatabases(const QList<ModScan>& mods, const QStringList& extracted);
+    // Runs build; a build that fails (out of memory, say) leaves an empty database at path.
+    void buildDatabase(const QString& path, const std::function<void()>& build);
+    void noteFailure(const QString& problem);
 
     QString m_gameRoot;
     ModDatabaseBuilder& m_builder;
     ScanInteraction& m_interaction;
     PakExtractor m_extractor;
+    qint64 m_scriptBudget;
     Summary m_summary;
     std::unique_ptr<StartupProgress> m_startupController;
 };

@@ -1,5 +1,7 @@
 #include "content/ScriptFileReader.h"
 
+#include "content/ScriptBudget.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -9,6 +11,21 @@ std::optional<QString> ScriptFileReader::readText(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return decode(bytes);
+}
+
+std::optional<QString> ScriptFileReader::readText(const QString& path, ScriptBudget& budget)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Read no more than was taken, even if the file grows meanwhile.
+    const qint64 size = file.size();
+    if (!budget.take(path, size))
+        return std::nullopt;
+    const QByteArray bytes = file.read(size);
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return decode(bytes);

@@ -4,6 +4,7 @@
 #include "config/GameDirectory.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
+#include "config/VisibleText.h"
 #include "content/MapLibrary.h"
 #include "content/ModSupport.h"
 #include "ctl/ConfigFieldSetter.h"
@@ -16,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace {
 
@@ -25,11 +27,13 @@ int usage(CtlIo& io, const char* command, const char* arguments)
     return CtlUsageError;
 }
 
-int refuseTakenName(CtlIo& io, const QString& name, const ServerConfig& existing)
+// A refusal of the store, on one line.
+int refuse(CtlIo& io, const ConfigStore::Outcome& outcome)
 {
-    io.err << "voranthctl: Server config name: '" << name
-           << "' already exists (with mod: " << existing.modName()
-           << "). Please find a unique name.\n";
+    static const QRegularExpression lineBreaks(QStringLiteral("\\s*\\n\\s*"));
+    QString message = outcome.message;
+    message.replace(lineBreaks, QStringLiteral(" "));
+    io.err << "voranthctl: " << message << '\n';
     return CtlRefused;
 }
 
@@ -52,14 +56,14 @@ std::optional<qsizetype> gameTypeIndex(const ModSupport& modDB, const QString& m
 {
     const GameTypes* types = modDB.gameTypesForMod(mod);
     if (!types) {
-        io.err << "voranthctl: the mod '" << mod
+        io.err << "voranthctl: the mod '" << VisibleText::escaped(mod)
                << "' has no map database (voranthctl scan builds them, voranthctl mods lists "
                   "them)\n";
         return std::nullopt;
     }
     const qsizetype index = types->gametypeNames().indexOf(name);
     if (index < 0) {
-        io.err << "voranthctl: '" << name << "' is no game type of " << mod
+        io.err << "voranthctl: '" << VisibleText::escaped(name) << "' is no game type of " << mod
                << "; its game types are: " << types->gametypeNames().join(QStringLiteral(", "))
                << '\n';
         return std::nullopt;
@@ -67,25 +71,21 @@ std::optional<qsizetype> gameTypeIndex(const ModSupport& modDB, const QString& m
     return index;
 }
 
-// A new configuration as the store makes it: the defaults, the game type and its limits,
-// the password the settings ask for and PunkBuster as the settings say.
-ServerConfig newRecord(const QString& name, const QString& mod, const QString& gameType,
-                       int gameTypeNumber, const ModSupport& modDB)
+// What New needs of the mod's table: the game type's number and limits.
+ConfigStore::NewConfig newRequest(const QString& name, const QString& mod, const QString& gameType,
+                                  int gameTypeNumber, const ModSupport& modDB)
 {
-    ServerConfig record;
-    record.setConfigName(name);
-    record.setModName(mod);
-    record.setGameType(gameTypeNumber);
-    record.setGameTypeString(gameType);
-    record.setFragLimit(modDB.defaultValueForLimit(QStringLiteral("fraglimit"), gameType, mod));
-    record.setTimeLimit(modDB.defaultValueForLimit(QStringLiteral("timelimit"), gameType, mod));
-    record.setCaptureLimit(
-        modDB.defaultValueForLimit(QStringLiteral("capturelimit"), gameType, mod));
-    record.setMaxPlayers(modDB.defaultValueForLimit(QStringLiteral("maxplayers"), gameType, mod));
-    record.setRconPasswordAccordingToPrefs(QString());
-    if (UserDefaults::boolValue(KZXEnablePunkBusterByDefaultKey))
-        record.setPunkBusterEnabled(true);
-    return record;
+    ConfigStore::NewConfig request;
+    request.name = name;
+    request.mod = mod;
+    request.gameType = gameTypeNumber;
+    request.gameTypeString = gameType;
+    const auto limit = [&](const char* key) {
+        return modDB.defaultValueForLimit(QLatin1String(key), gameType, mod);
+    };
+    request.limits = ConfigStore::Limits{limit("fraglimit"), limit("timelimit"),
+                                         limit("capturelimit"), limit("maxplayers")};
+    return request;
 }
 
 // Positions typed by the user: whole numbers from 0; none when one does not parse.
@@ -96,7 +96,7 @@ std::optional<QList<qsizetype>> parsedPositions(const QStringList& texts, CtlIo&
         bool ok = false;
         const qlonglong position = text.toLongLong(&ok);
         if (!ok || position < 0) {
-            io.err << "voranthctl: '" << text
+            io.err << "voranthctl: '" << VisibleText::escaped(text)
                    << "' is no position in the map list (0 is the first map)\n";
             return std::nullopt;
         }
@@ -190,10 +190,8 @@ int ConfigCommands::newConfig(const QStringList& args, CtlIo& io)
         !arguments.firstUnknownOption().isEmpty())
         return usage(io, "new", "NAME --game-type NAME [--mod M]");
     const QString name = arguments.rest().first();
-    if (name.isEmpty()) {
-        io.err << "voranthctl: a configuration needs a name\n";
-        return CtlRefused;
-    }
+    if (name.isEmpty())
+        return refuse(io, ConfigStore().checkName(name, mod));
     if (mod.isEmpty())
         mod = CommonData::qGameDefaultModDir();
     const ModSupport modDB;
@@ -203,11 +201,12 @@ int ConfigCommands::newConfig(const QStringList& args, CtlIo& io)
     StoreAccess access(io);
     if (!access.openForChanging())
         return CtlRefused;
-    if (const ServerConfig* existing = access.store().find(name))
-        return refuseTakenName(io, name, *existing);
     const int number =
         GameTypes::integerValue(modDB.gameTypesForMod(mod)->gametypeNumbers().at(*index));
-    access.store().insert(newRecord(name, mod, gameType, number, modDB));
+    const ConfigStore::Outcome added =
+        access.store().addConfig(newRequest(name, mod, gameType, number, modDB));
+    if (!added.ok())
+        return refuse(io, added);
     return access.save() ? CtlOk : CtlRefused;
 }
 
@@ -218,21 +217,14 @@ int ConfigCommands::duplicate(const QStringList& args, CtlIo& io)
     StoreAccess access(io);
     if (!access.openForChanging())
         return CtlRefused;
-    const ServerConfig* source = access.findOrComplain(args.first());
-    if (!source)
+    if (!access.findOrComplain(args.first()))
         return CtlRefused;
-    const std::optional<QString> copyName = access.store().duplicateNameFor(source->configName());
-    if (!copyName) {
-        io.err << "voranthctl: every numbered name from 2 to 99 for a copy of '"
-               << source->configName() << "' is taken; nothing was duplicated\n";
-        return CtlRefused;
-    }
-    ServerConfig copy = ServerConfig::copyOf(*source);
-    copy.setConfigName(*copyName);
-    access.store().insert(copy);
+    const ConfigStore::Outcome copied = access.store().duplicateConfig(args.first());
+    if (!copied.ok())
+        return refuse(io, copied);
     if (!access.save())
         return CtlRefused;
-    io.out << *copyName << '\n';
+    io.out << VisibleText::escaped(copied.name) << '\n';
     return CtlOk;
 }
 
@@ -240,23 +232,14 @@ int ConfigCommands::rename(const QStringList& args, CtlIo& io)
 {
     if (args.size() != 2)
         return usage(io, "rename", "OLD NEW");
-    const QString& newName = args.at(1);
-    if (newName.isEmpty()) {
-        io.err << "voranthctl: a configuration needs a name\n";
-        return CtlRefused;
-    }
     StoreAccess access(io);
     if (!access.openForChanging())
         return CtlRefused;
-    const ServerConfig* old = access.findOrComplain(args.first());
-    if (!old)
+    if (!access.findOrComplain(args.first()))
         return CtlRefused;
-    if (const ServerConfig* existing = access.store().find(newName))
-        return refuseTakenName(io, newName, *existing);
-    ServerConfig renamed = *old;
-    renamed.setConfigName(newName);
-    access.store().remove(args.first());
-    access.store().insert(renamed);
+    const ConfigStore::Outcome renamed = access.store().renameConfig(args.at(0), args.at(1));
+    if (!renamed.ok())
+        return refuse(io, renamed);
     return access.save() ? CtlOk : CtlRefused;
 }
 
@@ -272,7 +255,7 @@ int ConfigCommands::deleteConfig(const QStringList& args, CtlIo& io)
     if (!found)
         return CtlRefused;
     if (isRunning(name)) {
-        io.err << "voranthctl: '" << name
+        io.err << "voranthctl: '" << VisibleText::escaped(name)
                << "' is running! Stop the server (or run another configuration) before deleting "
                   "it.\n";
         return CtlRefused;
@@ -283,7 +266,8 @@ int ConfigCommands::deleteConfig(const QStringList& args, CtlIo& io)
         return CtlRefused;
     const ConfigFiles files = configFilesForMod(record.modName());
     if (!files.deleteConfigFile(record)) {
-        io.err << "voranthctl: '" << name << "' was deleted, but its server configuration file "
+        io.err << "voranthctl: '" << VisibleText::escaped(name)
+               << "' was deleted, but its server configuration file "
                << files.configFileWithPathReplacedSpaces(name) << " could not be removed\n";
         return CtlRefused;
     }
@@ -328,7 +312,7 @@ int ConfigCommands::addMaps(const QStringList& args, CtlIo& io)
             unknown.append(map);
     if (!unknown.isEmpty()) {
         io.err << "voranthctl: not in the map library of " << record->modName() << ": "
-               << unknown.join(QStringLiteral(", ")) << " (voranthctl maps --mod "
+               << VisibleText::escaped(unknown.join(QStringLiteral(", "))) << " (voranthctl maps --mod "
                << record->modName() << " lists its maps); nothing was added\n";
         return CtlRefused;
     }
@@ -355,7 +339,8 @@ int ConfigCommands::removeMaps(const QStringList& args, CtlIo& io)
         if (position >= record->mapsCount())
             outside.append(QString::number(position));
     if (!outside.isEmpty()) {
-        io.err << "voranthctl: the map list of '" << record->configName() << "' has "
+        io.err << "voranthctl: the map list of '" << VisibleText::escaped(record->configName())
+               << "' has "
                << record->mapsCount() << " entries; no entry at "
                << outside.join(QStringLiteral(", ")) << "; nothing was removed\n";
         return CtlRefused;

@@ -1,7 +1,9 @@
 #include "ctl/ConfigFieldSetter.h"
 
+#include "config/NetAddress.h"
 #include "config/ServerConfig.h"
 #include "config/ServerConfigFields.h"
+#include "config/VisibleText.h"
 #include "content/GameTypes.h"
 #include "content/ModSupport.h"
 
@@ -100,6 +102,9 @@ QVariant parsedValue(Kind kind, const QString& text, QString& expected)
     }
     case Kind::Text:
         return text;
+    case Kind::Address:
+        expected = QStringLiteral("a host name or an IP address");
+        return NetAddress::isHostNameOrAddress(text) ? QVariant(text) : QVariant();
     case Kind::List:
         break; // set with commands of their own
     }
@@ -120,7 +125,8 @@ bool setGameTypeString(ServerConfig& record, const QString& name, QString* error
     if (index < 0) {
         *error =
             QStringLiteral("'%1' is no game type of %2; its game types are: %3")
-                .arg(name, record.modName(), types->gametypeNames().join(QStringLiteral(", ")));
+                .arg(VisibleText::escaped(name), record.modName(),
+                     types->gametypeNames().join(QStringLiteral(", ")));
         return false;
     }
     record.setGameTypeString(name);
@@ -147,7 +153,7 @@ bool ConfigFieldSetter::setField(ServerConfig& record, const QString& field, con
         const QString otherWay = otherWayFor(field);
         *error = otherWay.isEmpty()
                      ? QStringLiteral("there is no field named '%1'; the fields are: %2")
-                           .arg(field, fieldNames().join(QStringLiteral(", ")))
+                           .arg(VisibleText::escaped(field), fieldNames().join(QStringLiteral(", ")))
                      : QStringLiteral("'%1' cannot be set: %2").arg(field, otherWay);
         return false;
     }
@@ -156,7 +162,10 @@ bool ConfigFieldSetter::setField(ServerConfig& record, const QString& field, con
     QString expected;
     const QVariant parsed = parsedValue(found->kind, value, expected);
     if (!parsed.isValid()) {
-        *error = QStringLiteral("'%1' is no value for %2: it takes %3").arg(value, field, expected);
+        *error = found->kind == Kind::Address
+                     ? NetAddress::refusalMessage(value)
+                     : QStringLiteral("'%1' is no value for %2: it takes %3")
+                           .arg(VisibleText::escaped(value), field, expected);
         return false;
     }
     if (field == QLatin1String("optimizeNetwork") && record.radioOptimizeNetwork() == 0) {

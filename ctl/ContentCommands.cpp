@@ -2,6 +2,7 @@
 
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
+#include "config/VisibleText.h"
 #include "content/BotLibrary.h"
 #include "content/GameTypes.h"
 #include "content/ContentScan.h"
@@ -18,10 +19,21 @@
 
 namespace {
 
-int countEntries(const QString& plistPath)
+// What a database holds as the maps and bots commands list it: its dictionaries that give
+// the key a name. Entries without one are not counted (a script of empty blocks is no
+// collection of bots).
+int countNamed(const QString& plistPath, const QString& key)
 {
     const PlistReader::Result result = PlistReader::parseFile(plistPath);
-    return result.ok() ? int(result.value.toList().size()) : 0;
+    if (!result.ok())
+        return 0;
+    int count = 0;
+    for (const QVariant& entry : result.value.toList()) {
+        const QVariant name = entry.toMap().value(key);
+        if (name.typeId() == QMetaType::QString && !name.toString().isEmpty())
+            ++count;
+    }
+    return count;
 }
 
 } // namespace
@@ -36,7 +48,7 @@ bool ContentCommands::knownMod(const QString& mod, CtlIo& io)
     const ModSupport modDB;
     if (modDB.foundMods().contains(mod))
         return true;
-    io.err << "voranthctl: no map database for the mod '" << mod << "'";
+    io.err << "voranthctl: no map database for the mod '" << VisibleText::escaped(mod) << "'";
     if (!modDB.foundMods().isEmpty())
         io.err << " (known: " << modDB.foundMods().join(QStringLiteral(", ")) << ")";
     io.err << '\n';
@@ -104,17 +116,24 @@ int ContentCommands::scan(const QStringList& args, CtlIo& io)
     for (const QString& mod : summary.modsFound) {
         const QString dir = CommonData::appSupportQ3VXDir() + QLatin1Char('/') + mod;
         rows.append(
-            {mod, QString::number(countEntries(dir + QStringLiteral("/VOArenas.plist"))),
-             QString::number(countEntries(dir + QStringLiteral("/VOBots.plist"))),
+            {mod,
+             QString::number(countNamed(dir + QStringLiteral("/VOArenas.plist"),
+                                        QStringLiteral("map"))),
+             QString::number(countNamed(dir + QStringLiteral("/VOBots.plist"),
+                                        QStringLiteral("name"))),
              summary.modsExtracted.contains(mod) ? QStringLiteral("yes") : QStringLiteral("no")});
     }
     printColumns(rows, io.out);
     io.out << summary.modsFound.size() << " mods, " << summary.paksExtracted << " paks extracted, "
            << library.unparsable().unparsableMaps().size() << " maps could not be parsed\n";
-    if (library.foundUnparsableMaps())
-        io.out << library.unparsableMapsPrintoutTable() << '\n';
+    const UnparsableMaps& unparsable = library.unparsable();
+    for (const QString& name : unparsable.unparsableMaps())
+        io.out << "Map: " << VisibleText::escaped(name) << "  Pak: "
+               << VisibleText::escaped(unparsable.unparsableMapPakDict().value(name))
+               << "    (Mod: " << VisibleText::escaped(unparsable.unparsableMapModDict().value(name))
+               << ")\n";
     for (const QString& problem : summary.problems)
-        io.err << problem << '\n';
+        io.err << VisibleText::escaped(problem) << '\n';
     return CtlOk;
 }
 
@@ -137,7 +156,8 @@ int ContentCommands::maps(const QStringList& args, CtlIo& io)
         const ModSupport modDB;
         const GameTypes* types = modDB.gameTypesForMod(mod);
         if (!types || !types->gametypeNames().contains(gameType)) {
-            io.err << "voranthctl: '" << gameType << "' is no game type of " << mod
+            io.err << "voranthctl: '" << VisibleText::escaped(gameType) << "' is no game type of "
+                   << VisibleText::escaped(mod)
                    << " (voranthctl gametypes --mod " << mod << " lists them)\n";
             return CtlRefused;
         }
@@ -181,6 +201,6 @@ int ContentCommands::bots(const QStringList& args, CtlIo& io)
         return CtlOk;
     }
     for (const QString& name : bots.names())
-        io.out << name << '\n';
+        io.out << VisibleText::escaped(name) << '\n';
     return CtlOk;
 }

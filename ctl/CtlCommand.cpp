@@ -1,5 +1,7 @@
 #include "ctl/CtlCommand.h"
 
+#include "config/VisibleText.h"
+
 bool CtlArguments::takeFlag(const QString& flag)
 {
     return m_args.removeAll(flag) > 0;
@@ -28,8 +30,14 @@ QString CtlArguments::firstUnknownOption() const
     return {};
 }
 
-void printColumns(const QList<QStringList>& rows, QTextStream& out)
+void printColumns(const QList<QStringList>& shownRows, QTextStream& out)
 {
+    // Names and replies come from files, users and servers: a line break must not split a
+    // row, an escape sequence must not reach the terminal.
+    QList<QStringList> rows = shownRows;
+    for (QStringList& row : rows)
+        for (QString& cell : row)
+            cell = VisibleText::escaped(cell);
     QList<qsizetype> widths;
     for (const QStringList& row : rows)
         for (qsizetype i = 0; i < row.size(); ++i) {

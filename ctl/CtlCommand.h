@@ -47,5 +47,5 @@ private:
 };
 
 // Prints rows as plain columns: every column but the last padded to its widest cell, two
-// blanks apart.
+// blanks apart; control characters in a cell show as escapes (VisibleText).
 void printColumns(const QList<QStringList>& rows, QTextStream& out);

@@ -2,6 +2,7 @@
 
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
+#include "config/VisibleText.h"
 #include "content/MapLibrary.h"
 #include "ctl/StderrScanInteraction.h"
 #include "rcon/RconAlerts.h"
@@ -228,7 +229,7 @@ int RconCommands::rcon(const QStringList& args, CtlIo& io)
     }
     const QString reply = client->receiveRCon();
     if (reply != client->serverNoResponse()) {
-        io.out << reply;
+        io.out << VisibleText::escapedKeepingLines(reply);
         if (!reply.endsWith(QLatin1Char('\n')))
             io.out << '\n';
         return CtlOk;

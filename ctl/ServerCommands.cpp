@@ -4,6 +4,7 @@
 #include "config/ConfigArchive.h"
 #include "config/ConfigStore.h"
 #include "config/GameDirectory.h"
+#include "config/VisibleText.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
@@ -35,11 +36,12 @@ std::optional<ConfigArchive::Store> readStore(CtlIo& io)
     return std::move(store.value);
 }
 
-bool refuseProblem(ServerLauncher::Problem problem, const QString& gameRoot, CtlIo& io)
+bool refuseProblem(ServerLauncher::Problem problem, const ServerConfig& config,
+                   const QString& gameRoot, CtlIo& io)
 {
     if (problem == ServerLauncher::Problem::None)
         return false;
-    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot);
+    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, config, gameRoot);
     io.err << "voranthctl: " << alert.title << '\n' << alert.message << '\n';
     if (problem == ServerLauncher::Problem::RconPasswordNotSet)
         io.err << "(--no-rcon starts the server without remote control)\n";
@@ -75,7 +77,7 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
     if (!store)
         return CtlRefused;
     if (!store->contains(name)) {
-        io.err << "voranthctl: no configuration named '" << name << "'\n";
+        io.err << "voranthctl: no configuration named '" << VisibleText::escaped(name) << "'\n";
         return CtlRefused;
     }
     const ServerConfig config = store->value(name);
@@ -85,7 +87,7 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
                   "--game-dir DIR\n";
         return CtlRefused;
     }
-    if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), gameRoot, io))
+    if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), config, gameRoot, io))
         return CtlRefused;
     if (const qint32 pid = QProcessCom().serverPid(); pid != -1) {
         io.err << "voranthctl: a server already runs (process " << pid
@@ -133,7 +135,7 @@ int ServerCommands::stop(const QStringList& args, CtlIo& io)
     }
     io.out << "stopped " << result.killedPid;
     if (result.runningConfig)
-        io.out << " (" << *result.runningConfig << ')';
+        io.out << " (" << VisibleText::escaped(*result.runningConfig) << ')';
     io.out << '\n';
     return CtlOk;
 }

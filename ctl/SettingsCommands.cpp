@@ -5,6 +5,7 @@
 #include "config/GamePaths.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
+#include "config/VisibleText.h"
 #include "format/PlistWriter.h"
 
 #include <QJsonArray>
@@ -82,7 +83,7 @@ int SettingsCommands::paths(const QStringList& args, CtlIo& io)
         return CtlOk;
     }
     for (const auto& [name, path] : list)
-        io.out << (name + QLatin1Char(':')).leftJustified(26) << path << '\n';
+        io.out << (name + QLatin1Char(':')).leftJustified(26) << VisibleText::escaped(path) << '\n';
     return CtlOk;
 }
 
@@ -108,8 +109,8 @@ int SettingsCommands::settings(const QStringList& args, CtlIo& io)
                                      {QStringLiteral("origin"), origin}});
             continue;
         }
-        io.out << key.leftJustified(40) << origin.leftJustified(9) << settingText(value, type)
-               << '\n';
+        io.out << key.leftJustified(40) << origin.leftJustified(9)
+               << VisibleText::escaped(settingText(value, type)) << '\n';
     }
     if (json)
         io.out << QJsonDocument(array).toJson();
@@ -125,7 +126,7 @@ int SettingsCommands::set(const QStringList& args, CtlIo& io)
     const QString key = args.first();
     const std::optional<UserDefaults::Type> type = UserDefaults::typeOf(key);
     if (!type) {
-        io.err << "voranthctl: no setting named '" << key << "' (voranthctl settings lists them)\n";
+        io.err << "voranthctl: no setting named '" << VisibleText::escaped(key) << "' (voranthctl settings lists them)\n";
         return CtlRefused;
     }
     if (*type == UserDefaults::Type::Dictionary) {
@@ -135,7 +136,7 @@ int SettingsCommands::set(const QStringList& args, CtlIo& io)
     const QStringList words = args.mid(1);
     const QVariant value = UserDefaults::valueFromText(*type, words);
     if (!value.isValid()) {
-        io.err << "voranthctl: '" << words.join(QLatin1Char(' ')) << "' is not a valid value for '"
+        io.err << "voranthctl: '" << VisibleText::escaped(words.join(QLatin1Char(' '))) << "' is not a valid value for '"
                << key << "'\n";
         return CtlRefused;
     }

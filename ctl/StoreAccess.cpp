@@ -1,5 +1,7 @@
 #include "ctl/StoreAccess.h"
 
+#include "config/VisibleText.h"
+
 #include <QFileInfo>
 
 bool StoreAccess::openForReading()
@@ -56,7 +58,7 @@ ServerConfig* StoreAccess::findOrComplain(const QString& name)
 {
     if (ServerConfig* record = m_store.find(name))
         return record;
-    m_io.err << "voranthctl: there is no configuration named '" << name
+    m_io.err << "voranthctl: there is no configuration named '" << VisibleText::escaped(name)
              << "' (voranthctl configs lists them)\n";
     return nullptr;
 }

@@ -1,6 +1,8 @@
 #include "ctl/Voranthctl.h"
 
 #include "config/CommonData.h"
+#include "config/DataDirectory.h"
+#include "config/VisibleText.h"
 
 #include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
@@ -40,6 +42,11 @@ int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream&
             out << "usage: voranthctl " << command.name << ' ' << command.usage << '\n'
                 << command.summary << '\n';
             return CtlOk;
+        }
+        if (const Result<void> directory = DataDirectory::prepare(); !directory.ok()) {
+            err << "voranthctl: " << DataDirectory::unusableTitle() << ' ' << VisibleText::escaped(directory.error)
+                << " Nothing was changed.\n";
+            return CtlRefused;
         }
         return command.run(args, io);
     }

@@ -12,7 +12,7 @@ bool isUnquotedCharacter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' ||
-           u == '$' || u == '/' || u == ':' || u == '.' || u == '-';
+           u == '$' || u == '+' || u == '/' || u == ':' || u == '.' || u == '-';
 }
 
 int hexValue(QChar c)

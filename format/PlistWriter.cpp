@@ -12,12 +12,13 @@ bool isUnquotedCharacter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' ||
-           u == '$' || u == '/' || u == ':' || u == '.' || u == '-';
+           u == '$' || u == '+' || u == '/' || u == ':' || u == '.' || u == '-';
 }
 
+// A word of unquoted characters that starts a comment ("//", "/*") would not read back.
 bool needsQuotes(const QString& text)
 {
-    if (text.isEmpty())
+    if (text.isEmpty() || text.contains(QLatin1String("//")) || text.contains(QLatin1String("/*")))
         return true;
     for (QChar c : text)
         if (!isUnquotedCharacter(c))

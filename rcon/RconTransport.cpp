@@ -117,6 +117,7 @@ bool RconTransport::send(const QByteArray& password, const QByteArray& command,
         return false;
     }
     discardEverything();
+    startExchange();
     m_quietGapMicroseconds = qMax(0, quietGapMicroseconds);
     if (m_socket->writeDatagram(m_request.constData(), length, m_serverAddress, m_serverPort) !=
         length) {
@@ -190,11 +191,22 @@ void RconTransport::takeDatagram(qint64 size)
         finishCollecting(); // an empty reply packet ends the reply
         return;
     }
-    restartQuietGap();
+    if (m_exchangeDeadline.hasExpired())
+        finishCollecting();
+    else
+        restartQuietGap();
+}
+
+void RconTransport::startExchange()
+{
+    m_exchangeDeadline.setRemainingTime(exchangeDeadlineMs, Qt::PreciseTimer);
 }
 
 void RconTransport::startCollecting()
 {
+    // A reply that comes unasked gets a deadline of its own.
+    if (m_exchangeDeadline.hasExpired())
+        startExchange();
     m_reply.truncate(0);
     m_replyTotal = 0;
     m_gotResponse = false;
@@ -225,5 +237,6 @@ void RconTransport::discardEverything()
 
 void RconTransport::restartQuietGap()
 {
-    m_quietGapTimer.start((m_quietGapMicroseconds + 999) / 1000);
+    const qint64 gapMs = (m_quietGapMicroseconds + 999) / 1000;
+    m_quietGapTimer.start(int(qMin(gapMs, m_exchangeDeadline.remainingTime())));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
@@ -15,7 +16,9 @@ class QUdpSocket;
 // datagram, and the collection of the reply datagrams.
 //
 // A reply is whatever the server sends until it stays quiet for the quiet gap of the last
-// request, or until it sends an empty reply packet. Replies are collected whenever the event
+// request, or until it sends an empty reply packet, or until the exchange's deadline: a
+// server (or anyone sending from its address) that keeps sending cannot keep a wait going
+// for longer than that; the reply so far is then the reply. Replies are collected whenever the event
 // loop runs, also between requests; a new request forgets anything collected or queued
 // before it. Waiting for a reply runs a nested event loop, so timers, painting and input go
 // on meanwhile.
@@ -34,6 +37,9 @@ public:
     static constexpr int firstDatagramWaitMs = 1100;
     // The quiet gap until the first request sets its own, in microseconds.
     static constexpr int defaultQuietGapMicroseconds = 400000;
+    // How long one exchange may last at most, from its request (or, for a reply that comes
+    // unasked, from its first datagram) to the end of its reply.
+    static constexpr int exchangeDeadlineMs = 3000;
 
     explicit RconTransport(QObject* parent = nullptr);
     ~RconTransport() override;
@@ -78,6 +84,7 @@ private:
     void finishCollecting();
     void discardEverything();
     void restartQuietGap();
+    void startExchange();
 
     std::unique_ptr<QUdpSocket> m_socket;
     QHostAddress m_serverAddress;
@@ -93,6 +100,7 @@ private:
     bool m_replyArrived = false;
     int m_quietGapMicroseconds = defaultQuietGapMicroseconds;
     QTimer m_quietGapTimer;
+    QDeadlineTimer m_exchangeDeadline;
 
     QEventLoop* m_waitLoop = nullptr;
     // Shared with a running wait, which must not touch the object once it is gone.

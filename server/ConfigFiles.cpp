@@ -1,12 +1,15 @@
 #include "server/ConfigFiles.h"
 
 #include "config/CommonData.h"
+#include "config/ConfigFileName.h"
+#include "config/DataDirectory.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "format/PlistReader.h"
 #include "format/PlistWriter.h"
 #include "server/ConsoleText.h"
+#include "server/RunningServer.h"
 #include "server/ServerCommand.h"
 #include "format/Logging.h"
 
@@ -323,15 +326,7 @@ QString ConfigFiles::mapListFileContents(const ServerConfig& config) const
 
 QString ConfigFiles::configFileReplacedSpaces(const QString& name)
 {
-    QString fileName = name;
-    for (QChar& c : fileName) {
-        // The server's command line cannot quote a '"', so the file's name holds none.
-        if (c == QLatin1Char(' ') || c == QLatin1Char('/') || c == QLatin1Char('"') ||
-            c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char('_');
-    }
-    // The prefix keeps even "" or ".." from naming the directory itself or its parent.
-    return QStringLiteral("VO_") + fileName + QStringLiteral(".config");
+    return ConfigFileName::forConfigName(name);
 }
 
 QString ConfigFiles::configFileWithPathReplacedSpaces(const QString& name) const
@@ -346,7 +341,15 @@ QString ConfigFiles::mapListFileWithPath() const
 
 bool ConfigFiles::deleteConfigFile(const ServerConfig& config) const
 {
-    const QString path = configFileWithPathReplacedSpaces(config.configName());
+    const QString fileName = configFileReplacedSpaces(config.configName());
+    // A store of an older version may hold two names with one file ("a b", "a_b"): the file of
+    // the configuration that runs now stays.
+    const std::optional<ServerConfig> running = RunningServer::running();
+    if (running && running->configName() != config.configName() &&
+        running->modName() == m_modDir &&
+        configFileReplacedSpaces(running->configName()) == fileName)
+        return true;
+    const QString path = m_configStorePath + QLatin1Char('/') + fileName;
     const QFileInfo file(path);
     if (!file.exists() && !file.isSymLink())
         return true;
@@ -384,7 +387,7 @@ bool ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launc
     window.insert(QStringLiteral("CustomTitle"), launchedByApp + QStringLiteral(" Game Server"));
     window.insert(QStringLiteral("TitleBits"), QStringLiteral("10"));
     window.insert(QStringLiteral("ExecutionString"), m_serverCommand);
-    QDir().mkpath(CommonData::appSupportQ3VXDir());
+    DataDirectory::prepare();
     return PlistWriter::writeFile(
         m_terminalFile, QVariantMap{{QStringLiteral("WindowSettings"), QVariantList{window}}});
 }

@@ -57,13 +57,15 @@ public:
     // The map names, one a line, without a line feed after the last. True when written.
     bool saveMapListToFile(const ServerConfig& config) const;
 
-    // "VO_<name>.config": spaces become '_', and so do '/', '"' and control characters, so
-    // that the name always stays one file inside configStorePath() that the server can name.
+    // "VO_<name>.config": spaces become '_', and so do '/', '\\', '"', control characters and
+    // the second of ".." and "::", so that the name always stays one file inside
+    // configStorePath() that the server can name (see ConfigFileName).
     static QString configFileReplacedSpaces(const QString& name);
     QString configFileWithPathReplacedSpaces(const QString& name) const;
     QString mapListFileWithPath() const;
 
-    // Removes the configuration file of the record; true when none is left.
+    // Removes the configuration file of the record; true when none is left, or when the file
+    // is that of the running configuration under another name, which keeps it.
     bool deleteConfigFile(const ServerConfig& config) const;
 
     // Builds the command that starts the server with the record's configuration file and

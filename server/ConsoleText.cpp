@@ -53,8 +53,10 @@ QString asciiForm(char32_t c)
 }
 
 // Outside quotes: ';' would end the command and "/*" would open a comment running on over
-// the following lines. Control characters would end the line (or, a NUL, the whole script).
-QString neutralized(const QString& ascii)
+// the following lines; "//" makes the rest of the line a comment, which matters for a value
+// with more of the command after it. Control characters would end the line (or, a NUL, the
+// whole script).
+QString neutralized(const QString& ascii, bool breakLineComments)
 {
     QString out;
     out.reserve(ascii.size());
@@ -66,7 +68,8 @@ QString neutralized(const QString& ascii)
             quoted = !quoted;
         else if (!quoted && c == QLatin1Char(';'))
             c = QLatin1Char(' ');
-        else if (!quoted && c == QLatin1Char('*') && out.endsWith(QLatin1Char('/')))
+        else if (!quoted && (c == QLatin1Char('*') || (breakLineComments && c == QLatin1Char('/'))) &&
+                 out.endsWith(QLatin1Char('/')))
             c = QLatin1Char(' ');
         out += c;
     }
@@ -103,12 +106,12 @@ QString ConsoleText::quotedValue(const QString& text)
 QString ConsoleText::bareValue(const QString& text)
 {
     // Without any quote left, all of it is outside quotes.
-    return neutralized(quotedValue(text));
+    return neutralized(quotedValue(text), true);
 }
 
 QString ConsoleText::command(const QString& text)
 {
-    return neutralized(toAscii(text));
+    return neutralized(toAscii(text), false);
 }
 
 QString ConsoleText::line(const QString& head, const QString& value, const QString& tail)

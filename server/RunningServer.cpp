@@ -2,6 +2,7 @@
 
 #include "config/CommonData.h"
 #include "config/ConfigArchive.h"
+#include "config/DataDirectory.h"
 
 #include <QFile>
 
@@ -12,6 +13,8 @@ QString RunningServer::recordPath()
 
 bool RunningServer::record(const ServerConfig& config)
 {
+    if (!DataDirectory::prepare().ok())
+        return false;
     ConfigArchive::Store store;
     store.insert(config.configName(), config);
     return ConfigArchive::write(recordPath(), store).ok();

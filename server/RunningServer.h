@@ -10,7 +10,8 @@ class RunningServer
 {
 public:
     static QString recordPath();
-    // Keeps a copy of the configuration as started; false when it cannot be written.
+    // Keeps a copy of the configuration as started, readable by its owner only (it holds the
+    // passwords); false when it cannot be written.
     static bool record(const ServerConfig& config);
     // The configuration last recorded, or none.
     static std::optional<ServerConfig> running();

@@ -1,11 +1,14 @@
 #include "server/ServerCommand.h"
 
+#include "config/NetAddress.h"
 #include "config/ServerConfig.h"
 #include "format/PlistReader.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,18 +22,26 @@ QString engineQuoted(const QString& value)
     return QStringLiteral("'\"") + ServerCommand::shellSingleQuoted(text) + QStringLiteral("\"'");
 }
 
+// The longest game directory passed as it is. The engine joins its arguments into a buffer of
+// 1024 bytes and cuts what does not fit: the "+exec" at the end would be lost.
+constexpr qsizetype longestBasePath = 256;
+
 // The game directory for the server's fs_basepath. The command has changed into it, so "."
-// names it too, for the rare directory whose name the server cannot quote.
+// names it too, for a directory whose name the server could split or cut.
 QString basePath(const QString& gameRoot)
 {
-    return gameRoot.contains(QLatin1Char('"')) ? QStringLiteral(".") : gameRoot;
+    return ServerCommand::engineCanTake(gameRoot) && gameRoot.size() <= longestBasePath
+               ? gameRoot
+               : QStringLiteral(".");
 }
 
 QString networkSettings(const ServerConfig& config)
 {
     QString text;
-    const QString address = config.netIP().trimmed();
-    if (!address.isEmpty() && address != QLatin1String("localhost"))
+    const QString address = config.netIP();
+    // Anything but an address could smuggle a command in; the start refuses it beforehand.
+    if (!address.isEmpty() && address != QLatin1String("localhost") &&
+        NetAddress::isHostNameOrAddress(address))
         text += QStringLiteral("+set net_ip ") + engineQuoted(address) + QLatin1Char(' ');
     if (config.netPort() != ServerCommand::defaultPort)
         text +=
@@ -66,6 +77,13 @@ QString ServerCommand::shellWord(const QString& text)
     if (safe.match(text).hasMatch())
         return text;
     return QLatin1Char('\'') + shellSingleQuoted(text) + QLatin1Char('\'');
+}
+
+bool ServerCommand::engineCanTake(const QString& value)
+{
+    return std::none_of(value.cbegin(), value.cend(), [](QChar c) {
+        return c.isSpace() || c == QLatin1Char('"') || c.unicode() < 0x20 || c.unicode() == 0x7f;
+    });
 }
 
 bool ServerCommand::isApplicationBundle(const QString& appName)

@@ -12,6 +12,13 @@ class ServerConfig;
 // without quotes gives the command exactly as above. A port other than 27960 and an address
 // other than "localhost" are set on the command line too, since the server opens its socket
 // before it executes the file.
+//
+// The engine joins its arguments with blanks, wrapping one that holds a blank in double
+// quotes, and splits the result into commands at every '+' outside double quotes and at every
+// line break: a value it gets must not hold a line break, and, since each value brings its own
+// quotes, no blank or quote either (see engineCanTake()). So the game directory is passed as
+// "." (the command has changed into it) unless it can be passed whole, an address only when
+// it is one, and the file name is shaped by ConfigFileName.
 class ServerCommand
 {
 public:
@@ -26,6 +33,10 @@ public:
     };
 
     static QString build(const ServerConfig& config, const Inputs& inputs);
+
+    // Whether the engine reads value, within its own quotes, as one value: no blank, no
+    // double quote, no control character.
+    static bool engineCanTake(const QString& value);
 
     // Whether the app name names an application bundle ("….app").
     static bool isApplicationBundle(const QString& appName);

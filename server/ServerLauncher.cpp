@@ -1,11 +1,14 @@
 #include "server/ServerLauncher.h"
 
 #include "config/CommonData.h"
+#include "config/ConfigFileName.h"
 #include "config/GamePaths.h"
+#include "config/NetAddress.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "config/VisibleText.h"
 #include "server/ConfigFiles.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
@@ -72,6 +75,12 @@ ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const 
         return Problem::EmptyMapList;
     if (!executableExists(gameRoot))
         return Problem::ExecutableNotFound;
+    if (!ConfigFileName::isExecutable(ConfigFileName::forConfigName(config.configName())))
+        return Problem::ConfigFileNotExecutable;
+    if (!NetAddress::isHostNameOrAddress(config.netIP()))
+        return Problem::NetIPNotValid;
+    if (!ServerCommand::engineCanTake(config.modName()))
+        return Problem::ModNameUnusable;
     if (config.rconPassword().isEmpty())
         return acceptEmptyRconPassword ? Problem::None : Problem::RconPasswordNotSet;
     if (!rconPasswordCanWork(config.rconPassword()))
@@ -79,7 +88,8 @@ ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const 
     return Problem::None;
 }
 
-ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const QString& gameRoot)
+ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConfig& config,
+                                               const QString& gameRoot)
 {
     const QStringList ok{QStringLiteral("OK")};
     switch (problem) {
@@ -103,6 +113,31 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const QString& g
                              {app, gameRoot}),
                 ok};
     }
+    case Problem::ConfigFileNotExecutable: {
+        const QString fileName = ConfigFileName::forConfigName(config.configName());
+        return {rconCommText(QStringLiteral("ConfigFileNotExecutableTitle"),
+                             QStringLiteral("The server could not run this config!")),
+                rconCommText(QStringLiteral("ConfigFileNotExecutableMsg"),
+                             QStringLiteral("The server file of '%@' is named '%@' (%@ "
+                                            "characters); the game server runs only files whose "
+                                            "names have at most %@ characters, and would start "
+                                            "without its settings. Please rename the config."),
+                             {VisibleText::escaped(config.configName()), fileName,
+                              QString::number(ConfigFileName::execLength(fileName)),
+                              QString::number(ConfigFileName::maxExecNameLength)}),
+                ok};
+    }
+    case Problem::NetIPNotValid:
+        return {NetAddress::refusalTitle(), NetAddress::refusalMessage(config.netIP()), ok};
+    case Problem::ModNameUnusable:
+        return {rconCommText(QStringLiteral("ModNameUnusableTitle"),
+                             QStringLiteral("The server cannot be started for this mod!")),
+                rconCommText(QStringLiteral("ModNameUnusableMsg"),
+                             QStringLiteral("The mod directory '%@' holds blanks, quotes or "
+                                            "control characters, which the game server's command "
+                                            "line cannot carry. Please rename the directory."),
+                             {VisibleText::escaped(config.modName())}),
+                ok};
     case Problem::RconPasswordNotSet:
         return {rconCommText(QStringLiteral("RconPasswordNotSetTitle"),
                              QStringLiteral("Remote Control password not set!")),

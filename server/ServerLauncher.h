@@ -23,6 +23,12 @@ public:
         None,
         EmptyMapList,
         ExecutableNotFound,
+        // The server could not exec the configuration's file (its name is too long).
+        ConfigFileNotExecutable,
+        // The address is neither a host name nor an IP address.
+        NetIPNotValid,
+        // The mod's directory name holds what the server's command line cannot carry.
+        ModNameUnusable,
         RconPasswordNotSet,
         // A password the server can never match: see rconPasswordCanWork().
         RconPasswordUnusable,
@@ -39,12 +45,13 @@ public:
     static constexpr int startAnywayButton = 1;
 
     // The first problem, in this order: no maps, no server executable in the game directory,
-    // an empty remote-console password (unless acceptEmptyRconPassword, the user's "Start
-    // anyway"), a password that cannot work.
+    // a configuration file the server could not exec, an address that is none, a mod name
+    // the command line cannot carry, an empty remote-console password (unless
+    // acceptEmptyRconPassword, the user's "Start anyway"), a password that cannot work.
     static Problem check(const ServerConfig& config, const QString& gameRoot,
                          bool acceptEmptyRconPassword = false);
-    // The texts of the problem's alert, from the string tables.
-    static Alert alertFor(Problem problem, const QString& gameRoot);
+    // The texts of the problem's alert for that configuration, from the string tables.
+    static Alert alertFor(Problem problem, const ServerConfig& config, const QString& gameRoot);
 
     // The server reads the remote-console password up to the first blank or control
     // character of a request, ends it at '"', "//" and "/*", and gets the password from the

@@ -1,6 +1,7 @@
 #include "server/TerminalLauncher.h"
 
 #include "config/CommonData.h"
+#include "config/DataDirectory.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "format/PlistReader.h"
@@ -101,7 +102,7 @@ Result<void> TerminalLauncher::openTerminalFile(const QString& terminalFile)
     process.setWorkingDirectory(QDir::homePath());
     process.setStandardInputFile(QProcess::nullDevice());
     if (!launch.logFile.isEmpty()) {
-        QDir().mkpath(QFileInfo(launch.logFile).path());
+        DataDirectory::prepare();
         process.setStandardOutputFile(launch.logFile, QIODevice::Append);
         process.setStandardErrorFile(launch.logFile, QIODevice::Append);
     }

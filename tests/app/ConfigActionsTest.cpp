@@ -8,6 +8,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 
+#include <QCheckBox>
 #include <QDir>
 
 #include <QFile>
@@ -143,6 +144,60 @@ TEST_F(ConfigActionsTest, RenameKeepsMapsAndExtrasAndRefusesTakenAndEmptyNames)
     EXPECT_EQ(record("New Name")->extraParameters().first().xvariable(), "sv_fps");
     EXPECT_EQ(listedConfigs(), (QStringList{"New Name", "Other"}));
     EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "New Name");
+}
+
+TEST_F(ConfigActionsTest, RenameKeepsEveryFieldAndTakesTheEditorsValues)
+{
+    newConfig("Old");
+    ServerConfig& old = *shown();
+    old.setModParameters({QStringLiteral("reserved"), 7});
+    old.setMoreGUIParameters({QStringLiteral("gui")});
+    old.setSaveAndStartButtonLabel(QStringLiteral("Launch"));
+    old.setMapList({"A", "C", "A"});
+    old.setExtraParameters({{"sv_fps", "30"}, {"addbot", "Sarge 3"}});
+    editor().populateFields(old);
+    ServerConfig expected = old;
+    editor().controls().serverNameField->setText("Edited Host");
+    expected.setServerName("Edited Host");
+    expected.setListAllMaps(editor().controls().listAllMapsSwitch->isChecked());
+    expected.setConfigName("Renamed");
+
+    RenameConfigSheet* sheet = controller->actions().renameConfigWindow();
+    controller->actions().raiseRenameConfigWindow();
+    sheet->configNameFieldRenameNew()->setText("Renamed");
+    sheet->findChild<QPushButton*>("renameConfigOkButton")->click();
+    ASSERT_NE(record("Renamed"), nullptr);
+    EXPECT_EQ(*record("Renamed"), expected) << record("Renamed")->description().toStdString()
+                                            << "\n" << expected.description().toStdString();
+    EXPECT_EQ(record("Renamed")->modParameters(), (QVariantList{QStringLiteral("reserved"), 7}));
+
+    // The store file holds it so.
+    ConfigStore saved;
+    saved.load();
+    ASSERT_NE(saved.find("Renamed"), nullptr);
+    EXPECT_EQ(saved.find("Renamed")->modParameters(), expected.modParameters());
+}
+
+TEST_F(ConfigActionsTest, NamesTheServerCannotRunOrThatShareAFileAreRefusedWithAnAlert)
+{
+    newConfig("a_b");
+    newConfig("Friday Night Capture The Flag Server For Friends And Family");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Server config name too long!");
+    EXPECT_TRUE(alerts.first().message.contains("at most 63 characters"))
+        << alerts.first().message.toStdString();
+    newConfig("a b");
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_TRUE(alerts.last().message.contains("'VO_a_b.config'")) << alerts.last().message.toStdString();
+
+    newConfig("Other");
+    RenameConfigSheet* sheet = controller->actions().renameConfigWindow();
+    controller->actions().raiseRenameConfigWindow();
+    sheet->configNameFieldRenameNew()->setText("a/b");
+    sheet->findChild<QPushButton*>("renameConfigOkButton")->click();
+    ASSERT_EQ(alerts.size(), 3);
+    EXPECT_EQ(alerts.last().title, "Server config name too close to another!");
+    EXPECT_EQ(listedConfigs(), (QStringList{"Other", "a_b"}));
 }
 
 TEST_F(ConfigActionsTest, DeleteRemovesTheConfigurationAndItsServerFile)

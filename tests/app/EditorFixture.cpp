@@ -8,6 +8,7 @@
 #include "app/NewConfigSheet.h"
 #include "app/SetupEditorView.h"
 #include "config/CommonData.h"
+#include "config/DataDirectory.h"
 #include "config/GameDirectory.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
@@ -30,7 +31,7 @@ void startFromEmptyHome()
         UserDefaults::removeValue(key);
     QDir(CommonData::appSupportQ3VXDir()).removeRecursively();
     QDir(CommonData::appSupportQGameDir()).removeRecursively();
-    CommonData::ensureDataHomeExists();
+    DataDirectory::prepare();
 }
 
 } // namespace

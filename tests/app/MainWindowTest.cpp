@@ -1,4 +1,11 @@
 #include "EditorFixture.h"
+#include "ScriptedAlerts.h"
+#include "app/MainWindow.h"
+#include "app/AlertPresenter.h"
+#include "app/ApplicationIcon.h"
+#include "app/QVXController.h"
+#include "config/CommonData.h"
+#include "support/TestEnvironment.h"
 
 #include "app/ApplicationIcon.h"
 #include "app/ServerControl.h"
@@ -13,6 +20,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -139,6 +148,28 @@ TEST(VoranthApplication, ComesUpOnTheDemoGameAndHoldsTheConfigurations)
     EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().constData();
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(30000));
+}
+
+TEST(VoranthApplication, ADataDirectoryThatCannotBeMadeIsReportedAndNothingRemoved)
+{
+    // The user's data home is a link to a volume that is not mounted.
+    const QString dataHome = QFileInfo(CommonData::appSupportQ3VXDir()).path();
+    QDir(dataHome).removeRecursively();
+    QDir().mkpath(QFileInfo(dataHome).path());
+    const QString volume = TestEnvironment::home() + "/media/usb/share";
+    ASSERT_TRUE(QFile::link(volume, dataHome));
+
+    ScriptedAlerts scripted;
+    const QList<AlertRequest>& alerts = scripted.shown;
+    MainWindow window;
+    QVXController controller(window, scripted);
+    EXPECT_FALSE(controller.init());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Voranth's data directory cannot be made!");
+    EXPECT_TRUE(alerts.first().message.contains(volume)) << alerts.first().message.toStdString();
+    EXPECT_TRUE(QFileInfo(dataHome).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(TestEnvironment::home() + "/media"));
+    QFile::remove(dataHome);
 }
 
 TEST(ApplicationIcon, EachStateHasItsPicture)

@@ -386,3 +386,26 @@ TEST_F(SetupEditorTest, WithoutAConfigurationTheEditorIsDisabled)
     EXPECT_TRUE(editor().controls().serverNameField->isEnabled());
     EXPECT_TRUE(control<QWidget>("deleteConfigButton")->isEnabled());
 }
+
+TEST_F(SetupEditorTest, AnAddressThatIsNoneIsRefusedAndTheRecordsShownAgain)
+{
+    newConfig("Addr");
+    QLineEdit* field = editor().controls().netIPField;
+    typeInto(field, "10.0.0.7");
+    emit field->editingFinished();
+    EXPECT_TRUE(alerts.isEmpty());
+    editor().extractFields(*shown());
+    EXPECT_EQ(shown()->netIP(), "10.0.0.7");
+
+    typeInto(field, "127.0.0.1\necho\tINJECTED");
+    emit field->editingFinished();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Not a valid address!");
+    EXPECT_TRUE(alerts.first().message.contains("'127.0.0.1\\necho\\tINJECTED'"))
+        << alerts.first().message.toStdString();
+    EXPECT_EQ(field->text(), "10.0.0.7");
+    typeInto(field, "1.2.3.4 +echo X");
+    emit field->editingFinished();
+    EXPECT_EQ(alerts.size(), 2);
+    EXPECT_EQ(field->text(), "10.0.0.7");
+}

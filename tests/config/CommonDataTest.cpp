@@ -83,17 +83,6 @@ TEST(GameDirectory, TheStoredSettingCountsWhileItHoldsTheBaseGame)
     EXPECT_EQ(GameDirectory::settle(), game);
 }
 
-TEST(CommonData, MakesTheDataHomeEvenWhereAFileStands)
-{
-    const QString parent = TestEnvironment::home() + "/.local/share";
-    QDir().mkpath(TestEnvironment::home() + "/.local");
-    QFile blocker(parent);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    CommonData::ensureDataHomeExists();
-    EXPECT_TRUE(QFileInfo(parent).isDir());
-}
-
 TEST(UserDefaults, BuiltInDefaultsAreReadButNeverWritten)
 {
     EXPECT_EQ(UserDefaults::intValue(KZXMapImageCacheSizeKey), 30);

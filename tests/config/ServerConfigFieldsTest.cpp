@@ -26,6 +26,8 @@ QVariant distinctValue(const ServerConfigField& field, int index)
         return 2.5 + index;
     case Kind::Text:
         return QStringLiteral("text of %1").arg(field.name);
+    case Kind::Address:
+        return QStringLiteral("192.0.2.%1").arg(index);
     case Kind::List:
         if (field.name == QLatin1String("mapList"))
             return QStringList{QStringLiteral("q3dm%1").arg(index), QStringLiteral("q3dm17")};

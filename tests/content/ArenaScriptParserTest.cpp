@@ -1,5 +1,6 @@
 #include "content/ArenaScriptParser.h"
 #include "config/CommonData.h"
+#include "content/ScriptBudget.h"
 #include "content/ScriptTextCleaner.h"
 #include "support/TestEnvironment.h"
 #include "tests/content/ScriptTestSupport.h"
@@ -167,6 +168,42 @@ TEST(ArenaScriptParser, GathersTheScriptFilesOfAModDataDirectory)
     const QString empty = TestEnvironment::makeScratchDir("empty");
     ASSERT_TRUE(parser.makePlistFromArena("baseq3", empty));
     EXPECT_EQ(readFile(empty + "/VOArenas.plist"), QByteArray("(\n\n)\n"));
+}
+
+TEST(ArenaScriptParser, SignedValuesAndEveryPlainCharacterAreKept)
+{
+    const Outcome signedLimit = parse(lines({"{", "map \"ctf1\"", "fraglimit +10", "}"}));
+    EXPECT_EQ(signedLimit.maps, QStringList{"ctf1"});
+    EXPECT_TRUE(signedLimit.unparsable.isEmpty());
+
+    ArenaScriptParser parser;
+    const QVariantList list = listFromText(parser.plistTextFromArenaText(
+        lines({"{", "map \"every\"", "timelimit azAZ09_$+/:.-", "fraglimit -5", "}"}), "baseq3"));
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list.first().toMap().value("timelimit"), "azAZ09_$+/:.-");
+    EXPECT_EQ(list.first().toMap().value("fraglimit"), "-5");
+}
+
+TEST(ArenaScriptParser, AModsScriptsAreBoundedAndTheRestSkipped)
+{
+    // One script past the bound is skipped whole; those that fit are still read.
+    const QString dir = TestEnvironment::makeScratchDir("bounded");
+    writeFile(dir + "/scripts/arenas.txt", "{\nmap \"list\"\n}\n");
+    QByteArray huge = "{ map \"huge\" }\n";
+    huge += QByteArray(ScriptBudget::defaultModTotal, ' ');
+    writeFile(dir + "/scripts/a.arena", huge);
+    writeFile(dir + "/scripts/b.arena", "{ map \"small\" }");
+    ArenaScriptParser parser;
+    ASSERT_TRUE(parser.makePlistFromArena("baseq3", dir));
+    EXPECT_EQ(column(readList(dir + "/VOArenas.plist"), "map"), (QStringList{"list", "small"}));
+
+    ScriptBudget budget(100);
+    QStringList pieces;
+    ArenaScriptParser::forEachScriptPiece(dir, budget,
+                                          [&](const QString& piece) { pieces.append(piece); });
+    EXPECT_EQ(pieces.size(), 2) << "the list and the small arena";
+    ASSERT_EQ(budget.skipped().size(), 1);
+    EXPECT_TRUE(budget.skipped().first().contains("a.arena"));
 }
 
 TEST(UnparsableMaps, PrintoutAndDatedLog)

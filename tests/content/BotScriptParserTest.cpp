@@ -1,4 +1,5 @@
 #include "content/BotScriptParser.h"
+#include "content/ScriptBudget.h"
 #include "support/TestEnvironment.h"
 #include "tests/content/ScriptTestSupport.h"
 
@@ -70,4 +71,16 @@ TEST(BotScriptParser, LinesThatWouldSpoilTheDatabaseAreMendedOrLeftOut)
     const QVariantList bots = botsFrom("}\n{\nname a\nloose\n}\nname between\n}\n{\nname b\n"
                                        "{\nname c\n{ }\nname d\n");
     EXPECT_EQ(column(bots, "name"), (QStringList{"a", "b", "c", "d"}));
+}
+
+TEST(BotScriptParser, AModsBotScriptsAreBounded)
+{
+    const QString dir = TestEnvironment::makeScratchDir("boundedbots");
+    writeFile(dir + "/scripts/bots.txt", "{\nname\tSarge\n}\n");
+    QByteArray huge = "{\nname\tHuge\n}\n";
+    huge += QByteArray(ScriptBudget::defaultModTotal, '\n');
+    writeFile(dir + "/scripts/a.bot", huge);
+    writeFile(dir + "/scripts/b.bot", "{\nname\tSmall\n}\n");
+    ASSERT_TRUE(BotScriptParser::makePlistFromBots("baseq3", dir));
+    EXPECT_EQ(column(readList(dir + "/VOBots.plist"), "name"), (QStringList{"Sarge", "Small"}));
 }

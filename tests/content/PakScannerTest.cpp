@@ -7,6 +7,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -38,6 +39,35 @@ struct RecordingBuilder : ModDatabaseBuilder
     QStringList arenas;
     QStringList bots;
 };
+
+// Fails, as a build under a memory limit would, for the mods it is told.
+struct FailingBuilder : RecordingBuilder
+{
+    void makePlistFromArena(const QString& mod, const QString& dataDir) override
+    {
+        if (failing.contains(mod))
+            throw std::bad_alloc();
+        RecordingBuilder::makePlistFromArena(mod, dataDir);
+    }
+    void makePlistFromBots(const QString& mod, const QString& dataDir) override
+    {
+        if (failing.contains(mod))
+            throw std::bad_alloc();
+        RecordingBuilder::makePlistFromBots(mod, dataDir);
+    }
+    QStringList failing;
+};
+
+qint64 bytesBelow(const QString& dir)
+{
+    qint64 total = 0;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
 
 ino_t inodeOf(const QString& path)
 {
@@ -271,6 +301,73 @@ TEST_F(PakScannerTest, HostileArchivesNeverWriteOutsideTheDataDirectory)
         << "later paks still count";
     EXPECT_EQ(summary.problems.size(), 4) << summary.problems.join('\n').toStdString();
     EXPECT_EQ(builder.arenas, QStringList{"baseq3"});
+}
+
+TEST_F(PakScannerTest, AModsScriptsAreBoundedAndAZipBombIsNotUnpacked)
+{
+    // Many large members that pack small: together they pass what a mod's scripts may add up
+    // to, so only the first are extracted; a bomb of 64 MiB of zeros is not unpacked at all.
+    Pk3Builder members;
+    for (int i = 0; i < 16; ++i)
+        members.add(QStringLiteral("scripts/m%1.arena").arg(i, 2, 10, QChar('0')),
+                    QByteArray(300 * 1024, 'a'));
+    members.add("scripts/bomb.txt", QByteArray(64 * 1024 * 1024, '\0'));
+    ASSERT_TRUE(members.write(root + "/baseq3/pak0.pk3"));
+    ASSERT_LT(QFileInfo(root + "/baseq3/pak0.pk3").size(), 1024 * 1024);
+    makePak("missionpack/pak0.pk3");
+
+    builder = RecordingBuilder();
+    interaction = RecordingScanInteraction();
+    PakScanner scanner(root, builder, interaction, PakExtractor(), 1024 * 1024);
+    scanner.checkAndExtractGamePaks();
+    const PakScanner::Summary& summary = scanner.summary();
+
+    EXPECT_LE(bytesBelow(dataDir("baseq3") + "/scripts"), 1024 * 1024);
+    EXPECT_TRUE(QFileInfo::exists(dataDir("baseq3") + "/scripts/m00.arena"));
+    EXPECT_FALSE(QFileInfo::exists(dataDir("baseq3") + "/scripts/m15.arena"));
+    EXPECT_FALSE(QFileInfo::exists(dataDir("baseq3") + "/scripts/bomb.txt"));
+    EXPECT_EQ(summary.problems.size(), 16 - 3 + 1) << summary.problems.join('\n').toStdString();
+    // The scan goes on: the other mod has its own allowance, and both get their databases.
+    EXPECT_TRUE(QFileInfo::exists(dataDir("missionpack") + "/scripts/arenas.txt"));
+    EXPECT_EQ(builder.arenas, (QStringList{"baseq3", "missionpack"}));
+}
+
+TEST_F(PakScannerTest, AFailedBuildLeavesAStateTheNextStartRecoversFrom)
+{
+    makePak("baseq3/pak0.pk3");
+    makePak("hostile/pak0.pk3");
+    scan();
+    // A start was killed while it extracted the mod again: a part file is left behind and
+    // the databases are missing.
+    ASSERT_TRUE(touch(dataDir("hostile") + "/scripts/.voranth-extract-4242.part"));
+    QFile::remove(dataDir("hostile") + "/VOArenas.plist");
+    QFile::remove(dataDir("hostile") + "/VOBots.plist");
+
+    FailingBuilder failing;
+    failing.failing = QStringList{"hostile"};
+    interaction = RecordingScanInteraction();
+    PakScanner scanner(root, failing, interaction);
+    scanner.checkAndExtractGamePaks();
+    EXPECT_TRUE(failing.arenas.isEmpty());
+    EXPECT_EQ(scanner.summary().modsExtracted, QStringList{"hostile"});
+    EXPECT_FALSE(QFileInfo::exists(dataDir("hostile") + "/scripts/.voranth-extract-4242.part"));
+    EXPECT_EQ(scanner.summary().problems.size(), 2) << scanner.summary().problems.join('\n').toStdString();
+    // Empty databases in place of the failed ones.
+    for (const char* file : {"/VOArenas.plist", "/VOBots.plist"}) {
+        QFile database(dataDir("hostile") + file);
+        ASSERT_TRUE(database.open(QIODevice::ReadOnly)) << file;
+        EXPECT_EQ(database.readAll(), "(\n)\n");
+    }
+
+    // The next start does not build (and fail) again: nothing changed.
+    FailingBuilder again;
+    again.failing = QStringList{"hostile"};
+    PakScanner next(root, again, interaction);
+    next.checkAndExtractGamePaks();
+    next.rebuildArenasPlistFilesIfNeeded();
+    EXPECT_TRUE(again.arenas.isEmpty());
+    EXPECT_TRUE(next.summary().problems.isEmpty());
+    EXPECT_TRUE(next.summary().modsExtracted.isEmpty());
 }
 
 TEST_F(PakScannerTest, GameDirectoriesWithShellCharactersWork)

@@ -23,6 +23,8 @@ QString typedValue(const ServerConfigField& field)
         return QStringLiteral("4.5");
     case Kind::Text:
         return QStringLiteral("typed");
+    case Kind::Address:
+        return QStringLiteral("192.0.2.7");
     case Kind::List:
         break;
     }

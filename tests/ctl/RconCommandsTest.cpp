@@ -54,6 +54,13 @@ TEST(VoranthctlRcon, StatusAndRconTalkToTheServerThatWasStarted)
     EXPECT_EQ(get.exitCode, 0);
     EXPECT_TRUE(get.out.contains("\"timelimit\" is:\"23^7\"")) << get.out.toStdString();
 
+    // A reply that carries an escape sequence shows it as text; it never reaches the terminal.
+    ASSERT_EQ(ProgramRunner::voranthctl({"rcon", "set", "vo_probe", "\"\x1b[2Jowned\""}).exitCode, 0);
+    const ProgramResult escaped = ProgramRunner::voranthctl({"rcon", "vo_probe"});
+    EXPECT_EQ(escaped.exitCode, 0);
+    EXPECT_TRUE(escaped.out.contains("\\e[2Jowned")) << escaped.out.toStdString();
+    EXPECT_FALSE(escaped.out.contains('\x1b'));
+
     const ProgramResult status = ProgramRunner::voranthctl({"status"});
     ASSERT_EQ(status.exitCode, 0) << status.err.toStdString();
     EXPECT_TRUE(hasLine(status.out, "map +oa_dm1 +" + QRegularExpression::escape(firstTitle)))

@@ -153,6 +153,26 @@ TEST(PlistWriter, WhatItWritesReadsBackUnchanged)
     EXPECT_EQ(result.value, QVariant(expected));
 }
 
+TEST(PlistWriter, CommentMarksAndSignsReadBack)
+{
+    // Unquoted, these would read as comments; "+" is a plain word character of the grammar.
+    const QVariantMap value{{"p", "//01"},     {"q", "/*x*/"},       {"r", "a//b"},
+                            {"s", "a/*b"},     {"t", "+10"},         {"u", "a+b-c"},
+                            {"v", "http://x"}, {"w", "path/to/map"}, {"+k", "/"}};
+    const QString text = PlistWriter::write(value);
+    EXPECT_TRUE(text.contains("p = \"//01\";")) << text.toStdString();
+    EXPECT_TRUE(text.contains("t = +10;")) << text.toStdString();
+    EXPECT_TRUE(text.contains("w = path/to/map;")) << text.toStdString();
+    EXPECT_EQ(parsed(text), QVariant(value));
+}
+
+TEST(PlistReader, EveryUnquotedCharacterOfTheGrammarIsRead)
+{
+    const QString word = "azAZ09_$+/:.-";
+    EXPECT_EQ(parsed("{ " + word + " = " + word + "; list = (" + word + ", +1); }"),
+              QVariant(QVariantMap{{word, word}, {"list", QVariantList{word, "+1"}}}));
+}
+
 TEST(PlistWriter, WritesFilesWhole)
 {
     const QString dir = TestEnvironment::makeScratchDir("plist");

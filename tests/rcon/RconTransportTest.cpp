@@ -124,6 +124,35 @@ TEST(RconExchange, SilenceEndsTheWaitAfterItsBoundWhileTheEventLoopRuns)
     EXPECT_GT(ticks, 50);
 }
 
+TEST(RconExchange, AReplyThatNeverEndsIsCutAtTheExchangesDeadline)
+{
+    struct Case
+    {
+        int stepMs;
+        int count;
+    };
+    // A drip just inside the quiet gap for 20 s, and a flood for 10 s.
+    for (const Case& c : {Case{100, 200}, Case{5, 2000}}) {
+        RconResponder server;
+        QList<QByteArray> texts;
+        for (int i = 0; i < c.count; ++i)
+            texts.append(QByteArray::number(i) + ' ');
+        server.answerNextWith(spaced(texts, c.stepMs));
+        auto client = server.client();
+        ASSERT_TRUE(client);
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(client->sendRCon(QStringLiteral("status"), 400000));
+        const QString reply = client->receiveRCon();
+        const qint64 elapsed = clock.elapsed();
+        EXPECT_GE(elapsed, RconTransport::exchangeDeadlineMs - 100) << c.stepMs;
+        EXPECT_LE(elapsed, RconTransport::exchangeDeadlineMs + 500) << c.stepMs;
+        // The reply so far, from its first datagram on.
+        EXPECT_TRUE(reply.startsWith("0 1 2 3 ")) << reply.left(40).toStdString();
+        EXPECT_FALSE(reply.contains(QByteArray::number(c.count - 1) + ' '));
+    }
+}
+
 TEST(RconExchange, RconpasswordAnywhereInTheReplyIsARejectedPassword)
 {
     RconResponder server;

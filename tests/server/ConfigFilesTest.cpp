@@ -5,6 +5,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "server/ConfigFiles.h"
+#include "server/RunningServer.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -325,10 +326,11 @@ TEST_F(ConfigFilesTest, FileNamesReplaceSpacesAndNothingElseUnlessUnsafe)
 {
     EXPECT_EQ(ConfigFiles::configFileReplacedSpaces(QStringLiteral("My Server")),
               QStringLiteral("VO_My_Server.config"));
-    EXPECT_EQ(ConfigFiles::configFileReplacedSpaces(QStringLiteral("CTF-4:x.y\\ü")),
-              QStringLiteral("VO_CTF-4:x.y\\ü.config"));
-    EXPECT_EQ(ConfigFiles::configFileReplacedSpaces(QStringLiteral("../x")),
-              QStringLiteral("VO_.._x.config"));
+    EXPECT_EQ(ConfigFiles::configFileReplacedSpaces(QStringLiteral("CTF-4:x.y+ü")),
+              QStringLiteral("VO_CTF-4:x.y+ü.config"));
+    // The server would refuse to exec a name holding ".." or "::", or take '\\' for a '/'.
+    EXPECT_EQ(ConfigFiles::configFileReplacedSpaces(QStringLiteral("../x\\y")),
+              QStringLiteral("VO_.__x_y.config"));
     EXPECT_EQ(ConfigFiles::configFileReplacedSpaces(QStringLiteral("a\nb\tc") + QChar(0)),
               QStringLiteral("VO_a_b_c_.config"));
 }
@@ -457,6 +459,22 @@ TEST_F(ConfigFilesTest, DeletesOnlyTheConfigurationsFile)
               QStringList{QStringLiteral("VO_My_Server2.config")});
 }
 
+TEST_F(ConfigFilesTest, TheRunningConfigurationsFileStaysWhenAnotherNameOfItIsDeleted)
+{
+    ServerConfig running = exampleConfig();
+    running.setConfigName(QStringLiteral("a_b"));
+    ServerConfig other = running;
+    other.setConfigName(QStringLiteral("a b"));
+    ConfigFiles files(paths);
+    ASSERT_TRUE(files.saveConfigToFile(running, true));
+    ASSERT_TRUE(RunningServer::record(running));
+    const QString path = files.configFileWithPathReplacedSpaces(running.configName());
+    EXPECT_TRUE(files.deleteConfigFile(other));
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(files.deleteConfigFile(running));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
 TEST_F(ConfigFilesTest, HostileValuesStayOneCommandOnTheirLine)
 {
     ServerConfig config = exampleConfig();
@@ -529,6 +547,23 @@ TEST_F(ConfigFilesTest, HostileValuesStayOneCommandOnTheirLine)
                 }
             }
         }
+    }
+}
+
+TEST_F(ConfigFilesTest, AMapNameWithACommentMarkKeepsTheRotationGoing)
+{
+    ServerConfig config = exampleConfig();
+    config.setMapList({QStringLiteral("a//b"), QStringLiteral("c/*d"), QStringLiteral("e")});
+    config.setRotateMaps(true);
+    ConfigFiles files(paths);
+    const QList<QStringList> script = ConsoleModel::commands(files.createMapListString(config).toLatin1());
+    ASSERT_EQ(script.size(), 4);
+    for (int k = 0; k < 3; ++k) {
+        // What the variable runs: the map, then the next variable becomes the next map.
+        const QList<QStringList> run = ConsoleModel::commands(script.at(k).at(2).toLatin1());
+        ASSERT_EQ(run.size(), 2) << script.at(k).join(' ').toStdString();
+        EXPECT_EQ(run.at(0).first(), "map");
+        EXPECT_EQ(run.at(1), QStringList({"set", "nextmap", "vstr", QStringLiteral("d%1").arg((k + 1) % 3 + 1)}));
     }
 }
 

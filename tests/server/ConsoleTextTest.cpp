@@ -27,8 +27,11 @@ TEST(ConsoleText, ValuesLoseOnlyWhatWouldEndThem)
     // Folded forms are shaped after folding: a full-width quote is a quote.
     EXPECT_EQ(ConsoleText::quotedValue(QStringLiteral("a\"b\uff02c;d/*e\tf\x7f")),
               QStringLiteral("a'b'c;d/*e f "));
-    EXPECT_EQ(ConsoleText::bareValue(QStringLiteral("a\"b;c/*d//e")),
-              QStringLiteral("a'b c/ d//e"));
+    // A bare value runs with more of its command after it: "//" would end the command too.
+    EXPECT_EQ(ConsoleText::bareValue(QStringLiteral("a\"b;c/*d//e///f")),
+              QStringLiteral("a'b c/ d/ e/ /f"));
+    EXPECT_EQ(ConsoleText::command(QStringLiteral("sv_dlURL http://x")),
+              QStringLiteral("sv_dlURL http://x"));
     EXPECT_EQ(ConsoleText::command(QStringLiteral("say \"a;b /*c\" d;e /*f\nquit")),
               QStringLiteral("say \"a;b /*c\" d e / f quit"));
     // Inside an unclosed quote a separator is harmless: the quote ends with the line.

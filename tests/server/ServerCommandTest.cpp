@@ -25,24 +25,76 @@ ServerCommand::Inputs inputs(const QString& app, const QString& root = "/Games/Q
     return in;
 }
 
-// What sh makes of the command: each word on a line of its own, through a stand-in
-// server that prints its arguments.
+// What sh makes of the command: its words, through a stand-in server that prints its
+// arguments.
 QStringList wordsSeenByTheServer(const QString& command, const QString& root, const QString& app)
 {
     QDir().mkpath(root);
     const QString stub = root + "/" + app;
     QFile script(stub);
     EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nprintf '%s\\n' \"$@\"\n");
+    script.write("#!/bin/sh\nprintf '%s\\0' \"$@\"\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcess sh;
     sh.start("/bin/sh", {"-c", command});
     EXPECT_TRUE(sh.waitForFinished(10000));
-    return QString::fromUtf8(sh.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    return QString::fromUtf8(sh.readAllStandardOutput()).split(QChar(0), Qt::SkipEmptyParts);
+}
+
+// How ioquake3 reads its command line, modelled independently of the code under test: the
+// arguments joined with blanks, one holding a blank wrapped in double quotes, then split into
+// console lines at every '+' outside double quotes and at every line break.
+QStringList engineLines(const QStringList& arguments)
+{
+    QString line;
+    for (const QString& argument : arguments) {
+        const bool wrap = argument.contains(' ');
+        line += (wrap ? "\"" + argument + "\"" : argument) + ' ';
+    }
+    QStringList lines{QString()};
+    bool quoted = false;
+    for (QChar c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        if ((c == '+' && !quoted) || c == '\n' || c == '\r')
+            lines.append(QString());
+        else
+            lines.last() += c;
+    }
+    QStringList commands;
+    for (const QString& l : lines)
+        if (!l.trimmed().isEmpty())
+            commands.append(l.trimmed().section(' ', 0, 1));
+    return commands;
 }
 
 } // namespace
+
+TEST(ServerCommand, APathOrAddressCanNeverAddACommandForTheServer)
+{
+    const QString expected = "set fs_basepath|set dedicated|set fs_game|set sv_punkbuster|"
+                             "set cl_punkbuster|exec \"VO_My_Server.config\"";
+    const QString app = "server.sh";
+    for (const QString& name : {QStringLiteral("game +echo INJECTED"),
+                                QStringLiteral("game\necho INJECTED"), QStringLiteral("g\"+x \"y"),
+                                QStringLiteral("plain+echo"), QString(200, 'g') + '/' + QString(100, 'h')}) {
+        const QString root = TestEnvironment::makeScratchDir(name);
+        ServerConfig config;
+        config.setNetIP("127.0.0.1 +echo INJECTED");
+        const QString command = ServerCommand::build(config, inputs(app, root));
+        const QStringList arguments = wordsSeenByTheServer(command, root, app);
+        EXPECT_EQ(engineLines(arguments).join('|'), expected) << command.toStdString();
+        // Only a plain directory of reasonable length is named by its path.
+        const bool passedWhole = name == "plain+echo";
+        EXPECT_EQ(arguments.value(2), passedWhole ? "\"" + root + "\"" : QString("\".\""))
+            << name.toStdString();
+    }
+    // A real address is passed, and stays one setting.
+    ServerConfig config;
+    config.setNetIP("fe80::1%eth0");
+    EXPECT_TRUE(ServerCommand::build(config, inputs(app)).contains("+set net_ip '\"fe80::1%eth0\"'"));
+}
 
 TEST(ServerCommand, ApplicationBundleAndPlainExecutableGiveTheExactCommands)
 {
@@ -101,8 +153,8 @@ TEST(ServerCommand, NoValueCanEndItsQuoting)
     EXPECT_EQ(words.at(16), "\"VO_a'b_c;_d_$(e).config\"");
     EXPECT_FALSE(QFile::exists(root + "/x"));
 
-    // Without a '"' the server is given the directory itself.
-    const QString plainRoot = TestEnvironment::makeScratchDir("it's a dir; $(touch x)");
+    // Without a blank, '"' or control character the server is given the directory itself.
+    const QString plainRoot = TestEnvironment::makeScratchDir("it's_a_dir;$(touch+x)");
     const QStringList plainWords =
         wordsSeenByTheServer(ServerCommand::build(config, inputs(app, plainRoot)), plainRoot, app);
     ASSERT_EQ(plainWords.size(), 17);

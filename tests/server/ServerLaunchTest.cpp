@@ -9,6 +9,7 @@
 #include "server/ConfigFiles.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
+#include "server/TerminalLauncher.h"
 #include "support/DemoGame.h"
 #include "support/RealServer.h"
 #include "support/TestEnvironment.h"
@@ -21,6 +22,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using Problem = ServerLauncher::Problem;
 
@@ -66,6 +69,38 @@ QStringList filesNamed(const QString& dir, const QString& name)
 }
 
 using ServerLaunch = RealServer::Test;
+
+// What the servers started by this test printed (they run without a terminal).
+QStringList serverLogLines()
+{
+    QFile log(TerminalLauncher::serverLogFile());
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines;
+    for (const QByteArray& line : log.readAll().split('\n'))
+        lines.append(QString::fromLatin1(line).trimmed());
+    return lines;
+}
+
+// Starts the configuration as a forced start would, past the checks, and waits until it
+// answers; its process id.
+qint32 startedAndAnswering(const ServerConfig& config, int port)
+{
+    const qint32 pid = startedServer(config);
+    if (pid == -1)
+        return pid;
+    const QByteArray status = RealServer::rcon(port, config.rconPassword().toLatin1(), "status");
+    EXPECT_TRUE(status.startsWith("map: " + config.mapList().first().toLatin1() + "\n"))
+        << status.constData();
+    return pid;
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info = {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
 
 } // namespace
 
@@ -139,20 +174,83 @@ TEST_F(ServerLaunch, QuotesSemicolonsAndCommandsInDirectoryAndNameStayText)
     EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
 }
 
+TEST_F(ServerLaunch, NeitherAddressNorGameDirectoryAddsACommandToTheServer)
+{
+    struct Case
+    {
+        QString gameDir;
+        QString address;
+    };
+    const Case cases[] = {
+        {"game +echo INJECTED", "127.0.0.1\necho\tINJECTED"},
+        {"game\necho INJECTED", "127.0.0.1 +echo INJECTED"},
+    };
+    for (const Case& c : cases) {
+        const QString game = TestEnvironment::makeScratchDir("injection") + '/' + c.gameDir;
+        QString error;
+        ASSERT_TRUE(DemoGame::make(game, &error)) << error.toStdString();
+        RealServer::useGame(game);
+        const int port = RealServer::freeUdpPort();
+        ServerConfig config = RealServer::config("Injection", "sekrit", port);
+        config.setNetIP(c.address);
+
+        // Refused, with a message that shows the address as typed.
+        EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::NetIPNotValid);
+        const ServerLauncher::Alert refusal = ServerLauncher::alertFor(Problem::NetIPNotValid, config, gameRoot());
+        EXPECT_TRUE(refusal.message.contains("INJECTED")) << refusal.message.toStdString();
+        EXPECT_FALSE(refusal.message.contains('\n')) << refusal.message.toStdString();
+
+        // Even started past the check, the server runs its configuration and nothing else.
+        QFile::remove(TerminalLauncher::serverLogFile());
+        const qint32 pid = startedAndAnswering(config, port);
+        ASSERT_NE(pid, -1);
+        EXPECT_EQ(ServerLauncher::stop().killedPid, pid);
+        EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 5000));
+        const QStringList log = serverLogLines();
+        ASSERT_GT(log.size(), 10) << "the server's output is in its log";
+        EXPECT_FALSE(log.contains("INJECTED")) << log.join('\n').toStdString();
+        for (const QString& line : log)
+            EXPECT_FALSE(line.contains("Couldn't load default.cfg")) << line.toStdString();
+    }
+}
+
+TEST_F(ServerLaunch, EveryNameRunsItsFileOrIsRefused)
+{
+    const QString friday = "Friday Night Capture The Flag Server For Friends And Family";
+    ServerConfig tooLong = RealServer::config(friday, "sekrit", 27961);
+    EXPECT_EQ(ServerLauncher::check(tooLong, gameRoot()), Problem::ConfigFileNotExecutable);
+    const ServerLauncher::Alert alert =
+        ServerLauncher::alertFor(Problem::ConfigFileNotExecutable, tooLong, gameRoot());
+    EXPECT_TRUE(alert.message.contains("63")) << alert.message.toStdString();
+    EXPECT_TRUE(StringTable::contains("RconComm", "ConfigFileNotExecutableMsg"));
+
+    // Names the server would have refused to exec now run their file: its map, its password.
+    for (const QString& name : {QStringLiteral("v1..2"), QStringLiteral("a::b")}) {
+        const int port = RealServer::freeUdpPort();
+        ServerConfig config = RealServer::config(name, "pw-" + QString::number(port), port);
+        config.setMapList({"oa_dm1"});
+        ASSERT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
+        const qint32 pid = startedAndAnswering(config, port);
+        ASSERT_NE(pid, -1);
+        EXPECT_EQ(ServerLauncher::stop().killedPid, pid);
+        EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 5000));
+    }
+}
+
 TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
 {
     ServerConfig config = RealServer::config("Checks", "", 27961);
     config.setMapList({});
     UserDefaults::setValue(KZXDedicatedAppName, "no-such-server");
     EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::EmptyMapList);
-    const ServerLauncher::Alert noMaps = ServerLauncher::alertFor(Problem::EmptyMapList, gameRoot());
+    const ServerLauncher::Alert noMaps = ServerLauncher::alertFor(Problem::EmptyMapList, config, gameRoot());
     EXPECT_EQ(noMaps.title, "No maps in map list!");
     EXPECT_EQ(noMaps.message, "Add at least one map to the map list before starting server.");
     EXPECT_EQ(noMaps.buttons, QStringList({"OK"}));
 
     config.setMapList({"oa_dm1"});
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::ExecutableNotFound);
-    const ServerLauncher::Alert noServer = ServerLauncher::alertFor(Problem::ExecutableNotFound, gameRoot());
+    const ServerLauncher::Alert noServer = ServerLauncher::alertFor(Problem::ExecutableNotFound, config, gameRoot());
     EXPECT_EQ(noServer.title, "'no-such-server' not found!");
     EXPECT_EQ(noServer.message, "'no-such-server' does not exist in directory:\n" +
                                     gameRoot() +
@@ -162,7 +260,7 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     UserDefaults::setValue(KZXDedicatedAppName, DemoGame::serverName());
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::RconPasswordNotSet);
     EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::None) << "Start anyway";
-    const ServerLauncher::Alert noPassword = ServerLauncher::alertFor(Problem::RconPasswordNotSet, gameRoot());
+    const ServerLauncher::Alert noPassword = ServerLauncher::alertFor(Problem::RconPasswordNotSet, config, gameRoot());
     EXPECT_EQ(noPassword.title, "Remote Control password not set!");
     EXPECT_EQ(noPassword.message,
               "You must set the Remote Control password to be able to use Remote Control.");
@@ -177,7 +275,13 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     }
     config.setRconPassword("x;y!$%'/\\");
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
-    const ServerLauncher::Alert unusable = ServerLauncher::alertFor(Problem::RconPasswordUnusable, gameRoot());
+    for (const QString& mod : {QStringLiteral("my mod"), QStringLiteral("mod\n+quit"),
+                               QStringLiteral("\"mod\"")}) {
+        ServerConfig other = config;
+        other.setModName(mod);
+        EXPECT_EQ(ServerLauncher::check(other, gameRoot()), Problem::ModNameUnusable) << mod.toStdString();
+    }
+    const ServerLauncher::Alert unusable = ServerLauncher::alertFor(Problem::RconPasswordUnusable, config, gameRoot());
     EXPECT_TRUE(unusable.message.contains("blanks, double quotes"))
         << unusable.message.toStdString();
     EXPECT_EQ(unusable.buttons, QStringList({"OK"}));
@@ -221,6 +325,10 @@ TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
     const ServerConfig config = RealServer::config("Gone", "sekrit", 27961);
     ASSERT_TRUE(ConfigFiles(GamePaths(gameRoot(), config.modName())).saveConfigToFile(config, true));
     ASSERT_TRUE(RunningServer::record(config));
+
+    // The record holds the passwords: its owner's alone.
+    EXPECT_EQ(modeOf(RunningServer::recordPath()), 0600u);
+    EXPECT_EQ(modeOf(CommonData::appSupportQ3VXDir()), 0700u);
 
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();
     EXPECT_EQ(stopped.killedPid, -1);
