@@ -87,7 +87,7 @@ run_short() {
 run_one() {
   local name=$1 seconds=$2
   shift 2
-  harnesses | grep -qx "$name" || usage
+  harnesses | grep -x "$name" >/dev/null || usage
   [[ "$seconds" =~ ^[0-9]+$ ]] || usage
   build_targets "fuzz_$name"
   mkdir -p "$build/finds/$name" "$build/crashes/$name"
