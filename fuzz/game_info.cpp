@@ -46,6 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             FuzzSupport::fail("an entry longer than the text", entry.name);
     }
 
+    // Reading the file costs a megabyte's buffer each time (the file-size bound), which made
+    // the harness a hundred times slower: one input length in sixteen takes that way.
+    if (size % 16 != 0)
+        return 0;
     FuzzSupport::writeFile(modDirectory() + QStringLiteral("/gameinfo.txt"), bytes);
     const GameTypes types(modDirectory());
     if (types.gametypeNumbers().size() != types.gametypeNames().size())
