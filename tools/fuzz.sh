@@ -57,7 +57,7 @@ short_one() {
   # libFuzzer adds new inputs to the first directory: a scratch one, never the corpus.
   # shellcheck disable=SC2046
   "$build/fuzz/fuzz_$name" -runs="$runs" -seed=1 -timeout=30 -print_final_stats=1 \
-    -artifact_prefix="$scratch/$name/" $(dictionary_option "$name") \
+    -artifact_prefix="$scratch/$name-" $(dictionary_option "$name") \
     "$scratch/$name" "$root/fuzz/corpus/$name" >"$scratch/$name.log" 2>&1 || status=$?
   echo "$status" >"$scratch/$name.status"
 }
@@ -77,7 +77,9 @@ run_short() {
       echo "$name: $(grep -E '^Done [0-9]+ runs' "$scratch/$name.log")"
     else
       tail -n 60 "$scratch/$name.log" >&2
-      echo "$name: FAILED; the input that broke it is named in its log above" >&2
+      mkdir -p "$build/crashes/$name"
+      cp "$scratch/$name"-* "$build/crashes/$name/" 2>/dev/null || true
+      echo "$name: FAILED; the input that broke it is in $build/crashes/$name" >&2
       failed=1
     fi
   done

@@ -2,7 +2,7 @@
 // version made by the archive's own writer, small pk3 archives (a sound one and a hostile
 // one) and small TGA pictures of every kind the decoder reads.
 //
-//   build-fuzz/fuzz/fuzz_seed_maker fuzz/corpus
+//   cmake --build build-fuzz --target fuzz_seed_maker && build-fuzz/fuzz/fuzz_seed_maker fuzz/corpus
 #include "config/ConfigArchive.h"
 #include "fuzz/FuzzSupport.h"
 
