@@ -2,7 +2,7 @@
 // file and a ".mapinfo" file at once, joined as the scan joins a mod's scripts, and the
 // database text must always read back as a list.
 #include "content/ArenaScriptParser.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"
 #include "fuzz/FuzzSupport.h"

@@ -1,6 +1,6 @@
 // The bot database build on any script text; the database must always read back as a list.
 #include "content/BotScriptParser.h"
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "content/ScriptFileReader.h"
 #include "content/ScriptTextCleaner.h"
 #include "fuzz/FuzzSupport.h"

@@ -22,18 +22,14 @@ QByteArray withMatchingChecksum(QByteArray bytes)
 
 void decodeAndRewrite(const QByteArray& bytes)
 {
-    QString error;
-    const std::optional<ConfigArchive::Store> store = ConfigArchive::decode(bytes, &error);
-    if (!store) {
-        if (error.isEmpty())
-            FuzzSupport::fail("an archive refused without a reason");
+    const Result<ConfigArchive::Store> store = ConfigArchive::decode(bytes);
+    if (!store.ok())
         return;
-    }
-    const QByteArray written = ConfigArchive::encode(*store);
-    const std::optional<ConfigArchive::Store> again = ConfigArchive::decode(written, &error);
-    if (!again)
-        FuzzSupport::fail("an archive read, written and then refused", error);
-    if (ConfigArchive::encode(*again) != written)
+    const QByteArray written = ConfigArchive::encode(store.value);
+    const Result<ConfigArchive::Store> again = ConfigArchive::decode(written);
+    if (!again.ok())
+        FuzzSupport::fail("an archive read, written and then refused", again.error);
+    if (ConfigArchive::encode(again.value) != written)
         FuzzSupport::fail("an archive read, written and read again changed");
 }
 

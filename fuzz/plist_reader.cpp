@@ -1,6 +1,6 @@
 // The property-list reader on any bytes: it reads the game's and the user's files (game
 // preferences, databases a user may edit, string tables) and must report, never crash.
-#include "content/PlistReader.h"
+#include "format/PlistReader.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {

@@ -8,6 +8,7 @@ packages=(
   libzip-dev libgtest-dev libgmock-dev
   openarena-server ioquake3-server
   xvfb xauth xterm imagemagick x11-utils
+  clang libclang-rt-dev  # the fuzz harnesses (libFuzzer)
   unzip  # only for the reference pipeline of bench/ScanBench
   desktop-file-utils appstream man-db groff-base dpkg-dev  # the install test and the .deb
 )
