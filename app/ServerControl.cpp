@@ -114,7 +114,7 @@ void ServerControl::saveAndStart()
     for (ServerLauncher::Problem problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword);
          problem != ServerLauncher::Problem::None;
          problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword)) {
-        const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot);
+        const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot, *config);
         const bool question = problem == ServerLauncher::Problem::RconPasswordNotSet;
         const int answer = m_state.alerts.show(
             &m_state.window, {alert.title, alert.message, alert.buttons, !question});

@@ -4,7 +4,6 @@
 #include "config/ConfigArchive.h"
 #include "config/ConfigStore.h"
 #include "config/GameDirectory.h"
-#include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
 #include "server/TerminalLauncher.h"
@@ -34,14 +33,17 @@ std::optional<ConfigArchive::Store> readStore(CtlIo& io)
     return store;
 }
 
-bool refuseProblem(ServerLauncher::Problem problem, const QString& gameRoot, CtlIo& io)
+bool refuseProblem(ServerLauncher::Problem problem, const QString& gameRoot,
+                   const ServerConfig& config, CtlIo& io)
 {
     if (problem == ServerLauncher::Problem::None)
         return false;
-    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot);
+    const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, gameRoot, config);
     io.err << "voranthctl: " << alert.title << '\n' << alert.message << '\n';
     if (problem == ServerLauncher::Problem::RconPasswordNotSet)
         io.err << "(--no-rcon starts the server without remote control)\n";
+    if (problem == ServerLauncher::Problem::ServerAlreadyRunning)
+        io.err << "(voranthctl stop quits it)\n";
     return true;
 }
 
@@ -84,13 +86,8 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
                   "--game-dir DIR\n";
         return CtlRefused;
     }
-    if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), gameRoot, io))
+    if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), gameRoot, config, io))
         return CtlRefused;
-    if (const qint32 pid = QProcessCom().serverPid(); pid != -1) {
-        io.err << "voranthctl: a server already runs (process " << pid
-               << "); stop it first with voranthctl stop\n";
-        return CtlRefused;
-    }
 
     const ServerLauncher::StartResult result = ServerLauncher::start(config, gameRoot);
     if (!result.started) {
@@ -145,21 +142,20 @@ int ServerCommands::running(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl running [--json]\n";
         return CtlUsageError;
     }
-    const qint32 pid = QProcessCom().serverPid();
-    if (pid == -1) {
+    const std::optional<RunningServer::Record> server = ServerLauncher::runningServer();
+    if (!server || server->pid <= 0) {
         io.err << "voranthctl: no server running\n";
         return CtlRefused;
     }
-    const std::optional<ServerConfig> config = RunningServer::running();
+    const QString config = server->config.configName();
     if (json) {
-        QJsonObject object{{QStringLiteral("pid"), pid}};
-        object.insert(QStringLiteral("config"),
-                      config ? QJsonValue(config->configName()) : QJsonValue());
+        const QJsonObject object{{QStringLiteral("pid"), server->pid},
+                                 {QStringLiteral("config"), config}};
         io.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         return CtlOk;
     }
     printColumns({{QStringLiteral("PID"), QStringLiteral("CONFIGURATION")},
-                  {QString::number(pid), config ? config->configName() : QStringLiteral("-")}},
+                  {QString::number(server->pid), config}},
                  io.out);
     return CtlOk;
 }
