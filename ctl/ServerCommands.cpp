@@ -4,19 +4,42 @@
 #include "config/ConfigArchive.h"
 #include "config/ConfigStore.h"
 #include "config/GameDirectory.h"
+#include "rcon/RemoteCommands.h"
+#include "rcon/RemoteControl.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
 #include "server/TerminalLauncher.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
 
-// How long a started server may take to appear, and a stopped one to end.
+// How long a started server may take to appear, to answer, and a stopped one to end.
 constexpr int serverAppearMs = 5000;
+constexpr int serverAnswerMs = 20000;
 constexpr int serverEndMs = 5000;
+
+// Waits until the server answers its remote console, so that the commands that follow reach
+// it; false when it does not within timeoutMs.
+bool waitUntilAnswering(const ServerConfig& config, int timeoutMs)
+{
+    const std::unique_ptr<RemoteControl> client =
+        RemoteControl::create(config, RemoteControlServices::forRecordedServer(nullptr));
+    if (!client)
+        return false;
+    const QDeadlineTimer deadline(timeoutMs);
+    RemoteCommands commands(*client);
+    // Each query without an answer waits about a second for it.
+    while (commands.refreshStatus() != RemoteCommands::Refresh::Refreshed) {
+        if (client->wrongPassword() || deadline.hasExpired() ||
+            ServerLauncher::recordedServerPid() == -1)
+            return false;
+    }
+    return true;
+}
 
 // The stored configurations, read without changing anything (an unreadable store stays
 // where it is for the window to deal with).
@@ -103,6 +126,9 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
         io.err << '\n';
         return CtlRefused;
     }
+    if (!config.rconPassword().isEmpty() && !waitUntilAnswering(config, serverAnswerMs))
+        io.err << "voranthctl: the server (process " << pid
+               << ") does not answer its remote console yet\n";
     io.out << pid << '\n';
     return CtlOk;
 }

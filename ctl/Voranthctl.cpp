@@ -4,6 +4,7 @@
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
 #include "ctl/RconCommands.h"
+#include "ctl/RemoteControlCommands.h"
 #include "ctl/ServerCommands.h"
 #include "ctl/SettingsCommands.h"
 
@@ -15,6 +16,7 @@ Voranthctl::Voranthctl()
     ConfigCommands::addTo(m_commands);
     ServerCommands::addTo(m_commands);
     RconCommands::addTo(m_commands);
+    RemoteControlCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)

@@ -278,13 +278,16 @@ RemoteCommands::Result RemoteCommands::addBots(const QStringList& bots, int skil
                                     QStringLiteral("Choose at least one bot first.")));
     Result result;
     QStringList replies;
+    bool everyAnswered = true;
     for (const QString& bot : bots) {
         result = exchange(addBotText(bot, skill, team), true, addBotTimeout);
         replies.append(result.replies);
+        everyAnswered = everyAnswered && result.answered;
         if (clientGone())
             break;
     }
     result.replies = replies;
+    result.answered = everyAnswered;
     if (result.sent)
         result.followUp = oneShotStatus(addBotRefreshDelay);
     return result;

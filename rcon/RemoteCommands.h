@@ -83,7 +83,8 @@ public:
         QString reply;
         // Every visible reply, in order.
         QStringList replies;
-        // Whether the server answered the last request at all (an empty reply counts).
+        // Whether the server answered the request at all (an empty reply counts); of several
+        // requests, every one.
         bool answered = false;
         // The server turned the password down.
         bool wrongPassword = false;
@@ -124,7 +125,8 @@ public:
     bool previewNextMap();
     // Sets the limit; the follow-up reads it back.
     Result changeLimit(LimitType type, int value);
-    // Asks for the limit's variable, visible; value() of the reply is its value.
+    // Asks for the limit's variable, visible; ServerReplyParser::variableValue() of the reply
+    // is its value.
     Result readLimit(LimitType type);
     Result addBots(const QStringList& bots, int skill, Team team);
     // Runs another configuration on the server (its file, written without the password,
