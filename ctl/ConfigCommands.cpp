@@ -11,8 +11,8 @@
 #include "ctl/ContentCommands.h"
 #include "ctl/StoreAccess.h"
 #include "server/ConfigFiles.h"
-#include "server/QProcessCom.h"
 #include "server/RunningServer.h"
+#include "server/ServerLauncher.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -37,11 +37,11 @@ int refuse(CtlIo& io, const ConfigStore::Outcome& outcome)
     return CtlRefused;
 }
 
-// Whether the server of this configuration runs now.
+// Whether the server Voranth started runs (or is starting) with this configuration.
 bool isRunning(const QString& name)
 {
-    const std::optional<ServerConfig> running = RunningServer::running();
-    return running && running->configName() == name && QProcessCom().serverPid() != -1;
+    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
+    return running && running->config.configName() == name;
 }
 
 // The server configuration files are written for the mod of the record.

@@ -1,15 +1,11 @@
 #include "ctl/RconCommands.h"
 
-#include "config/CommonData.h"
-#include "config/GameDirectory.h"
 #include "config/VisibleText.h"
 #include "content/MapLibrary.h"
-#include "ctl/StderrScanInteraction.h"
-#include "rcon/RconAlerts.h"
+#include "ctl/RunningServerSession.h"
 #include "rcon/RconTransport.h"
+#include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
-#include "server/QProcessCom.h"
-#include "server/RunningServer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,76 +14,6 @@
 #include <memory>
 
 namespace {
-
-// Receive timeouts (the quiet gap that ends a reply), in microseconds, as the window uses.
-constexpr int statusTimeout = 100000;
-constexpr int nextMapTimeout = 40000;
-constexpr int commandTimeout = 100000;
-
-class StderrRconAlerts : public RconAlerts
-{
-public:
-    explicit StderrRconAlerts(QTextStream& err) : m_err(err) {}
-    void showRconPasswordError(const QString& title, const QString& message) override
-    {
-        m_err << "voranthctl: " << title << ' ' << message.trimmed() << '\n';
-    }
-
-private:
-    QTextStream& m_err;
-};
-
-QString modOf(const ServerConfig& config)
-{
-    return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
-}
-
-QString endpointText(const ServerConfig& config)
-{
-    const auto endpoint = RemoteControl::serverEndpoint(config);
-    if (!endpoint)
-        return config.netIP();
-    return endpoint->first.toString() + QLatin1Char(':') + QString::number(endpoint->second);
-}
-
-// The map library of the running server's mod, read as it stands.
-std::shared_ptr<MapLibrary> openMapLibrary(const QString& mod)
-{
-    return std::make_shared<MapLibrary>(GamePaths(GameDirectory::settle(), mod));
-}
-
-// A client of the server that was started, or none (with the reason on the error stream).
-std::unique_ptr<RemoteControl> connectToRunningServer(const ServerConfig& running,
-                                                      std::shared_ptr<MapLibrary> library,
-                                                      RconAlerts& alerts, CtlIo& io)
-{
-    const QProcessCom probe;
-    if (probe.serverPid() < 0) {
-        io.err << "voranthctl: no server running\n";
-        return nullptr;
-    }
-    std::unique_ptr<RemoteControl> client = RemoteControl::create(
-        running, RemoteControlServices::forRunningServer(probe, std::move(library), &alerts));
-    if (!client)
-        io.err << "voranthctl: cannot reach the server at " << endpointText(running) << '\n';
-    return client;
-}
-
-std::optional<ServerConfig> runningConfig(CtlIo& io)
-{
-    std::optional<ServerConfig> running = RunningServer::running();
-    if (!running)
-        io.err << "voranthctl: no server running\n";
-    return running;
-}
-
-int reportMissingReply(const RemoteControl& client, CtlIo& io)
-{
-    if (!client.wrongPassword())
-        io.err << "voranthctl: " << client.serverNoResponse() << " at "
-               << endpointText(client.rconServerConfig()) << '\n';
-    return CtlRefused;
-}
 
 // The text of a map for the columns: its name and its title, "-" for what is not known.
 QStringList mapCells(const QString& label, const QString& map, const MapLibrary& library)
@@ -172,33 +98,25 @@ int RconCommands::status(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl status [--json]\n";
         return CtlUsageError;
     }
-    const std::optional<ServerConfig> running = runningConfig(io);
-    if (!running)
+    RunningServerSession session(io);
+    if (!session.open())
         return CtlRefused;
-    StderrRconAlerts alerts(io.err);
-    const std::shared_ptr<MapLibrary> library = openMapLibrary(modOf(*running));
-    const std::unique_ptr<RemoteControl> client =
-        connectToRunningServer(*running, library, alerts, io);
-    if (!client)
-        return CtlRefused;
-
-    client->setServerStatus(statusTimeout);
-    if (!client->serverStatusOK())
-        return reportMissingReply(*client, io);
-    client->setCurrentMap();
-    client->setPlayersStatus();
-    client->setNextMap(nextMapTimeout);
-    if (client->wrongPassword())
+    RemoteControl& client = session.client();
+    RemoteCommands commands(client);
+    if (commands.refreshStatus() != RemoteCommands::Refresh::Refreshed)
+        return session.reportMissingReply();
+    client.setNextMap(RemoteCommands::nextMapTimeout);
+    if (client.wrongPassword())
         return CtlRefused;
 
     const QList<QStringList> maps{
-        mapCells(QStringLiteral("map"), client->currentMap(), *library),
-        mapCells(QStringLiteral("next map"), client->nextMap(), *library)};
-    const QList<PlayerStatus> players = client->playersStatus().value_or(QList<PlayerStatus>());
+        mapCells(QStringLiteral("map"), client.currentMap(), session.library()),
+        mapCells(QStringLiteral("next map"), client.nextMap(), session.library())};
+    const QList<PlayerStatus> players = client.playersStatus().value_or(QList<PlayerStatus>());
     if (json)
-        printStatusJson(*client, maps, players, io);
+        printStatusJson(client, maps, players, io);
     else
-        printStatus(*client, maps, players, io);
+        printStatus(client, maps, players, io);
     return CtlOk;
 }
 
@@ -208,34 +126,29 @@ int RconCommands::rcon(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl rcon COMMAND...\n";
         return CtlUsageError;
     }
-    const std::optional<ServerConfig> running = runningConfig(io);
-    if (!running)
+    RunningServerSession session(io);
+    if (!session.open())
         return CtlRefused;
     const QString command = args.join(QLatin1Char(' '));
-    if (!RconTransport::requestDatagram(running->rconPassword().toLocal8Bit(),
+    if (!RconTransport::requestDatagram(session.client().password().toLocal8Bit(),
                                         command.toLocal8Bit())) {
         io.err << "voranthctl: the command is too long (a request holds at most "
                << RconTransport::requestBufferSize << " bytes with the password)\n";
         return CtlRefused;
     }
-    StderrRconAlerts alerts(io.err);
-    const std::unique_ptr<RemoteControl> client =
-        connectToRunningServer(*running, openMapLibrary(modOf(*running)), alerts, io);
-    if (!client)
-        return CtlRefused;
-    if (!client->sendRCon(command, commandTimeout)) {
-        io.err << "voranthctl: the command could not be sent to " << endpointText(*running) << '\n';
+    const RemoteCommands::Sent result = RemoteCommands(session.client()).freeCommand(command);
+    if (!result.sent) {
+        io.err << "voranthctl: the command could not be sent to " << session.endpointText() << '\n';
         return CtlRefused;
     }
-    const QString reply = client->receiveRCon();
-    if (reply != client->serverNoResponse()) {
-        io.out << VisibleText::escapedKeepingLines(reply);
-        if (!reply.endsWith(QLatin1Char('\n')))
+    if (result.reply != RemoteControl::noResponseText) {
+        io.out << VisibleText::escapedKeepingLines(result.reply);
+        if (!result.reply.endsWith(QLatin1Char('\n')))
             io.out << '\n';
         return CtlOk;
     }
     // The server answers some commands ("set ...") with an empty reply.
-    if (client->serverAnswered() && !client->wrongPassword())
+    if (result.answered && !result.wrongPassword)
         return CtlOk;
-    return reportMissingReply(*client, io);
+    return session.reportMissingReply();
 }

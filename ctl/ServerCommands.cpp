@@ -5,20 +5,42 @@
 #include "config/ConfigStore.h"
 #include "config/GameDirectory.h"
 #include "config/VisibleText.h"
-#include "server/QProcessCom.h"
+#include "rcon/RemoteCommands.h"
+#include "rcon/RemoteControl.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
 #include "server/TerminalLauncher.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
 
-// How long a started server may take to appear, and a stopped one to end.
+// How long a started server may take to appear, to answer, and a stopped one to end.
 constexpr int serverAppearMs = 5000;
+constexpr int serverAnswerMs = 20000;
 constexpr int serverEndMs = 5000;
+
+// Waits until the server answers its remote console, so that the commands that follow reach
+// it; false when it does not within timeoutMs.
+bool waitUntilAnswering(const ServerConfig& config, int timeoutMs)
+{
+    const std::unique_ptr<RemoteControl> client =
+        RemoteControl::create(config, RemoteControlServices::forRecordedServer(nullptr));
+    if (!client)
+        return false;
+    const QDeadlineTimer deadline(timeoutMs);
+    RemoteCommands commands(*client);
+    // Each query without an answer waits about a second for it.
+    while (commands.refreshStatus() != RemoteCommands::Refresh::Refreshed) {
+        if (client->wrongPassword() || deadline.hasExpired() ||
+            ServerLauncher::recordedServerPid() == -1)
+            return false;
+    }
+    return true;
+}
 
 // The stored configurations, read without changing anything (an unreadable store stays
 // where it is for the window to deal with).
@@ -45,6 +67,8 @@ bool refuseProblem(ServerLauncher::Problem problem, const ServerConfig& config,
     io.err << "voranthctl: " << alert.title << '\n' << alert.message << '\n';
     if (problem == ServerLauncher::Problem::RconPasswordNotSet)
         io.err << "(--no-rcon starts the server without remote control)\n";
+    if (problem == ServerLauncher::Problem::ServerAlreadyRunning)
+        io.err << "(voranthctl stop quits it)\n";
     return true;
 }
 
@@ -89,11 +113,6 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
     }
     if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), config, gameRoot, io))
         return CtlRefused;
-    if (const qint32 pid = QProcessCom().serverPid(); pid != -1) {
-        io.err << "voranthctl: a server already runs (process " << pid
-               << "); stop it first with voranthctl stop\n";
-        return CtlRefused;
-    }
 
     const Result<void> result = ServerLauncher::start(config, gameRoot);
     if (!result.ok()) {
@@ -109,6 +128,9 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
         io.err << '\n';
         return CtlRefused;
     }
+    if (!config.rconPassword().isEmpty() && !waitUntilAnswering(config, serverAnswerMs))
+        io.err << "voranthctl: the server (process " << pid
+               << ") does not answer its remote console yet\n";
     io.out << pid << '\n';
     return CtlOk;
 }
@@ -148,21 +170,20 @@ int ServerCommands::running(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl running [--json]\n";
         return CtlUsageError;
     }
-    const qint32 pid = QProcessCom().serverPid();
-    if (pid == -1) {
+    const std::optional<RunningServer::Record> server = ServerLauncher::runningServer();
+    if (!server || server->pid <= 0) {
         io.err << "voranthctl: no server running\n";
         return CtlRefused;
     }
-    const std::optional<ServerConfig> config = RunningServer::running();
+    const QString config = server->config.configName();
     if (json) {
-        QJsonObject object{{QStringLiteral("pid"), pid}};
-        object.insert(QStringLiteral("config"),
-                      config ? QJsonValue(config->configName()) : QJsonValue());
+        const QJsonObject object{{QStringLiteral("pid"), server->pid},
+                                 {QStringLiteral("config"), config}};
         io.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         return CtlOk;
     }
     printColumns({{QStringLiteral("PID"), QStringLiteral("CONFIGURATION")},
-                  {QString::number(pid), config ? config->configName() : QStringLiteral("-")}},
+                  {QString::number(server->pid), config}},
                  io.out);
     return CtlOk;
 }

@@ -8,6 +8,7 @@
 #include "ctl/ContentCommands.h"
 #include "ctl/ModCommands.h"
 #include "ctl/RconCommands.h"
+#include "ctl/RemoteControlCommands.h"
 #include "ctl/ServerCommands.h"
 #include "ctl/SettingsCommands.h"
 
@@ -19,6 +20,7 @@ Voranthctl::Voranthctl()
     ConfigCommands::addTo(m_commands);
     ServerCommands::addTo(m_commands);
     RconCommands::addTo(m_commands);
+    RemoteControlCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)

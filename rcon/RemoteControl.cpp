@@ -6,7 +6,9 @@
 #include "rcon/RconTransport.h"
 #include "format/Logging.h"
 
+#include <QEventLoop>
 #include <QHostInfo>
+#include <QTimer>
 
 const QString RemoteControl::unknownMap = QStringLiteral(" - ");
 const QString RemoteControl::noResponseText = QStringLiteral("No response from server");
@@ -48,12 +50,24 @@ std::optional<QHostAddress> resolveHost(const QString& host)
     return address;
 }
 
+// The pacer of a client without one of its own: shared by every client of the same server.
+std::shared_ptr<RconPacer> sharedPacerFor(const ServerConfig& config)
+{
+    const auto endpoint = RemoteControl::serverEndpoint(config);
+    const QString key =
+        endpoint ? endpoint->first.toString() + QLatin1Char(':') + QString::number(endpoint->second)
+                 : config.netIP() + QLatin1Char(':') + QString::number(config.netPort());
+    return RconPacer::shared(key, RconPacer::defaultLedgerPath());
+}
+
 } // namespace
 
 RemoteControl::RemoteControl(const ServerConfig& config, RemoteControlServices services)
-    : m_services(std::move(services)), m_transport(std::make_unique<RconTransport>()),
-      m_password(config.rconPassword()), m_serverStatus(noResponseText), m_currentMap(unknownMap),
-      m_nextMap(unknownMap), m_serverName(config.serverName()),
+    : m_services(std::move(services)),
+      m_pacer(m_services.pacer ? m_services.pacer : sharedPacerFor(config)),
+      m_transport(std::make_unique<RconTransport>()), m_password(config.rconPassword()),
+      m_serverStatus(noResponseText), m_currentMap(unknownMap), m_nextMap(unknownMap),
+      m_serverName(config.serverName()),
       m_serverNoResponse(noResponseText), m_limitsCommands{QStringLiteral("fraglimit"),
                                                            QStringLiteral("timelimit"),
                                                            QStringLiteral("capturelimit"),
@@ -123,8 +137,38 @@ bool RemoteControl::connectedToServer()
     return m_connectedToServer;
 }
 
+bool RemoteControl::transportReady() const
+{
+    return m_transport->isOpen() && !m_transport->waiting();
+}
+
+bool RemoteControl::waitForTurn()
+{
+    // Kept: the object may go during the wait.
+    const std::shared_ptr<RconPacer> pacer = m_pacer;
+    const std::shared_ptr<bool> alive = m_alive;
+    const RconPacer::Waiting waiting(*pacer);
+    while (!pacer->take(RconPacer::Traffic::Command)) {
+        const qint64 delay = std::max<qint64>(1, pacer->delayBefore(RconPacer::Traffic::Command));
+        QEventLoop loop;
+        QTimer::singleShot(int(delay), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (!*alive)
+            return false;
+    }
+    return true;
+}
+
 bool RemoteControl::sendRCon(const QString& command, int withReceiveTimeout)
 {
+    // A request that cannot go anyway does not wait for its turn, nor use it up.
+    if (!transportReady() ||
+        !RconTransport::requestDatagram(m_password.toLocal8Bit(), command.toLocal8Bit())) {
+        qWarning("send() error!");
+        return false;
+    }
+    if (!waitForTurn() || !transportReady())
+        return false;
     return m_transport->send(m_password.toLocal8Bit(), command.toLocal8Bit(), withReceiveTimeout);
 }
 
@@ -171,7 +215,30 @@ void RemoteControl::setRconServerConfig(const ServerConfig& config)
 
 void RemoteControl::setServerStatus(int timeout)
 {
-    if (!sendRCon(QStringLiteral("status"), timeout)) {
+    const std::shared_ptr<bool> alive = m_alive;
+    const bool sent = sendRCon(QStringLiteral("status"), timeout);
+    if (*alive)
+        storeStatusReply(sent);
+}
+
+bool RemoteControl::pollServerStatus(int timeout)
+{
+    if (transportReady() && !m_pacer->take(RconPacer::Traffic::Poll))
+        return false;
+    const bool sent =
+        transportReady() && m_transport->send(m_password.toLocal8Bit(), "status", timeout);
+    storeStatusReply(sent);
+    return true;
+}
+
+bool RemoteControl::mayPoll() const
+{
+    return m_pacer->delayBefore(RconPacer::Traffic::Poll) == 0;
+}
+
+void RemoteControl::storeStatusReply(bool sent)
+{
+    if (!sent) {
         m_serverStatus = m_serverNoResponse;
         m_serverStatusOK = false;
         return;

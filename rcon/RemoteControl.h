@@ -2,6 +2,7 @@
 
 #include "config/ServerConfig.h"
 #include "rcon/PlayerStatus.h"
+#include "rcon/RconPacer.h"
 #include "rcon/RemoteControlServices.h"
 #include "rcon/ServerReplyParser.h"
 
@@ -22,7 +23,9 @@ class RconTransport;
 // The remote console of the server the application started: the channel to it, and what
 // its replies say about its map, next map, players and limits.
 //
-// Every exchange is one request followed by one bounded wait (a nested event loop). The
+// Every exchange is one request followed by one bounded wait (a nested event loop). Every
+// request goes through the pacer (RconPacer): a request waits for its turn, again in a nested
+// event loop, so that the server answers it; an automatic status poll gives way instead. The
 // object may be destroyed by something that runs during a wait; the waiting call then
 // returns without touching it again.
 class RemoteControl
@@ -53,8 +56,10 @@ public:
     bool disconnectFromQ3Server();
     // Tries to connect again when the channel is down; then whether it is up.
     bool connectedToServer();
-    // Sends command; withReceiveTimeout is the quiet gap, in microseconds, that ends the
-    // reply. False when the channel is down, the request is too long or the send fails.
+    // Sends command once the pacer lets it go (waiting for its turn if need be);
+    // withReceiveTimeout is the quiet gap, in microseconds, that ends the reply. False when
+    // the channel is down, a reply is being waited for, the request is too long or the send
+    // fails.
     bool sendRCon(const QString& command, int withReceiveTimeout);
     // The reply to the last request, or serverNoResponse() when none came or the server
     // turned the password down (then wrongPassword() is true and the alert has been shown).
@@ -82,6 +87,12 @@ public:
 
     // The server's state, read from its replies.
     void setServerStatus(int timeout);
+    // The status query of an automatic poll: false, asking nothing and changing nothing, when
+    // the poll gives way to commands (see RconPacer); else setServerStatus().
+    bool pollServerStatus(int timeout);
+    // Whether an automatic poll would go now.
+    bool mayPoll() const;
+    const std::shared_ptr<RconPacer>& pacer() const { return m_pacer; }
     const QString& serverStatus() const { return m_serverStatus; }
     bool serverStatusOK() const { return m_serverStatusOK; }
     bool setCurrentMap();
@@ -112,13 +123,23 @@ public:
     // The server variable of a limit type; empty outside the table.
     QString limitsCommands(int type) const;
 
+    // True while the object lives, false once it is gone: for callers whose call may run a
+    // nested event loop in which the object is destroyed.
+    std::shared_ptr<const bool> lifeToken() const { return m_alive; }
+
     // The local port requests leave from, 0 while disconnected (diagnostics and tests).
     quint16 localPort() const;
 
 private:
     RemoteControl(const ServerConfig& config, RemoteControlServices services);
+    bool transportReady() const;
+    // Waits, running the event loop, until the pacer lets a command go and counts it; false
+    // when the object went meanwhile.
+    bool waitForTurn();
+    void storeStatusReply(bool sent);
 
     RemoteControlServices m_services;
+    std::shared_ptr<RconPacer> m_pacer;
     std::unique_ptr<RconTransport> m_transport;
     QString m_password;
     bool m_connectedToServer = false;

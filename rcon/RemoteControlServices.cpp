@@ -3,6 +3,7 @@
 #include "content/BotLibrary.h"
 #include "content/MapLibrary.h"
 #include "server/QProcessCom.h"
+#include "server/ServerLauncher.h"
 
 RemoteControlServices
 RemoteControlServices::forRunningServer(const QProcessCom& probe,
@@ -24,6 +25,16 @@ RemoteControlServices::forRunningServer(const QProcessCom& probe,
         std::make_shared<BotLibrary>(mapLibrary ? mapLibrary->paths() : GamePaths());
     services.mapLibrary = std::move(mapLibrary);
     services.alerts = alerts;
+    return services;
+}
+
+RemoteControlServices
+RemoteControlServices::forRecordedServer(std::shared_ptr<MapLibrary> mapLibrary, RconAlerts* alerts)
+{
+    RemoteControlServices services = forRunningServer(QProcessCom(), std::move(mapLibrary), alerts);
+    services.serverPid = [] {
+        return ServerLauncher::recordedServerPid();
+    };
     return services;
 }
 

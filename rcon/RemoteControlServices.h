@@ -9,6 +9,7 @@ class BotLibrary;
 class MapLibrary;
 class QProcessCom;
 class RconAlerts;
+class RconPacer;
 
 // What a RemoteControl takes from the rest of the application. Tests fill in the pieces they
 // need; forRunningServer() wires the real ones.
@@ -25,6 +26,10 @@ struct RemoteControlServices
     std::shared_ptr<BotLibrary> botLibrary;
     // Where the wrong-password alert goes; none: the alert is only noted in wrongPassword.
     RconAlerts* alerts = nullptr;
+    // Paces every request to the server; none: a pacer that shares its count with every
+    // other client of the same server, in this process and others, through the user's
+    // ledger (RconPacer::shared with RconPacer::defaultLedgerPath()).
+    std::shared_ptr<RconPacer> pacer;
 
     // The services of a client of the server the application started: the process id from
     // a copy of probe, map names from mapLibrary (which may be null: no names then), a new
@@ -32,6 +37,11 @@ struct RemoteControlServices
     static RemoteControlServices forRunningServer(const QProcessCom& probe,
                                                   std::shared_ptr<MapLibrary> mapLibrary,
                                                   RconAlerts* alerts = nullptr);
+    // The same for the server Voranth started as its record names it
+    // (ServerLauncher::runningServer()): only that process counts as the server, whatever
+    // else of the same executable runs.
+    static RemoteControlServices forRecordedServer(std::shared_ptr<MapLibrary> mapLibrary,
+                                                   RconAlerts* alerts = nullptr);
 
     // The library's name for a map the server reports: the map of that very name (in any
     // case) when the library has one, else the first whose name contains it; empty when none.

@@ -105,6 +105,22 @@ std::optional<QString> ServerReplyParser::mapCycleVariable(const QString& reply)
     return colourCode < 0 ? piece : piece.left(colourCode);
 }
 
+std::optional<QString> ServerReplyParser::variableValue(const QString& reply)
+{
+    static const QString marker = QStringLiteral("is:\"");
+    const qsizetype start = reply.indexOf(marker);
+    if (start < 0)
+        return std::nullopt;
+    const qsizetype from = start + marker.size();
+    const qsizetype end = reply.indexOf(QLatin1Char('"'), from);
+    if (end < 0)
+        return std::nullopt;
+    QString value = reply.mid(from, end - from);
+    if (value.endsWith(QStringLiteral("^7")))
+        value.chop(2);
+    return value;
+}
+
 std::optional<int> ServerReplyParser::mapCycleNumber(const QString& variable)
 {
     qsizetype first = 0;

@@ -50,6 +50,11 @@ public:
     // The map-cycle variable a "nextmap" reply names after "vstr ", up to a "^7" colour
     // code. Nothing when the reply has no "vstr ".
     static std::optional<QString> mapCycleVariable(const QString& reply);
+    // The value of a console variable as the server reports it when asked for the variable
+    // alone ("fraglimit" is:"30^7" default:"20^7" gives 30): the text between the quotes
+    // after "is:", without the colour code that ends it. Nothing when the reply has none.
+    static std::optional<QString> variableValue(const QString& reply);
+
     // The number in a map-cycle variable ("d12" gives 12): the first run of decimal digits.
     // Nothing when it has no digit or the number is too large.
     static std::optional<int> mapCycleNumber(const QString& variable);

@@ -30,6 +30,7 @@ struct Candidate
 {
     qint32 pid = 0;
     qint32 ppid = 0;
+    QByteArray execFile; // the argument after "+exec", unquoted
 };
 
 // A process id from a directory name; 0 for anything that is not a plain positive number.
@@ -87,13 +88,29 @@ QList<QByteArray> argumentsOf(const QByteArray& cmdline)
     return arguments;
 }
 
+// The position of the "+exec" argument, or -1.
+qsizetype execPosition(const QList<QByteArray>& arguments)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i)
+        if (arguments.at(i).compare("+exec", Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+// The file a server executes: the argument after "+exec", without the quotes the launch
+// command wraps it in.
+QByteArray execFileOf(const QList<QByteArray>& arguments)
+{
+    const qsizetype at = execPosition(arguments);
+    QByteArray file = at >= 0 ? arguments.value(at + 1) : QByteArray();
+    if (file.size() >= 2 && file.startsWith('"') && file.endsWith('"'))
+        file = file.mid(1, file.size() - 2);
+    return file;
+}
+
 bool looksLikeServer(const QList<QByteArray>& arguments, const QByteArray& name)
 {
-    const bool executesConfig =
-        std::any_of(arguments.cbegin(), arguments.cend(), [](const QByteArray& argument) {
-            return argument.compare("+exec", Qt::CaseInsensitive) == 0;
-        });
-    return executesConfig && arguments.join(' ').contains(name);
+    return execPosition(arguments) >= 0 && (name.isEmpty() || arguments.join(' ').contains(name));
 }
 
 bool hasMatchingChild(const Candidate& process, const QList<Candidate>& candidates)
@@ -115,11 +132,58 @@ qint32 lowestInnermost(const QList<Candidate>& candidates)
     return found;
 }
 
+// The live processes of uid under procRoot that look like a server of the named executable
+// (any executable for an empty name); only the process onlyPid when it is positive.
+QList<Candidate> findCandidates(const QString& procRoot, uid_t uid, const QByteArray& name,
+                                qint32 onlyPid)
+{
+    // The probe's own process never counts, whatever its arguments.
+    const qint32 ownPid =
+        pidFromName(QFileInfo(QFileInfo(procRoot + "/self").symLinkTarget()).fileName());
+
+    QList<Candidate> candidates;
+    const QStringList entries =
+        onlyPid > 0 ? QStringList{QString::number(onlyPid)}
+                    : QDir(procRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QString& entry : entries) {
+        const qint32 pid = pidFromName(entry);
+        if (pid == 0 || pid == ownPid)
+            continue;
+        const QString dir = procRoot + '/' + entry;
+        if (ownerOf(dir) != uid)
+            continue;
+        const std::optional<QByteArray> cmdline = readProcFile(dir + "/cmdline");
+        if (!cmdline)
+            continue;
+        const QList<QByteArray> arguments = argumentsOf(*cmdline);
+        if (!looksLikeServer(arguments, name))
+            continue;
+        const std::optional<QByteArray> statText = readProcFile(dir + "/stat");
+        const std::optional<ProcessStat> stat = statText ? parseStat(*statText) : std::nullopt;
+        if (!stat || stat->state == 'Z' || stat->state == 'X')
+            continue;
+        candidates.append({pid, stat->ppid, execFileOf(arguments)});
+    }
+    return candidates;
+}
+
 } // namespace
 
 QProcessCom::QProcessCom() : QProcessCom(kSystemProcRoot, ::getuid()) {}
 
 QProcessCom::QProcessCom(const QString& procRoot, uid_t uid) : m_procRoot(procRoot), m_uid(uid) {}
+
+QProcessCom QProcessCom::forServer(const Target& target)
+{
+    return forServer(target, kSystemProcRoot);
+}
+
+QProcessCom QProcessCom::forServer(const Target& target, const QString& procRoot, uid_t uid)
+{
+    QProcessCom probe(procRoot, uid);
+    probe.m_target = target;
+    return probe;
+}
 
 qint32 QProcessCom::serverPid() const
 {
@@ -144,31 +208,22 @@ bool QProcessCom::killServerProcess() const
 
 qint32 QProcessCom::serverPidForName(const QString& name) const
 {
-    if (name.trimmed().isEmpty())
+    // Once the server's process id is known, that process is the server as long as it
+    // executes the same file, whatever the executable's name is set to meanwhile.
+    const bool knownProcess = m_target && m_target->pid > 0;
+    if (!knownProcess && name.trimmed().isEmpty())
         return -1;
-    const QByteArray wanted = QFile::encodeName(name);
-    // The probe's own process never counts, whatever its arguments.
-    const qint32 ownPid =
-        pidFromName(QFileInfo(QFileInfo(m_procRoot + "/self").symLinkTarget()).fileName());
+    const QList<Candidate> candidates =
+        findCandidates(m_procRoot, m_uid, knownProcess ? QByteArray() : QFile::encodeName(name),
+                       knownProcess ? m_target->pid : 0);
+    if (!m_target)
+        return lowestInnermost(candidates);
 
-    QList<Candidate> candidates;
-    const QStringList entries =
-        QDir(m_procRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QString& entry : entries) {
-        const qint32 pid = pidFromName(entry);
-        if (pid == 0 || pid == ownPid)
-            continue;
-        const QString dir = m_procRoot + '/' + entry;
-        if (ownerOf(dir) != m_uid)
-            continue;
-        const std::optional<QByteArray> cmdline = readProcFile(dir + "/cmdline");
-        if (!cmdline || !looksLikeServer(argumentsOf(*cmdline), wanted))
-            continue;
-        const std::optional<QByteArray> statText = readProcFile(dir + "/stat");
-        const std::optional<ProcessStat> stat = statText ? parseStat(*statText) : std::nullopt;
-        if (!stat || stat->state == 'Z' || stat->state == 'X')
-            continue;
-        candidates.append({pid, stat->ppid});
-    }
-    return lowestInnermost(candidates);
+    const QByteArray execFile = QFile::encodeName(m_target->execFile);
+    QList<Candidate> ours;
+    for (const Candidate& candidate : candidates)
+        if (!execFile.isEmpty() && candidate.execFile == execFile &&
+            (!knownProcess || candidate.pid == m_target->pid))
+            ours.append(candidate);
+    return lowestInnermost(ours);
 }

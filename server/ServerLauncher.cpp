@@ -22,6 +22,10 @@
 
 #include <algorithm>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int pollIntervalMs = 50;
@@ -44,6 +48,31 @@ ConfigFiles configFilesOf(const ServerConfig& config, const QString& gameRoot = 
     return ConfigFiles(GamePaths(gameRoot, config.modName().isEmpty()
                                                ? CommonData::qGameDefaultModDir()
                                                : config.modName()));
+}
+
+QProcessCom probeOf(const RunningServer::Record& record)
+{
+    return QProcessCom::forServer({record.execFile, record.pid});
+}
+
+bool stillStarting(const RunningServer::Record& record)
+{
+    return record.pid <= 0 && record.startedAt.isValid() &&
+           record.startedAt.secsTo(QDateTime::currentDateTimeUtc()) <
+               ServerLauncher::startupGraceSeconds;
+}
+
+// Forgets a server that is gone: its configuration file and the record.
+void dropRecord(const RunningServer::Record& record)
+{
+    configFilesOf(record.config).deleteConfigFile(record.config);
+    RunningServer::clear();
+}
+
+QString runningConfigName()
+{
+    const std::optional<ServerConfig> running = RunningServer::running();
+    return running ? running->configName() : QString();
 }
 
 bool processHasEnded(qint32 pid)
@@ -71,6 +100,8 @@ bool ServerLauncher::rconPasswordCanWork(const QString& password)
 ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const QString& gameRoot,
                                               bool acceptEmptyRconPassword)
 {
+    if (runningServer())
+        return Problem::ServerAlreadyRunning;
     if (config.mapsCount() == 0)
         return Problem::EmptyMapList;
     if (!executableExists(gameRoot))
@@ -81,11 +112,35 @@ ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const 
         return Problem::NetIPNotValid;
     if (!ServerCommand::engineCanTake(config.modName()))
         return Problem::ModNameUnusable;
-    if (config.rconPassword().isEmpty())
-        return acceptEmptyRconPassword ? Problem::None : Problem::RconPasswordNotSet;
-    if (!rconPasswordCanWork(config.rconPassword()))
+    if (config.rconPassword().isEmpty() && !acceptEmptyRconPassword)
+        return Problem::RconPasswordNotSet;
+    if (!config.rconPassword().isEmpty() && !rconPasswordCanWork(config.rconPassword()))
         return Problem::RconPasswordUnusable;
+    if (portInUse(serverPort(config)))
+        return Problem::PortInUse;
     return Problem::None;
+}
+
+quint16 ServerLauncher::serverPort(const ServerConfig& config)
+{
+    const int port = config.netPort();
+    return port > 0 && port <= 65535 ? quint16(port) : quint16(ServerCommand::defaultPort);
+}
+
+bool ServerLauncher::portInUse(quint16 port)
+{
+    // Whatever holds the port on any address keeps the server from it.
+    const int probe = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (probe < 0)
+        return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    const bool taken =
+        ::bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0;
+    ::close(probe);
+    return taken;
 }
 
 ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConfig& config,
@@ -95,6 +150,24 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConf
     switch (problem) {
     case Problem::None:
         return {};
+    case Problem::ServerAlreadyRunning:
+        return {rconCommText(QStringLiteral("ServerAlreadyRunningTitle"),
+                             QStringLiteral("'%@' is running!"), {runningConfigName()}),
+                rconCommText(QStringLiteral("ServerAlreadyRunningMsg"),
+                             QStringLiteral("Voranth runs one server at a time. Quit the running "
+                                            "server before starting another one.")),
+                ok};
+    case Problem::PortInUse: {
+        const QString port = QString::number(serverPort(config));
+        return {rconCommText(QStringLiteral("PortInUseTitle"), QStringLiteral("Port %@ is in use!"),
+                             {port}),
+                rconCommText(QStringLiteral("PortInUseMsg"),
+                             QStringLiteral("Another program on this machine uses the port %@. "
+                                            "Choose another port for '%@', or quit that "
+                                            "program."),
+                             {port, config.configName()}),
+                ok};
+    }
     case Problem::EmptyMapList:
         return {
             mapsText(QStringLiteral("EmptyMapListTitle"), QStringLiteral("No maps in map list!")),
@@ -163,6 +236,8 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConf
 
 Result<void> ServerLauncher::start(const ServerConfig& config, const QString& gameRoot)
 {
+    if (runningServer())
+        return Result<void>::failure(alertFor(Problem::ServerAlreadyRunning, config, gameRoot).title);
     const auto notWritten = [](const QString& path) {
         return Result<void>::failure(QStringLiteral("%1 could not be written").arg(path));
     };
@@ -192,7 +267,11 @@ Result<void> ServerLauncher::start(const ServerConfig& config, const QString& ga
 ServerLauncher::StopResult ServerLauncher::stop()
 {
     StopResult result;
-    const QProcessCom probe;
+    const std::optional<RunningServer::Record> record = RunningServer::read();
+    if (!record)
+        return result;
+    result.runningConfig = record->config.configName();
+    const QProcessCom probe = probeOf(*record);
     const qint32 pid = probe.serverPid();
     if (pid != -1) {
         if (probe.killServerProcess())
@@ -200,25 +279,53 @@ ServerLauncher::StopResult ServerLauncher::stop()
         else
             result.stillRunning = true;
     }
-    const std::optional<ServerConfig> running = RunningServer::running();
-    if (running)
-        result.runningConfig = running->configName();
-    if (result.stillRunning)
-        return result;
-    if (running)
-        configFilesOf(*running).deleteConfigFile(*running);
-    RunningServer::clear();
+    if (!result.stillRunning)
+        dropRecord(*record);
     return result;
+}
+
+std::optional<RunningServer::Record> ServerLauncher::runningServer()
+{
+    std::optional<RunningServer::Record> record = RunningServer::read();
+    if (!record)
+        return std::nullopt;
+    const qint32 pid = probeOf(*record).serverPid();
+    if (pid > 0) {
+        if (record->pid != pid) {
+            record->pid = pid;
+            RunningServer::setProcessId(pid);
+        }
+        return record;
+    }
+    if (stillStarting(*record))
+        return record;
+    dropRecord(*record);
+    return std::nullopt;
+}
+
+std::optional<QProcessCom> ServerLauncher::recordedServerProbe()
+{
+    const std::optional<RunningServer::Record> record = runningServer();
+    if (!record)
+        return std::nullopt;
+    return probeOf(*record);
+}
+
+qint32 ServerLauncher::recordedServerPid()
+{
+    const std::optional<RunningServer::Record> record = runningServer();
+    return record && record->pid > 0 ? record->pid : -1;
 }
 
 qint32 ServerLauncher::waitForServer(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    const QProcessCom probe;
     for (;;) {
-        const qint32 pid = probe.serverPid();
-        if (pid != -1 || deadline.hasExpired())
-            return pid;
+        const std::optional<RunningServer::Record> record = runningServer();
+        if (!record)
+            return -1;
+        if (record->pid > 0 || deadline.hasExpired())
+            return record->pid;
         QThread::msleep(pollIntervalMs);
     }
 }

@@ -211,7 +211,8 @@ TEST(VoranthctlConfigs, DeleteRemovesTheRecordAndItsServerFileUnlessItRuns)
     ASSERT_EQ(ctl({"set", KZXDedicatedAppName, "voranth-test-ded"}).exitCode, 0);
     ASSERT_TRUE(RunningServer::record(arena));
     QProcess server;
-    server.start("/bin/bash", {"-c", "read -t 60 line", "voranth-test-ded", "+exec", "x.config"});
+    server.start("/bin/bash",
+                 {"-c", "read -t 60 line", "voranth-test-ded", "+exec", "VO_Team_Arena.config"});
     ASSERT_TRUE(server.waitForStarted());
     const ProgramResult running = ctl({"delete", "Team Arena"});
     server.kill();
@@ -221,6 +222,7 @@ TEST(VoranthctlConfigs, DeleteRemovesTheRecordAndItsServerFileUnlessItRuns)
     EXPECT_TRUE(loadedStore().contains("Team Arena"));
     EXPECT_TRUE(QFile::exists(serverFile));
 
+    // Its process was seen and is gone: the record is dropped and the configuration goes.
     const ProgramResult stopped = ctl({"delete", "Team Arena"});
     EXPECT_EQ(stopped.exitCode, 0) << stopped.err.toStdString();
     EXPECT_FALSE(loadedStore().contains("Team Arena"));

@@ -50,7 +50,7 @@ TEST_F(VoranthctlServer, StartRunningStopRoundTrip)
 
     const ProgramResult second = ProgramRunner::voranthctl({"start", "Round Trip"});
     EXPECT_EQ(second.exitCode, 1);
-    EXPECT_TRUE(second.err.contains("already runs")) << second.err.toStdString();
+    EXPECT_TRUE(second.err.contains("'Round Trip' is running!")) << second.err.toStdString();
 
     const ProgramResult stopped = ProgramRunner::voranthctl({"stop"});
     EXPECT_EQ(stopped.exitCode, 0) << stopped.err.toStdString();

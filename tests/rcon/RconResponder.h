@@ -34,7 +34,27 @@ public:
     quint16 port() const { return m_socket.localPort(); }
     void answerNextWith(const QList<Datagram>& datagrams) { m_scripts.append(datagrams); }
     void answerNextWith(const QByteArray& text) { answerNextWith({{0, reply(text)}}); }
+    // Answers every request that has no script of its own with text.
+    void answerEveryRequestWith(const QByteArray& text) { m_defaultReply = reply(text); }
     const QList<QByteArray>& requests() const { return m_requests; }
+    // The command of a request: the text after the password.
+    static QByteArray commandOf(const QByteArray& request)
+    {
+        const QByteArray text = request.mid(9).chopped(request.endsWith('\0') ? 1 : 0);
+        const qsizetype blank = text.indexOf(' ');
+        return blank < 0 ? QByteArray() : text.mid(blank + 1);
+    }
+
+    // Drops requests past the rate limit as ioquake3 does for each sender address: a burst of
+    // burst requests, then one each periodMs, counted in whole periods from the last request.
+    void limitRate(int burst, int periodMs)
+    {
+        m_burstLimit = burst;
+        m_periodMs = periodMs;
+        m_clock.start();
+    }
+    // The requests the rate limit dropped, unanswered.
+    const QList<QByteArray>& dropped() const { return m_dropped; }
     quint16 clientPort() const { return m_clientPort; }
     // Sends at once to the client of the last request.
     void sendNow(const QByteArray& bytes)
@@ -66,8 +86,14 @@ private:
             QHostAddress sender;
             m_socket.readDatagram(request.data(), request.size(), &sender, &m_clientPort);
             m_requests.append(request);
-            const QList<Datagram> script =
-                m_scripts.isEmpty() ? QList<Datagram>() : m_scripts.takeFirst();
+            if (rateLimitExceeded()) {
+                m_dropped.append(request);
+                continue;
+            }
+            const QList<Datagram> script = !m_scripts.isEmpty() ? m_scripts.takeFirst()
+                                           : m_defaultReply.isEmpty()
+                                               ? QList<Datagram>()
+                                               : QList<Datagram>{{0, m_defaultReply}};
             const quint16 clientPort = m_clientPort;
             for (const Datagram& datagram : script) {
                 QTimer::singleShot(datagram.delayMs, Qt::PreciseTimer, &m_socket,
@@ -78,10 +104,39 @@ private:
         }
     }
 
+    // SVC_RateLimit of ioquake3's server, for the one sender address of the tests.
+    bool rateLimitExceeded()
+    {
+        if (m_burstLimit == 0)
+            return false;
+        const qint64 now = m_clock.elapsed();
+        const qint64 interval = now - m_lastTime;
+        const qint64 expired = interval / m_periodMs;
+        if (expired > m_burst || interval < 0) {
+            m_burst = 0;
+            m_lastTime = now;
+        } else {
+            m_burst -= int(expired);
+            m_lastTime = now - interval % m_periodMs;
+        }
+        if (m_burst < m_burstLimit) {
+            ++m_burst;
+            return false;
+        }
+        return true;
+    }
+
     QUdpSocket m_socket;
     QList<QList<Datagram>> m_scripts;
+    QByteArray m_defaultReply;
     QList<QByteArray> m_requests;
+    QList<QByteArray> m_dropped;
     quint16 m_clientPort = 0;
+    int m_burstLimit = 0;
+    int m_periodMs = 1000;
+    int m_burst = 0;
+    qint64 m_lastTime = 0;
+    QElapsedTimer m_clock;
 };
 
 // Records the wrong-password alerts instead of showing them.

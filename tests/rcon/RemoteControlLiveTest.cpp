@@ -4,13 +4,15 @@
 #include "content/ContentScan.h"
 #include "content/MapLibrary.h"
 #include "rcon/RconResponder.h"
+#include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
 #include "rcon/RemoteControlServices.h"
+#include "rcon/ServerReplyParser.h"
 #include "server/QProcessCom.h"
 #include "support/LiveServer.h"
+#include "support/RealServer.h"
 #include "support/RecordingScanInteraction.h"
 #include "support/WaitUntil.h"
-#include "support/RealServer.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -181,4 +183,31 @@ TEST(RemoteControlLive, WrongPasswordIsReportedAndTheChannelFollowsTheServer)
     EXPECT_FALSE(RemoteControl::create(server.config(),
                                        RemoteControlServices::forRunningServer(probe, nullptr)));
     EXPECT_EQ(alerts.shown.size(), 1);
+}
+
+TEST(RemoteControlLive, CommandsPastTheRateLimitAreAnsweredAndPollsGiveWay)
+{
+    LiveServer server(RealServer::freeUdpPort(), QStringLiteral("paced"), threeMaps);
+    ASSERT_TRUE(server.start()) << server.error().toStdString();
+    // The pacer every client of the server shares (through the user's ledger).
+    auto client = RemoteControl::create(
+        server.config(), RemoteControlServices::forRunningServer(QProcessCom(), nullptr));
+    ASSERT_TRUE(client);
+    ASSERT_TRUE(client->pacer()->isPaced());
+    RemoteCommands commands(*client);
+
+    // Twice what the server answers at once, each with an automatic poll beside it.
+    int pollsGaveWay = 0;
+    for (int i = 0; i < 10; ++i) {
+        const RemoteCommands::Refresh poll = commands.refreshStatus(RconPacer::Traffic::Poll);
+        if (poll == RemoteCommands::Refresh::GaveWay)
+            ++pollsGaveWay;
+        else
+            EXPECT_EQ(poll, RemoteCommands::Refresh::Refreshed) << i;
+        const RemoteCommands::Sent read = commands.readLimit(RemoteCommands::LimitType::Frag);
+        EXPECT_TRUE(read.sent && read.answered) << i;
+        EXPECT_TRUE(ServerReplyParser::variableValue(read.reply).has_value())
+            << i << ": " << read.reply.toStdString();
+    }
+    EXPECT_GT(pollsGaveWay, 0);
 }

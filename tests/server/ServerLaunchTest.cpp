@@ -1,18 +1,21 @@
 #include "server/ServerLauncher.h"
 
-#include "config/GameDirectory.h"
 #include "config/CommonData.h"
+#include "config/GameDirectory.h"
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "rcon/RemoteControl.h"
 #include "server/ConfigFiles.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/TerminalLauncher.h"
 #include "support/DemoGame.h"
+#include "support/LiveServer.h"
 #include "support/RealServer.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitUntil.h"
 
 #include <QDeadlineTimer>
 #include <QDirIterator>
@@ -239,7 +242,7 @@ TEST_F(ServerLaunch, EveryNameRunsItsFileOrIsRefused)
 
 TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
 {
-    ServerConfig config = RealServer::config("Checks", "", 27961);
+    ServerConfig config = RealServer::config("Checks", "", RealServer::freeUdpPort());
     config.setMapList({});
     UserDefaults::setValue(KZXDedicatedAppName, "no-such-server");
     EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::EmptyMapList);
@@ -252,8 +255,7 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::ExecutableNotFound);
     const ServerLauncher::Alert noServer = ServerLauncher::alertFor(Problem::ExecutableNotFound, config, gameRoot());
     EXPECT_EQ(noServer.title, "'no-such-server' not found!");
-    EXPECT_EQ(noServer.message, "'no-such-server' does not exist in directory:\n" +
-                                    gameRoot() +
+    EXPECT_EQ(noServer.message, "'no-such-server' does not exist in directory:\n" + gameRoot() +
                                     ". Please change to another Quake3 executable file in "
                                     "Voranth Preferences.");
 
@@ -296,7 +298,11 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
                                                  {"RconComm", "RconPasswordNotSetAbort"},
                                                  {"RconComm", "RconPasswordNotSetStartAnyway"},
                                                  {"RconComm", "RconPasswordUnusableTitle"},
-                                                 {"RconComm", "RconPasswordUnusableMsg"}};
+                                                 {"RconComm", "RconPasswordUnusableMsg"},
+                                                 {"RconComm", "ServerAlreadyRunningTitle"},
+                                                 {"RconComm", "ServerAlreadyRunningMsg"},
+                                                 {"RconComm", "PortInUseTitle"},
+                                                 {"RconComm", "PortInUseMsg"}};
     for (const auto& [table, key] : keys)
         EXPECT_TRUE(StringTable::contains(table, key)) << key.toStdString();
     EXPECT_EQ(StringTable::text("RconComm", "RconPasswordUnusableMsg", {}), unusable.message);
@@ -323,7 +329,8 @@ TEST_F(ServerLaunch, AStartThatCannotWriteLeavesNothingBehind)
 TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
 {
     const ServerConfig config = RealServer::config("Gone", "sekrit", 27961);
-    ASSERT_TRUE(ConfigFiles(GamePaths(gameRoot(), config.modName())).saveConfigToFile(config, true));
+    ASSERT_TRUE(
+        ConfigFiles(GamePaths(gameRoot(), config.modName())).saveConfigToFile(config, true));
     ASSERT_TRUE(RunningServer::record(config));
 
     // The record holds the passwords: its owner's alone.
@@ -335,4 +342,60 @@ TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
     EXPECT_EQ(stopped.runningConfig, "Gone");
     EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
     EXPECT_FALSE(RunningServer::running().has_value());
+}
+
+TEST_F(ServerLaunch, OnlyTheServerVoranthStartedIsFoundSpokenToAndStopped)
+{
+    // Another server of the same executable, started first, on a port of its own: another
+    // instance, or another user's game run by this user.
+    LiveServer decoy(RealServer::freeUdpPort(), "decoy-secret", {"oa_dm2"});
+    ASSERT_TRUE(decoy.start()) << decoy.error().toStdString();
+    ASSERT_FALSE(ServerLauncher::runningServer().has_value()) << "not ours";
+    EXPECT_EQ(ServerLauncher::stop().killedPid, -1) << "nothing of ours to stop";
+    ASSERT_TRUE(decoy.running());
+
+    const int port = RealServer::freeUdpPort();
+    ServerConfig config = RealServer::config("Ours", "ours-secret", port);
+    // Its port is the decoy's: the server would listen on another, and the remote control
+    // would speak to the decoy.
+    config.setNetPort(decoy.config().netPort());
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::PortInUse);
+    EXPECT_EQ(ServerLauncher::alertFor(Problem::PortInUse, config, gameRoot()).title,
+              QString("Port %1 is in use!").arg(decoy.config().netPort()));
+    config.setNetPort(port);
+    ASSERT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
+
+    const qint32 pid = startedServer(config);
+    ASSERT_NE(pid, -1);
+    EXPECT_NE(pid, decoy.pid());
+    const std::optional<RunningServer::Record> ours = ServerLauncher::runningServer();
+    ASSERT_TRUE(ours.has_value());
+    EXPECT_EQ(ours->pid, pid);
+    EXPECT_EQ(ours->execFile, "VO_Ours.config");
+    EXPECT_EQ(RunningServer::read()->pid, pid) << "the process id is kept in the record";
+
+    // The remote control of the recorded server reaches ours, not the decoy.
+    auto client = RemoteControl::create(config, RemoteControlServices::forRecordedServer(nullptr));
+    ASSERT_TRUE(client);
+    EXPECT_TRUE(waitUntil([&] {
+        client->setServerStatus(100000);
+        return client->setCurrentMap() && client->currentMap() == "oa_dm4";
+    }));
+
+    // One server at a time, whatever starts it.
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::ServerAlreadyRunning);
+    EXPECT_EQ(ServerLauncher::alertFor(Problem::ServerAlreadyRunning, config, gameRoot()).title,
+              "'Ours' is running!");
+    const Result<void> second = ServerLauncher::start(
+        RealServer::config("Second", "x", RealServer::freeUdpPort()), gameRoot());
+    EXPECT_FALSE(second.ok());
+    EXPECT_EQ(ServerLauncher::runningServer()->config.configName(), "Ours");
+
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop();
+    EXPECT_EQ(stopped.killedPid, pid);
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
+    EXPECT_FALSE(ServerLauncher::runningServer().has_value());
+    EXPECT_TRUE(decoy.running());
+    EXPECT_TRUE(RealServer::rcon(decoy.config().netPort(), "decoy-secret", "status")
+                    .startsWith("map: oa_dm2\n"));
 }

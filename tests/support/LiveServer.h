@@ -27,6 +27,7 @@ public:
     // Ends the server and waits until its process is gone.
     void stop();
     bool running() const { return m_process.state() != QProcess::NotRunning; }
+    qint64 pid() const { return m_process.processId(); }
 
     // The configuration the server runs.
     const ServerConfig& config() const { return m_config; }

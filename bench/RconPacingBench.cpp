@@ -1,0 +1,358 @@
+// The remote-control pane's traffic against a real dedicated server of the demo game, with
+// the paced sender and, on the same schedule, with a sender that does not pace (every request
+// goes out at once, as the sender was first designed):
+//   - the automatic status every second;
+//   - a command every 2 s, chat ("say", after which input is held for 0.5 s) and a limit
+//     read ("fraglimit") in turn; a command that finds an exchange running waits for it;
+//   - the next-map preview held twice for 1.5 s, its action repeated every 0.075 s: one
+//     query per hold, asked again on the next action while no next map could be read.
+// Exchanges never overlap (the pane's busy flag). Prints per run the requests asked and the
+// replies lost ("No response from server"), the automatic polls that gave way, the longest
+// wait of a command, and the worst delay of a 5 ms timer beside it all.
+//
+//   build/bench/RconPacingBench [seconds=60] [port=27991]
+//
+// Needs ioquake3 and OpenArena's data (tools/setup-debian.sh); everything runs below a
+// scratch directory.
+
+#include "bench/support/BenchEnvironment.h"
+#include "config/CommonData.h"
+#include "config/ServerConfig.h"
+#include "rcon/RconPacer.h"
+#include "rcon/RconTransport.h"
+#include "rcon/RemoteCommands.h"
+#include "rcon/RemoteControl.h"
+#include "server/ConfigFiles.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int pollIntervalMs = 1000;
+constexpr int commandIntervalMs = 2000;
+// Commands fall between the polls, as a person's clicks do not wait for a timer.
+constexpr int commandOffsetMs = 300;
+constexpr int previewRepeatMs = 75;
+constexpr int previewHoldMs = 1500;
+constexpr int tickMs = 5;
+// The server forgets a sender's count after ten quiet seconds; the runs wait a little more.
+constexpr int drainMs = 12000;
+const QByteArray password = "pacing-bench";
+
+struct Figures
+{
+    int pollsAsked = 0;
+    int pollsLost = 0;
+    int pollsGaveWay = 0;
+    int pollsSkippedBusy = 0;
+    int commandsAsked = 0;
+    int commandsLost = 0;
+    qint64 longestCommandWaitMs = 0;
+    int previewQueries = 0;
+    int previewsLost = 0;
+    int previewsShown = 0;
+    qint64 worstTimerDelayNs = 0;
+    int lost() const { return pollsLost + commandsLost + previewsLost; }
+};
+
+// One run of the schedule against the server with a client of its own.
+class ScheduleRun
+{
+public:
+    ScheduleRun(RemoteControl& client, int seconds) : m_client(client), m_commands(client)
+    {
+        m_durationMs = seconds * 1000;
+    }
+
+    Figures run()
+    {
+        QTimer poll;
+        poll.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&poll, &QTimer::timeout, [this] { automaticStatus(); });
+        QTimer command;
+        command.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&command, &QTimer::timeout, [this] { askCommand(); });
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [this] { measureTick(); });
+
+        m_clock.start();
+        m_lastTickNs = m_clock.nsecsElapsed();
+        tick.start(tickMs);
+        poll.start(pollIntervalMs);
+        QTimer::singleShot(commandOffsetMs, [&] {
+            askCommand();
+            command.start(commandIntervalMs);
+        });
+        for (const int at : {m_durationMs / 3, 2 * m_durationMs / 3})
+            QTimer::singleShot(at, [this] { holdPreview(); });
+        QEventLoop loop;
+        QTimer::singleShot(m_durationMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        poll.stop();
+        command.stop();
+        // A command still waiting for its turn is answered before the run ends.
+        while (m_commandsWaiting > 0 || m_locked) {
+            QEventLoop rest;
+            QTimer::singleShot(20, &rest, &QEventLoop::quit);
+            rest.exec();
+        }
+        return m_figures;
+    }
+
+private:
+    void measureTick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_figures.worstTimerDelayNs =
+            std::max(m_figures.worstTimerDelayNs, now - m_lastTickNs - tickMs * 1000000LL);
+        m_lastTickNs = now;
+    }
+
+    void automaticStatus()
+    {
+        if (m_locked) {
+            ++m_figures.pollsSkippedBusy;
+            return;
+        }
+        m_locked = true;
+        const RemoteCommands::Refresh refresh = m_commands.refreshStatus(RconPacer::Traffic::Poll);
+        m_locked = false;
+        if (refresh == RemoteCommands::Refresh::GaveWay) {
+            ++m_figures.pollsGaveWay;
+            return;
+        }
+        ++m_figures.pollsAsked;
+        if (refresh == RemoteCommands::Refresh::NoReply)
+            ++m_figures.pollsLost;
+    }
+
+    // The user's command waits until no exchange runs, then for its turn.
+    void askCommand()
+    {
+        ++m_commandsWaiting;
+        sendCommandWhenFree(m_clock.elapsed(), m_nextCommand++);
+    }
+
+    void sendCommandWhenFree(qint64 askedAtMs, int number)
+    {
+        if (m_locked) {
+            QTimer::singleShot(
+                10, [this, askedAtMs, number] { sendCommandWhenFree(askedAtMs, number); });
+            return;
+        }
+        m_locked = true;
+        const bool chat = number % 2 == 0;
+        const RemoteCommands::Sent result =
+            chat ? m_commands.say(QStringLiteral("bench %1").arg(number))
+                 : m_commands.readLimit(RemoteCommands::LimitType::Frag);
+        ++m_figures.commandsAsked;
+        if (!result.answered)
+            ++m_figures.commandsLost;
+        m_figures.longestCommandWaitMs =
+            std::max(m_figures.longestCommandWaitMs, m_clock.elapsed() - askedAtMs);
+        if (result.followUp.kind == RemoteCommands::FollowUp::Kind::PauseInput) {
+            QTimer::singleShot(int(result.followUp.delaySeconds * 1000), [this] {
+                m_locked = false;
+                --m_commandsWaiting;
+            });
+            return;
+        }
+        m_locked = false;
+        --m_commandsWaiting;
+    }
+
+    // Pressed, the preview's action repeats while held, and comes once more at release.
+    void holdPreview()
+    {
+        auto repeat = std::make_shared<QTimer>();
+        QObject::connect(repeat.get(), &QTimer::timeout, [this] { previewAction(true); });
+        previewAction(true);
+        repeat->start(previewRepeatMs);
+        QTimer::singleShot(previewHoldMs, [this, repeat] {
+            repeat->stop();
+            previewAction(false);
+        });
+    }
+
+    void previewAction(bool held)
+    {
+        if (!held) {
+            if (m_previewShown)
+                m_locked = false;
+            m_previewShown = false;
+            return;
+        }
+        if (m_previewShown || m_locked)
+            return;
+        m_locked = true;
+        ++m_figures.previewQueries;
+        if (!m_commands.previewNextMap()) {
+            if (!m_client.serverAnswered())
+                ++m_figures.previewsLost;
+            m_locked = false;
+            return;
+        }
+        ++m_figures.previewsShown;
+        m_previewShown = true; // held locked until the release
+    }
+
+    RemoteControl& m_client;
+    RemoteCommands m_commands;
+    int m_durationMs = 60000;
+    QElapsedTimer m_clock;
+    qint64 m_lastTickNs = 0;
+    bool m_locked = false;
+    bool m_previewShown = false;
+    int m_commandsWaiting = 0;
+    int m_nextCommand = 0;
+    Figures m_figures;
+};
+
+bool makeDemoGame(const QString& dir)
+{
+    QProcess script;
+    script.start(QStringLiteral("/bin/bash"),
+                 {BenchEnvironment::sourceDir() + QStringLiteral("/tools/make-demo-game.sh"), dir});
+    return script.waitForFinished(60000) && script.exitCode() == 0;
+}
+
+// One request from an address of the bench's own (never the measured client's); the reply's
+// text, empty when none came within a second.
+QByteArray askFrom(const QString& source, quint16 port, const QByteArray& command)
+{
+    QUdpSocket socket;
+    if (!socket.bind(QHostAddress(source), 0))
+        return {};
+    socket.writeDatagram(*RconTransport::requestDatagram(password, command),
+                         QHostAddress(QHostAddress::LocalHost), port);
+    if (!socket.waitForReadyRead(1000))
+        return {};
+    QByteArray reply(int(socket.pendingDatagramSize()), '\0');
+    socket.readDatagram(reply.data(), reply.size());
+    return reply.mid(RconTransport::replyHeaderSize);
+}
+
+void printFigures(const char* label, const Figures& figures)
+{
+    std::printf("  %s\n", label);
+    std::printf("    automatic status  asked %4d  lost %3d  gave way %3d  skipped (busy) %3d\n",
+                figures.pollsAsked, figures.pollsLost, figures.pollsGaveWay,
+                figures.pollsSkippedBusy);
+    std::printf("    commands          asked %4d  lost %3d  longest wait %6lld ms\n",
+                figures.commandsAsked, figures.commandsLost,
+                static_cast<long long>(figures.longestCommandWaitMs));
+    std::printf("    preview queries   asked %4d  lost %3d  shown %d of 2 holds\n",
+                figures.previewQueries, figures.previewsLost, figures.previewsShown);
+    std::printf("    replies lost in all: %d    worst event-loop delay: %.1f ms\n", figures.lost(),
+                double(figures.worstTimerDelayNs) / 1e6);
+}
+
+Figures runWith(const ServerConfig& config, qint32 serverPid,
+                const std::shared_ptr<RconPacer>& pacer, int seconds)
+{
+    RemoteControlServices services;
+    services.serverPid = [serverPid] {
+        return serverPid;
+    };
+    services.pacer = pacer;
+    const std::unique_ptr<RemoteControl> client = RemoteControl::create(config, services);
+    if (!client) {
+        std::fprintf(stderr, "RconPacingBench: no remote control\n");
+        return {};
+    }
+    return ScheduleRun(*client, seconds).run();
+}
+
+void waitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QTemporaryDir scratch;
+    BenchEnvironment::useScratchHome(scratch.path());
+    QCoreApplication app(argc, argv);
+    BenchEnvironment::nameApplication();
+    const int seconds = argc > 1 ? std::max(3, atoi(argv[1])) : 60;
+    const quint16 port = argc > 2 ? quint16(atoi(argv[2])) : 27991;
+
+    const QString game = scratch.path() + QStringLiteral("/demo-game");
+    if (!makeDemoGame(game)) {
+        std::fprintf(stderr, "RconPacingBench: tools/make-demo-game.sh failed\n");
+        return 1;
+    }
+    ServerConfig config;
+    config.setConfigName(QStringLiteral("Pacing Bench"));
+    config.setModName(CommonData::qGameDefaultModDir());
+    config.setRconPassword(QString::fromLatin1(password));
+    config.setNetIP(QStringLiteral("localhost"));
+    config.setNetPort(port);
+    config.setRotateMaps(true);
+    config.setMapList({QStringLiteral("oa_dm1"), QStringLiteral("oa_dm2")});
+    if (!ConfigFiles(GamePaths(game, config.modName())).saveConfigToFile(config, true)) {
+        std::fprintf(stderr, "RconPacingBench: cannot write the server configuration file\n");
+        return 1;
+    }
+
+    QProcess server;
+    server.setWorkingDirectory(game);
+    server.setStandardOutputFile(scratch.path() + QStringLiteral("/server.log"));
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.setStandardInputFile(QProcess::nullDevice());
+    server.start(game + QStringLiteral("/ioq3ded.x86_64"),
+                 {"+set", "fs_basepath", game, "+set", "dedicated", "1", "+set", "fs_game",
+                  "baseq3", "+set", "net_port", QString::number(port), "+exec",
+                  ConfigFiles::configFileReplacedSpaces(config.configName())});
+    const std::unique_ptr<QProcess, void (*)(QProcess*)> guard(&server, [](QProcess* process) {
+        process->terminate();
+        if (!process->waitForFinished(5000)) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    });
+    // Set up from an address of its own, so that the measured address starts afresh.
+    const QString setupAddress = QStringLiteral("127.0.0.3");
+    QElapsedTimer startup;
+    startup.start();
+    while (!askFrom(setupAddress, port, "status").startsWith("map: ")) {
+        if (server.state() == QProcess::NotRunning || startup.elapsed() > 20000) {
+            std::fprintf(stderr, "RconPacingBench: the server does not answer on port %u\n", port);
+            return 1;
+        }
+        QThread::msleep(100);
+    }
+    for (const char* bot : {"addbot sarge", "addbot grunt", "addbot major", "addbot kyonshi"})
+        askFrom(setupAddress, port, bot);
+    const qint32 pid = qint32(server.processId());
+
+    std::printf("The remote-control pane's schedule for %d s against the demo game's server "
+                "(automatic status every %d ms, a command every %d ms, the preview held twice), "
+                "load %s:\n",
+                seconds, pollIntervalMs, commandIntervalMs,
+                qPrintable(BenchEnvironment::loadAverage()));
+    std::fflush(stdout);
+    const Figures unpaced = runWith(config, pid, RconPacer::unpaced(), seconds);
+    printFigures("unpaced sender (every request at once):", unpaced);
+    std::fflush(stdout);
+    waitMs(drainMs);
+    const Figures paced = runWith(config, pid, std::make_shared<RconPacer>(), seconds);
+    printFigures("paced sender:", paced);
+    std::printf("  replies lost: unpaced %d, paced %d\n", unpaced.lost(), paced.lost());
+    return 0;
+}

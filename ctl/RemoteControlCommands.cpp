@@ -1,0 +1,281 @@
+#include "ctl/RemoteControlCommands.h"
+
+#include "config/GameDirectory.h"
+#include "content/MapLibrary.h"
+#include "ctl/RunningServerSession.h"
+#include "ctl/StoreAccess.h"
+#include "rcon/RemoteCommands.h"
+#include "rcon/RemoteControl.h"
+#include "rcon/ServerReplyParser.h"
+
+#include <QMap>
+
+namespace {
+
+using Sent = RemoteCommands::Sent;
+using LimitType = RemoteCommands::LimitType;
+
+// The skill the game gives a bot added without one.
+constexpr int defaultBotSkill = 4;
+constexpr int minimumBotSkill = 1;
+constexpr int maximumBotSkill = 5;
+
+const QMap<QString, LimitType>& limitNames()
+{
+    static const QMap<QString, LimitType> names{
+        {QStringLiteral("frag"), LimitType::Frag},
+        {QStringLiteral("time"), LimitType::Time},
+        {QStringLiteral("capture"), LimitType::Capture},
+        {QStringLiteral("maxplayers"), LimitType::MaxPlayers}};
+    return names;
+}
+
+int usage(CtlIo& io, const QString& command, const QString& arguments)
+{
+    io.err << "usage: voranthctl " << command << (arguments.isEmpty() ? "" : " ") << arguments
+           << '\n';
+    return CtlUsageError;
+}
+
+void printReply(const QString& reply, CtlIo& io)
+{
+    if (reply.isEmpty() || reply == RemoteControl::noResponseText)
+        return;
+    io.out << reply;
+    if (!reply.endsWith(QLatin1Char('\n')))
+        io.out << '\n';
+}
+
+// The outcome of a command as voranthctl reports it: the visible replies on standard output;
+// a refusal, a request that could not go, a rejected password or a missing reply as an error.
+int finish(const Sent& result, RunningServerSession& session, CtlIo& io)
+{
+    if (!result.refusal.isEmpty()) {
+        io.err << "voranthctl: " << result.refusal << '\n';
+        return CtlRefused;
+    }
+    if (!result.sent) {
+        io.err << "voranthctl: the command could not be sent to " << session.endpointText() << '\n';
+        return CtlRefused;
+    }
+    if (result.wrongPassword)
+        return CtlRefused;
+    for (const QString& reply : result.replies)
+        printReply(reply, io);
+    return result.answered ? CtlOk : session.reportMissingReply();
+}
+
+// The current map, which the Urban Terror rules start from.
+bool readCurrentMapWhenNeeded(RunningServerSession& session)
+{
+    RemoteControl& client = session.client();
+    if (!RemoteCommands::isUrbanTerror(client.rconMod()))
+        return true;
+    return RemoteCommands(client).refreshStatus() == RemoteCommands::Refresh::Refreshed;
+}
+
+// Runs one command against the server of ours, with the arguments already checked.
+template <typename Run> int withSession(CtlIo& io, Run run)
+{
+    RunningServerSession session(io);
+    if (!session.open())
+        return CtlRefused;
+    return run(session);
+}
+
+int printLimit(const Sent& result, RunningServerSession& session, CtlIo& io)
+{
+    if (!result.refusal.isEmpty() || !result.sent || result.wrongPassword || !result.answered)
+        return finish(result, session, io);
+    const std::optional<QString> value = ServerReplyParser::variableValue(result.reply);
+    if (!value)
+        printReply(result.reply, io);
+    else
+        io.out << *value << '\n';
+    return CtlOk;
+}
+
+std::optional<int> integerArgument(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+void RemoteControlCommands::addTo(QList<CtlCommand>& commands)
+{
+    commands.append({QStringLiteral("kick"), QStringLiteral("PLAYER"),
+                     QStringLiteral("kicks a player (by the name status shows) off the running "
+                                    "server"),
+                     &kick});
+    commands.append({QStringLiteral("dumpuser"), QStringLiteral("PLAYER"),
+                     QStringLiteral("prints what the running server knows of a player"),
+                     &dumpUser});
+    commands.append({QStringLiteral("restart-map"), QString(),
+                     QStringLiteral("restarts the running server's map"), &restartMap});
+    commands.append({QStringLiteral("next-map"), QString(),
+                     QStringLiteral("changes the running server to the next map of its "
+                                    "rotation"),
+                     &nextMap});
+    commands.append({QStringLiteral("preview-next-map"), QString(),
+                     QStringLiteral("the next map of the running server's rotation, with its "
+                                    "title"),
+                     &previewNextMap});
+    commands.append({QStringLiteral("limit"),
+                     QStringLiteral("frag|time|capture|maxplayers [VALUE]"),
+                     QStringLiteral("prints a limit of the running server; with VALUE sets it "
+                                    "and prints it as the server reads it back"),
+                     &limit});
+    commands.append({QStringLiteral("addbot"),
+                     QStringLiteral("BOT... [--skill N] [--team red|blue]"),
+                     QStringLiteral("adds bots in order, with skill N (1 to 5, default 4) on a "
+                                    "team; prints the server's replies"),
+                     &addBot});
+    commands.append({QStringLiteral("say"), QStringLiteral("TEXT..."),
+                     QStringLiteral("sends the words, joined by blanks, as chat to every player"),
+                     &say});
+    commands.append({QStringLiteral("run-config"), QStringLiteral("NAME"),
+                     QStringLiteral("runs another configuration of the server's mod on the "
+                                    "running server and makes it the running one"),
+                     &runConfig});
+}
+
+int RemoteControlCommands::kick(const QStringList& args, CtlIo& io)
+{
+    if (args.size() != 1 || args.first().startsWith(QStringLiteral("--")))
+        return usage(io, QStringLiteral("kick"), QStringLiteral("PLAYER"));
+    return withSession(io, [&](RunningServerSession& session) {
+        return finish(RemoteCommands(session.client()).kick(args.first()), session, io);
+    });
+}
+
+int RemoteControlCommands::dumpUser(const QStringList& args, CtlIo& io)
+{
+    if (args.size() != 1 || args.first().startsWith(QStringLiteral("--")))
+        return usage(io, QStringLiteral("dumpuser"), QStringLiteral("PLAYER"));
+    return withSession(io, [&](RunningServerSession& session) {
+        return finish(RemoteCommands(session.client()).dumpUser(args.first()), session, io);
+    });
+}
+
+int RemoteControlCommands::restartMap(const QStringList& args, CtlIo& io)
+{
+    if (!args.isEmpty())
+        return usage(io, QStringLiteral("restart-map"), QString());
+    return withSession(io, [&](RunningServerSession& session) {
+        RemoteCommands commands(session.client());
+        // The players listed make the refresh delay; Urban Terror restarts the current map.
+        if (commands.refreshStatus() != RemoteCommands::Refresh::Refreshed)
+            return session.reportMissingReply();
+        return finish(commands.restartMap(), session, io);
+    });
+}
+
+int RemoteControlCommands::nextMap(const QStringList& args, CtlIo& io)
+{
+    if (!args.isEmpty())
+        return usage(io, QStringLiteral("next-map"), QString());
+    return withSession(io, [&](RunningServerSession& session) {
+        if (!readCurrentMapWhenNeeded(session))
+            return session.reportMissingReply();
+        return finish(RemoteCommands(session.client()).changeToNextMap(), session, io);
+    });
+}
+
+int RemoteControlCommands::previewNextMap(const QStringList& args, CtlIo& io)
+{
+    if (!args.isEmpty())
+        return usage(io, QStringLiteral("preview-next-map"), QString());
+    return withSession(io, [&](RunningServerSession& session) {
+        if (!readCurrentMapWhenNeeded(session))
+            return session.reportMissingReply();
+        RemoteControl& client = session.client();
+        if (!RemoteCommands(client).previewNextMap()) {
+            if (client.wrongPassword())
+                return int(CtlRefused);
+            io.err << "voranthctl: the next map is not known\n";
+            return int(CtlRefused);
+        }
+        const QString title = session.library().mapTitleForMap(client.nextMap()).trimmed();
+        const bool known = !title.isEmpty() && title != MapLibrary::unknownMapMarker().trimmed();
+        printColumns({{client.nextMap(), known ? title : QStringLiteral("-")}}, io.out);
+        return int(CtlOk);
+    });
+}
+
+int RemoteControlCommands::limit(const QStringList& args, CtlIo& io)
+{
+    const QString usageText = QStringLiteral("frag|time|capture|maxplayers [VALUE]");
+    if (args.isEmpty() || args.size() > 2 || !limitNames().contains(args.first()))
+        return usage(io, QStringLiteral("limit"), usageText);
+    const LimitType type = limitNames().value(args.first());
+    const bool setting = args.size() == 2;
+    const int value = setting ? integerArgument(args.at(1)).value_or(-1) : 0;
+    if (value < 0)
+        return usage(io, QStringLiteral("limit"), usageText);
+    return withSession(io, [&](RunningServerSession& session) {
+        RemoteCommands commands(session.client());
+        if (setting) {
+            const Sent set = commands.changeLimit(type, value);
+            if (!set.sent || set.wrongPassword)
+                return finish(set, session, io);
+        }
+        return printLimit(commands.readLimit(type), session, io);
+    });
+}
+
+int RemoteControlCommands::addBot(const QStringList& args, CtlIo& io)
+{
+    const QString usageText = QStringLiteral("BOT... [--skill N] [--team red|blue]");
+    CtlArguments arguments(args);
+    bool ok = true;
+    const QString skillText = arguments.takeOption(QStringLiteral("--skill"), ok);
+    const QString teamText = arguments.takeOption(QStringLiteral("--team"), ok);
+    const std::optional<int> skill =
+        skillText.isEmpty() ? std::optional<int>(defaultBotSkill) : integerArgument(skillText);
+    const QMap<QString, RemoteCommands::Team> teams{
+        {QString(), RemoteCommands::Team::None},
+        {QStringLiteral("red"), RemoteCommands::Team::Red},
+        {QStringLiteral("blue"), RemoteCommands::Team::Blue}};
+    if (!ok || !arguments.firstUnknownOption().isEmpty() || arguments.rest().isEmpty() || !skill ||
+        *skill < minimumBotSkill || *skill > maximumBotSkill || !teams.contains(teamText))
+        return usage(io, QStringLiteral("addbot"), usageText);
+    return withSession(io, [&](RunningServerSession& session) {
+        return finish(RemoteCommands(session.client())
+                          .addBots(arguments.rest(), *skill, teams.value(teamText)),
+                      session, io);
+    });
+}
+
+int RemoteControlCommands::say(const QStringList& args, CtlIo& io)
+{
+    const QString text = args.join(QLatin1Char(' '));
+    if (text.trimmed().isEmpty())
+        return usage(io, QStringLiteral("say"), QStringLiteral("TEXT..."));
+    return withSession(io, [&](RunningServerSession& session) {
+        return finish(RemoteCommands(session.client()).say(text), session, io);
+    });
+}
+
+int RemoteControlCommands::runConfig(const QStringList& args, CtlIo& io)
+{
+    if (args.size() != 1 || args.first().startsWith(QStringLiteral("--")))
+        return usage(io, QStringLiteral("run-config"), QStringLiteral("NAME"));
+    return withSession(io, [&](RunningServerSession& session) {
+        StoreAccess access(io);
+        if (!access.openForReading())
+            return int(CtlRefused);
+        const ServerConfig* config = access.findOrComplain(args.first());
+        if (!config)
+            return int(CtlRefused);
+        const Sent result =
+            RemoteCommands(session.client()).runConfig(*config, GameDirectory::settle());
+        const int status = finish(result, session, io);
+        // Switched as soon as the server took the file, even when its reply went missing.
+        if (result.sent && !result.wrongPassword)
+            io.out << "running: " << config->configName() << '\n';
+        return status;
+    });
+}

@@ -1,0 +1,72 @@
+#include "ctl/RunningServerSession.h"
+
+#include "config/CommonData.h"
+#include "config/GameDirectory.h"
+#include "content/MapLibrary.h"
+#include "rcon/RconAlerts.h"
+#include "rcon/RemoteControl.h"
+#include "server/ServerLauncher.h"
+
+namespace {
+
+class StderrRconAlerts : public RconAlerts
+{
+public:
+    explicit StderrRconAlerts(QTextStream& err) : m_err(err) {}
+    void showRconPasswordError(const QString& title, const QString& message) override
+    {
+        m_err << "voranthctl: " << title << ' ' << message.trimmed() << '\n';
+    }
+
+private:
+    QTextStream& m_err;
+};
+
+QString modOf(const ServerConfig& config)
+{
+    return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
+}
+
+} // namespace
+
+RunningServerSession::RunningServerSession(CtlIo& io)
+    : m_io(io), m_alerts(std::make_unique<StderrRconAlerts>(io.err))
+{}
+
+RunningServerSession::~RunningServerSession() = default;
+
+bool RunningServerSession::open()
+{
+    m_record = ServerLauncher::runningServer();
+    if (!m_record || m_record->pid <= 0) {
+        m_io.err << "voranthctl: no server running\n";
+        return false;
+    }
+    m_library =
+        std::make_shared<MapLibrary>(GamePaths(GameDirectory::settle(), modOf(m_record->config)));
+    m_client = RemoteControl::create(
+        m_record->config, RemoteControlServices::forRecordedServer(m_library, m_alerts.get()));
+    if (!m_client) {
+        m_io.err << "voranthctl: cannot reach the server at " << endpointText() << '\n';
+        return false;
+    }
+    return true;
+}
+
+QString RunningServerSession::endpointText() const
+{
+    if (!m_record)
+        return {};
+    const auto endpoint = RemoteControl::serverEndpoint(m_record->config);
+    if (!endpoint)
+        return m_record->config.netIP();
+    return endpoint->first.toString() + QLatin1Char(':') + QString::number(endpoint->second);
+}
+
+int RunningServerSession::reportMissingReply()
+{
+    if (!m_client || !m_client->wrongPassword())
+        m_io.err << "voranthctl: " << RemoteControl::noResponseText << " at " << endpointText()
+                 << '\n';
+    return CtlRefused;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ctl/CtlCommand.h"
+#include "server/RunningServer.h"
+
+#include <memory>
+#include <optional>
+
+class MapLibrary;
+class RconAlerts;
+class RemoteControl;
+
+// The remote console of the server Voranth started, as one voranthctl command uses it: the
+// server as its record names it (its password, address, port, rotation and mod), and a
+// client that speaks to that server only. Messages go to the error stream.
+class RunningServerSession
+{
+public:
+    explicit RunningServerSession(CtlIo& io);
+    ~RunningServerSession();
+    RunningServerSession(const RunningServerSession&) = delete;
+    RunningServerSession& operator=(const RunningServerSession&) = delete;
+
+    // Finds the recorded server (dropping a record whose server is gone) and connects to
+    // it; false, with a message, when no server of ours runs or it cannot be reached.
+    bool open();
+
+    RemoteControl& client() { return *m_client; }
+    const RunningServer::Record& record() const { return *m_record; }
+    // The map library of the server's mod, read as it stands.
+    const MapLibrary& library() const { return *m_library; }
+
+    // "ADDRESS:PORT" of the server.
+    QString endpointText() const;
+    // Says that the server did not answer (unless it turned the password down, which its
+    // alert already said); returns CtlRefused.
+    int reportMissingReply();
+
+private:
+    CtlIo& m_io;
+    std::unique_ptr<RconAlerts> m_alerts;
+    std::optional<RunningServer::Record> m_record;
+    std::shared_ptr<MapLibrary> m_library;
+    std::unique_ptr<RemoteControl> m_client;
+};

@@ -1,0 +1,248 @@
+#include "rcon/RconPacer.h"
+
+#include "rcon/RconResponder.h"
+#include "rcon/RemoteControl.h"
+#include "support/TestEnvironment.h"
+
+#include <QTest>
+
+#include <deque>
+#include <random>
+
+#include <gtest/gtest.h>
+
+using Traffic = RconPacer::Traffic;
+
+namespace {
+
+struct FakeClock
+{
+    qint64 now = 5000000;
+    RconPacer::Clock clock()
+    {
+        return [this] {
+            return now;
+        };
+    }
+};
+
+const RconPacer::Allowance standard; // 8 at once, one each 1100 ms, 3 kept for commands
+
+// ioquake3's rate limit of one sender address (SVC_RateLimit): a burst of ten, then one a
+// second, counted in whole periods.
+class ServerBucket
+{
+public:
+    ServerBucket(int burst, int periodMs) : m_limit(burst), m_periodMs(periodMs) {}
+    bool accepts(qint64 now)
+    {
+        const qint64 interval = now - m_lastTime;
+        const qint64 expired = interval / m_periodMs;
+        if (expired > m_burst || interval < 0) {
+            m_burst = 0;
+            m_lastTime = now;
+        } else {
+            m_burst -= int(expired);
+            m_lastTime = now - interval % m_periodMs;
+        }
+        if (m_burst >= m_limit)
+            return false;
+        ++m_burst;
+        return true;
+    }
+
+private:
+    int m_limit;
+    int m_periodMs;
+    int m_burst = 0;
+    qint64 m_lastTime = 0;
+};
+
+struct Outcome
+{
+    int commandsSent = 0;
+    int pollsSent = 0;
+    int pollsGaveWay = 0;
+    int dropped = 0;
+};
+
+// Ten minutes of a pane: an automatic poll every second, bursts of commands from the user
+// at random moments, each command sent as soon as the pacer lets it; the server sees each
+// request up to one of its frames later and applies its rate limit.
+Outcome simulate(const std::shared_ptr<RconPacer>& pacer, FakeClock& clock, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> frameDelay(0, 50);
+    std::uniform_int_distribution<int> burstSize(1, 12);
+    std::uniform_int_distribution<int> pause(2000, 20000);
+    ServerBucket server(RconPacer::serverBurst, RconPacer::serverPeriodMs);
+    Outcome outcome;
+    std::deque<qint64> queued; // when each waiting command was asked for
+    qint64 lastArrival = 0;
+    const auto deliver = [&] {
+        lastArrival = std::max(lastArrival, clock.now + frameDelay(random));
+        if (!server.accepts(lastArrival))
+            ++outcome.dropped;
+    };
+    const qint64 start = clock.now;
+    qint64 nextPoll = start;
+    qint64 nextBurst = start + pause(random);
+    for (; clock.now < start + 600000; clock.now += 10) {
+        // The last minute drains what still waits.
+        if (clock.now >= nextBurst && clock.now < start + 540000) {
+            for (int i = burstSize(random); i > 0; --i)
+                queued.push_back(clock.now);
+            nextBurst = clock.now + pause(random);
+        }
+        while (!queued.empty() && pacer->take(Traffic::Command)) {
+            queued.pop_front();
+            ++outcome.commandsSent;
+            deliver();
+        }
+        if (clock.now >= nextPoll) {
+            nextPoll += 1000;
+            // A poll gives way while commands wait.
+            if (!queued.empty() || !pacer->take(Traffic::Poll)) {
+                ++outcome.pollsGaveWay;
+            } else {
+                ++outcome.pollsSent;
+                deliver();
+            }
+        }
+    }
+    EXPECT_TRUE(queued.empty());
+    return outcome;
+}
+
+} // namespace
+
+TEST(RconPacer, CommandsGoInABurstThenOneAPeriodAndPollsLeaveTheReserve)
+{
+    FakeClock clock;
+    RconPacer pacer(standard, clock.clock());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(pacer.take(Traffic::Poll)) << i;
+    EXPECT_EQ(pacer.delayBefore(Traffic::Poll), -1) << "the reserve is the commands'";
+    EXPECT_FALSE(pacer.take(Traffic::Poll));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(pacer.take(Traffic::Command)) << i;
+    EXPECT_EQ(pacer.delayBefore(Traffic::Command), 1100);
+    EXPECT_FALSE(pacer.take(Traffic::Command));
+
+    clock.now += 1099;
+    EXPECT_FALSE(pacer.take(Traffic::Command));
+    clock.now += 1;
+    EXPECT_TRUE(pacer.take(Traffic::Command));
+    EXPECT_FALSE(pacer.take(Traffic::Command));
+
+    // Polls come back once the count has fallen below the reserve.
+    clock.now += 3 * 1100;
+    EXPECT_EQ(pacer.delayBefore(Traffic::Poll), -1);
+    clock.now += 1100;
+    EXPECT_EQ(pacer.delayBefore(Traffic::Poll), 0);
+    {
+        const RconPacer::Waiting waiting(pacer);
+        EXPECT_EQ(pacer.delayBefore(Traffic::Poll), -1) << "a waiting command goes first";
+        EXPECT_EQ(pacer.delayBefore(Traffic::Command), 0);
+    }
+    EXPECT_TRUE(pacer.take(Traffic::Poll));
+
+    // Idle long enough, the whole burst is there again.
+    clock.now += 60000;
+    EXPECT_DOUBLE_EQ(pacer.level(), 0);
+
+    const std::shared_ptr<RconPacer> unpaced = RconPacer::unpaced();
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(unpaced->take(i % 2 ? Traffic::Poll : Traffic::Command));
+    EXPECT_EQ(unpaced->delayBefore(Traffic::Command), 0);
+}
+
+TEST(RconPacer, WhatItLetsGoTheServersRateLimitAccepts)
+{
+    for (unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
+        FakeClock clock;
+        const Outcome paced =
+            simulate(std::make_shared<RconPacer>(standard, clock.clock()), clock, seed);
+        EXPECT_EQ(paced.dropped, 0) << "seed " << seed;
+        EXPECT_GT(paced.commandsSent, 200) << "seed " << seed;
+        EXPECT_GT(paced.pollsSent, 100);
+        EXPECT_GT(paced.pollsGaveWay, 0);
+
+        const Outcome unpaced = simulate(RconPacer::unpaced(), clock, seed);
+        EXPECT_GT(unpaced.dropped, 0) << "seed " << seed << ": the schedule needs pacing";
+    }
+}
+
+TEST(RconPacer, TheLedgerSharesTheCountOfAServerBetweenPacers)
+{
+    FakeClock clock;
+    const QString ledger = TestEnvironment::makeScratchDir("ledger") + "/RconPacing.ledger";
+    const auto window = RconPacer::shared("127.0.0.1:27960", ledger, standard, clock.clock());
+    const auto voranthctl = RconPacer::shared("127.0.0.1:27960", ledger, standard, clock.clock());
+    const auto otherServer = RconPacer::shared("127.0.0.1:27961", ledger, standard, clock.clock());
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(window->take(Traffic::Poll));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(voranthctl->take(Traffic::Command));
+    EXPECT_FALSE(voranthctl->take(Traffic::Command));
+    EXPECT_FALSE(window->take(Traffic::Command));
+    EXPECT_EQ(window->delayBefore(Traffic::Command), 1100);
+    EXPECT_TRUE(otherServer->take(Traffic::Command)) << "each server counts on its own";
+
+    // A clock behind the ledger's is a restarted machine: nothing counts any more.
+    clock.now = 10;
+    EXPECT_DOUBLE_EQ(voranthctl->level(), 0);
+    EXPECT_TRUE(voranthctl->take(Traffic::Command));
+
+    // Without the ledger a pacer still paces, on its own count.
+    const auto unshared = RconPacer::shared("127.0.0.1:27960", "/proc/no-ledger-here/ledger",
+                                            standard, clock.clock());
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(unshared->take(Traffic::Command));
+    EXPECT_FALSE(unshared->take(Traffic::Command));
+}
+
+TEST(RconPacer, APacedClientLosesNothingWhereAnUnpacedOneLosesReplies)
+{
+    // The server's rate limit and the pacer, ten times faster than the real ones.
+    const RconPacer::Allowance fast{8, 110, 3};
+    const auto exchangeMany = [&](const std::shared_ptr<RconPacer>& pacer, int rounds,
+                                  RconResponder& server) {
+        server.answerEveryRequestWith("ok\n");
+        server.limitRate(RconPacer::serverBurst, RconPacer::serverPeriodMs / 10);
+        RemoteControlServices services;
+        services.pacer = pacer;
+        auto client = server.client(services);
+        int answered = 0;
+        int pollsGaveWay = 0;
+        for (int i = 0; i < rounds; ++i) {
+            if (!client->pollServerStatus(5000))
+                ++pollsGaveWay;
+            if (client->sendRCon(QStringLiteral("say %1").arg(i), 5000) &&
+                client->receiveRCon() == "ok\n")
+                ++answered;
+        }
+        return std::make_pair(answered, pollsGaveWay);
+    };
+
+    RconResponder pacedServer;
+    const auto [answered, pollsGaveWay] =
+        exchangeMany(std::make_shared<RconPacer>(fast), 30, pacedServer);
+    EXPECT_EQ(answered, 30);
+    EXPECT_TRUE(pacedServer.dropped().isEmpty());
+    EXPECT_GT(pollsGaveWay, 0);
+    QList<QByteArray> said;
+    for (const QByteArray& request : pacedServer.requests())
+        if (RconResponder::commandOf(request).startsWith("say "))
+            said.append(RconResponder::commandOf(request));
+    ASSERT_EQ(said.size(), 30);
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(said.at(i), "say " + QByteArray::number(i)) << "in the order asked";
+
+    RconResponder unpacedServer;
+    const auto [unpacedAnswered, unpacedGaveWay] =
+        exchangeMany(RconPacer::unpaced(), 12, unpacedServer);
+    EXPECT_FALSE(unpacedServer.dropped().isEmpty()) << "the responder enforces the limit";
+    EXPECT_LT(unpacedAnswered, 12);
+    EXPECT_EQ(unpacedGaveWay, 0);
+}

@@ -1,0 +1,248 @@
+#include "rcon/RemoteCommands.h"
+
+#include "config/GamePaths.h"
+#include "rcon/RconResponder.h"
+#include "rcon/RemoteControl.h"
+#include "server/ConfigFiles.h"
+#include "server/RunningServer.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using FollowUp = RemoteCommands::FollowUp;
+using LimitType = RemoteCommands::LimitType;
+using Team = RemoteCommands::Team;
+
+namespace {
+
+const QByteArray tenPlayers = [] {
+    QByteArray status =
+        "map: oa_dm1\n"
+        "cl score ping name            address                                 rate \n"
+        "-- ----- ---- --------------- --------------------------------------- -----\n";
+    for (int i = 0; i < 10; ++i)
+        status += " " + QByteArray::number(i) + "     0    0 Bot" + QByteArray::number(i) +
+                  "            ^7bot                                     16384\n";
+    return status + "\n";
+}();
+
+// A client of the responder that sends at once: these tests are about the texts.
+std::unique_ptr<RemoteControl> clientOf(const RconResponder& server, const QString& mod = {},
+                                        const QStringList& maps = {"oa_dm1", "oa_dm2"})
+{
+    ServerConfig config = server.config();
+    config.setConfigName(QStringLiteral("Running"));
+    config.setModName(mod);
+    config.setMapList(maps);
+    config.setRotateMaps(true);
+    RemoteControlServices services;
+    services.pacer = RconPacer::unpaced();
+    return RemoteControl::create(config, services);
+}
+
+QList<QByteArray> commandsSent(const RconResponder& server)
+{
+    QList<QByteArray> commands;
+    for (const QByteArray& request : server.requests())
+        commands.append(RconResponder::commandOf(request));
+    return commands;
+}
+
+FollowUp oneShot(double delay, bool complete = false)
+{
+    return {FollowUp::Kind::OneShotStatus, delay, complete};
+}
+
+QString serverFile(const QString& name)
+{
+    return ConfigFiles(GamePaths(QString(), "baseq3")).configFileWithPathReplacedSpaces(name);
+}
+
+} // namespace
+
+TEST(RemoteCommands, EachCommandSendsItsTextAndAsksForItsFollowUp)
+{
+    RconResponder server;
+    server.answerEveryRequestWith("done\n");
+    auto client = clientOf(server);
+    ASSERT_TRUE(client);
+    RemoteCommands commands(*client);
+
+    RemoteCommands::Sent result = commands.kick("Sarge");
+    EXPECT_TRUE(result.sent && result.visible && result.answered);
+    EXPECT_EQ(result.reply, "done\n");
+    EXPECT_EQ(result.replies, QStringList{"done\n"});
+    EXPECT_EQ(result.followUp, oneShot(0.5));
+    result = commands.dumpUser("Sarge");
+    EXPECT_TRUE(result.visible);
+    EXPECT_EQ(result.followUp, FollowUp());
+    result = commands.freeCommand("serverinfo");
+    EXPECT_TRUE(result.visible);
+    EXPECT_EQ(result.followUp, FollowUp());
+    result = commands.changeToNextMap();
+    EXPECT_FALSE(result.visible);
+    EXPECT_TRUE(result.replies.isEmpty());
+    EXPECT_EQ(result.followUp, oneShot(3.5));
+    result = commands.say("hello there");
+    EXPECT_FALSE(result.visible);
+    EXPECT_EQ(result.followUp, (FollowUp{FollowUp::Kind::PauseInput, 0.5, false}));
+    result = commands.changeLimit(LimitType::Time, 25);
+    EXPECT_FALSE(result.visible);
+    EXPECT_EQ(result.followUp, (FollowUp{FollowUp::Kind::ReadLimitBack, 0.5, false}));
+    EXPECT_EQ(client->timeLimit(), 25) << "kept as the pane's limit";
+    EXPECT_TRUE(commands.readLimit(LimitType::Time).visible);
+    result = commands.addBots({"Sarge", "Grunt", "Major"}, 3, Team::Red);
+    EXPECT_EQ(result.replies.size(), 3);
+    EXPECT_EQ(result.followUp, oneShot(0.6)) << "one refresh, after the last";
+    commands.addBots({"Sarge"}, 5, Team::None);
+    commands.addBots({"Sarge"}, 1, RemoteCommands::teamForRow(1));
+    result = commands.quit();
+    EXPECT_TRUE(result.visible);
+    EXPECT_EQ(result.followUp.kind, FollowUp::Kind::DisablePane);
+
+    EXPECT_EQ(commandsSent(server),
+              (QList<QByteArray>{"kick Sarge", "dumpuser Sarge", "serverinfo", "vstr nextmap",
+                                 "say hello there", "set timelimit 25", "timelimit",
+                                 "addbot Sarge 3 red", "addbot Grunt 3 red", "addbot Major 3 red",
+                                 "addbot Sarge 5 ", "addbot Sarge 1 blue", "quit"}));
+}
+
+TEST(RemoteCommands, RestartsAndMapChangesFollowTheModsRules)
+{
+    RconResponder server;
+    server.answerNextWith(tenPlayers);
+    auto client = clientOf(server);
+    RemoteCommands commands(*client);
+    ASSERT_EQ(commands.refreshStatus(), RemoteCommands::Refresh::Refreshed);
+    server.answerNextWith("");
+    RemoteCommands::Sent restart = commands.restartMap();
+    EXPECT_EQ(RconResponder::commandOf(server.requests().last()), "map_restart");
+    EXPECT_FALSE(restart.visible);
+    EXPECT_EQ(restart.followUp, oneShot(5.2));
+
+    // Urban Terror: the map is loaded again by name, and the next map is the configuration's.
+    RconResponder urtServer;
+    auto urt = clientOf(urtServer, "q3ut2", {"ut4_abbey", "ut4_casa", "oa_dm1"});
+    RemoteCommands urtCommands(*urt);
+    urtServer.answerNextWith(tenPlayers);
+    ASSERT_EQ(urtCommands.refreshStatus(), RemoteCommands::Refresh::Refreshed);
+    restart = urtCommands.restartMap();
+    EXPECT_EQ(restart.followUp, oneShot(6.2));
+    const RemoteCommands::Sent next = urtCommands.changeToNextMap();
+    EXPECT_EQ(next.followUp, oneShot(4.5));
+    EXPECT_EQ(commandsSent(urtServer),
+              (QList<QByteArray>{"status", "map oa_dm1", "map ut4_abbey"}));
+    EXPECT_TRUE(urtCommands.previewNextMap()) << "derived, nothing asked";
+    EXPECT_EQ(urtServer.requests().size(), 3);
+
+    // Without a current map there is nothing to load by name.
+    RconResponder unknown;
+    auto lost = clientOf(unknown, "q3ut2");
+    EXPECT_FALSE(RemoteCommands(*lost).restartMap().refusal.isEmpty());
+    EXPECT_FALSE(RemoteCommands(*lost).changeToNextMap().refusal.isEmpty());
+    EXPECT_TRUE(unknown.requests().isEmpty());
+}
+
+TEST(RemoteCommands, WhatCannotBeMeantIsNotSent)
+{
+    RconResponder server;
+    auto client = clientOf(server);
+    RemoteCommands commands(*client);
+    for (const RemoteCommands::Sent& result :
+         {commands.kick(""), commands.dumpUser(""), commands.kick("all"), commands.kick("AllBots"),
+          commands.changeLimit(LimitType::None, 10), commands.readLimit(LimitType::None),
+          commands.addBots({}, 3, Team::Red), commands.addBots({"Sarge", ""}, 3, Team::Red)}) {
+        EXPECT_FALSE(result.sent);
+        EXPECT_FALSE(result.refusal.isEmpty());
+        EXPECT_EQ(result.followUp, FollowUp());
+    }
+    EXPECT_EQ(client->fragLimit(), 0);
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    // The limits pop-up: frag, time, capture, none, max players.
+    QStringList variables;
+    for (int item = 0; item < 6; ++item) {
+        const std::optional<LimitType> type = RemoteCommands::limitTypeForItem(item);
+        variables.append(type ? RemoteCommands::limitVariable(*type) : "outside");
+    }
+    EXPECT_EQ(variables, (QStringList{"fraglimit", "timelimit", "capturelimit", "", "sv_maxclients",
+                                      "outside"}));
+    EXPECT_EQ(RemoteCommands::teamForRow(2), Team::Red);
+    EXPECT_EQ(RemoteCommands::teamForRow(7), Team::None);
+
+    // A send that fails asks for no follow-up.
+    client->disconnectFromQ3Server();
+    const RemoteCommands::Sent notSent = commands.kick("Sarge");
+    EXPECT_FALSE(notSent.sent);
+    EXPECT_EQ(notSent.followUp, FollowUp());
+}
+
+TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRunsIt)
+{
+    RconResponder server;
+    auto client = clientOf(server, "baseq3", {"oa_dm1", "oa_dm2"});
+    ServerConfig running = client->rconServerConfig();
+    ASSERT_TRUE(ConfigFiles(GamePaths(QString(), "baseq3")).saveConfigToFile(running, true));
+    ASSERT_TRUE(RunningServer::record(running));
+    RemoteCommands commands(*client);
+
+    ServerConfig second;
+    second.setConfigName("Second Config");
+    second.setModName("baseq3");
+    second.setServerName("Second server");
+    second.setRconPassword("another");
+    second.setNetPort(27999);
+    second.setFragLimit(44);
+
+    ServerConfig otherMod = second;
+    otherMod.setModName("missionpack");
+    EXPECT_FALSE(commands.runConfig(otherMod, QString()).refusal.isEmpty());
+    ServerConfig noPassword = second;
+    noPassword.setRconPassword("");
+    EXPECT_FALSE(commands.runConfig(noPassword, QString()).refusal.isEmpty());
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    server.answerNextWith("couldn't exec VO_Second_Config.config\n");
+    RemoteCommands::Sent refused = commands.runConfig(second, QString());
+    EXPECT_FALSE(refused.sent);
+    EXPECT_FALSE(refused.refusal.isEmpty());
+    EXPECT_EQ(refused.replies.size(), 1) << "the server's answer is still shown";
+    EXPECT_EQ(client->runningServerConfigName(), "Running");
+    EXPECT_FALSE(QFile::exists(serverFile("Second Config")));
+    EXPECT_TRUE(QFile::exists(serverFile("Running")));
+
+    server.answerNextWith("execing VO_Second_Config.config\n");
+    const RemoteCommands::Sent switched = commands.runConfig(second, QString());
+    EXPECT_TRUE(switched.sent);
+    EXPECT_EQ(RconResponder::commandOf(server.requests().last()), "exec VO_Second_Config.config");
+    EXPECT_EQ(switched.followUp, oneShot(2.5, true));
+    EXPECT_EQ(client->runningServerConfigName(), "Second Config");
+    EXPECT_EQ(client->serverName(), "Second server");
+    EXPECT_EQ(client->rconServerConfig().fragLimit(), 44);
+    EXPECT_EQ(client->rconMapList(), (QStringList{"oa_dm1", "oa_dm2"}))
+        << "no maps: the cycle stays";
+    EXPECT_EQ(client->rconServerConfig().netPort(), server.port()) << "the server keeps its socket";
+    EXPECT_FALSE(QFile::exists(serverFile("Running")));
+    QFile written(serverFile("Second Config"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(written.readAll().contains("rconpassword")) << "the server keeps its password";
+    const std::optional<RunningServer::Record> record = RunningServer::read();
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->config.configName(), "Second Config");
+    EXPECT_EQ(record->config.rconPassword(), running.rconPassword());
+    EXPECT_EQ(record->execFile, "VO_Running.config");
+
+    // Running the running configuration again keeps its file.
+    server.answerNextWith("execing VO_Second_Config.config\n");
+    EXPECT_TRUE(commands.runConfig(second, QString()).sent);
+    EXPECT_TRUE(QFile::exists(serverFile("Second Config")));
+
+    server.answerNextWith("Bad rconpassword.\n");
+    ServerConfig third = second;
+    third.setConfigName("Third");
+    const RemoteCommands::Sent rejected = commands.runConfig(third, QString());
+    EXPECT_TRUE(rejected.wrongPassword);
+    EXPECT_EQ(client->runningServerConfigName(), "Second Config");
+    EXPECT_FALSE(QFile::exists(serverFile("Third")));
+}
