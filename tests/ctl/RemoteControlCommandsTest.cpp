@@ -3,6 +3,7 @@
 #include "config/ServerConfig.h"
 #include "content/MapLibrary.h"
 #include "server/ConfigFiles.h"
+#include "support/StoreSeeds.h"
 #include "support/LiveServer.h"
 #include "support/ProgramRunner.h"
 #include "support/RealServer.h"
@@ -25,13 +26,7 @@ const QStringList newCommands = {
 class VoranthctlRemote : public RealServer::Test
 {
 protected:
-    static void store(const QList<ServerConfig>& configs)
-    {
-        ConfigStore store;
-        for (const ServerConfig& config : configs)
-            store.insert(config);
-        ASSERT_TRUE(store.save().ok());
-    }
+    static void store(const QList<ServerConfig>& configs) { StoreSeeds::seed(configs); }
 
     static ServerConfig config(const QString& name)
     {
