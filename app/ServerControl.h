@@ -5,23 +5,27 @@
 
 #include <QObject>
 
+class RemoteControlActions;
+class RemoteControlPane;
 class SetupEditor;
 struct ControllerState;
 
 // Starting the server of the configuration shown and quitting it, with the checks and
-// alerts of each. Owns the server's state as the window shows it and shows that state in
-// the status text and the server buttons.
+// alerts of each, and handing the started server over to the remote-control pane. Owns the
+// server's state as the window shows it and shows that state in the status text and the
+// server buttons.
 class ServerControl : public QObject
 {
     Q_OBJECT
 public:
     ServerControl(ControllerState& state, SetupEditor& editor,
-                  const MainWindow::ServerBar& controls, QObject* parent = nullptr);
+                  const MainWindow::ServerBar& controls, RemoteControlPane& pane,
+                  RemoteControlActions& actions, QObject* parent = nullptr);
 
     void saveAndStart();
     void quitServer();
-    // The state at start: a server recorded as started by an earlier run that still runs
-    // can be quit; otherwise no server.
+    // The state at start: a server recorded as started by an earlier run that still runs is
+    // connected to again (or, started without a password, can be quit); otherwise no server.
     void showInitialState();
 
     ServerState state() const { return m_serverState; }
@@ -42,5 +46,8 @@ private:
     ControllerState& m_state;
     SetupEditor& m_editor;
     const MainWindow::ServerBar& m_controls;
+    RemoteControlPane& m_pane;
+    RemoteControlActions& m_actions;
+    bool m_quitting = false;
     ServerState m_serverState = ServerState::NoServer;
 };
