@@ -296,6 +296,9 @@ void QVXController::connectWindow()
 void QVXController::showServerState(ServerState state)
 {
     ApplicationIcon::show(ApplicationIcon::forServerState(state));
+    // Once the server answers, its pane is what the user wants to see.
+    if (state == ServerState::Controlled)
+        m_state.window.setupEditor().setCurrentWidget(&m_state.window.remoteControl());
     validateMenuItems();
 }
 

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -89,6 +90,12 @@ void RemoteControlPane::wireControls()
         this);
     m_playersModel->setHeaders({tr("Name"), tr("Ping"), tr("Score")});
     m_controls.rconPlayersTableView->setModel(m_playersModel);
+    // The name takes the room; ping and score are short numbers.
+    QHeaderView* header = m_controls.rconPlayersTableView->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
 
     m_botsModel = new CallbackTableModel(
         {QStringLiteral("botName")},

@@ -2,6 +2,7 @@
 
 #include "app/ApplicationIcon.h"
 #include "app/FormControls.h"
+#include "app/KZColorView.h"
 #include "app/RadioMatrix.h"
 #include "app/RemoteControlActions.h"
 #include "app/RemoteControlPane.h"
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
@@ -421,4 +423,61 @@ TEST_F(RemoteControlPaneTest, AWindowStartedWhileOurServerRunsReconnectsToIt)
     click(window->serverBar().quitServerButton);
     EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
     EXPECT_EQ(status(), "No server running");
+}
+
+TEST_F(RemoteControlPaneTest, SwitchingTheAutomaticStatusOnWhenThePasswordIsRejectedQuitsTheServer)
+{
+    startControlled("Changed Password");
+    const qint32 pid = ServerLauncher::recordedServerPid();
+    waitUntilIdle();
+    // Kick with no player selected sends nothing.
+    rcon().rconPlayersTableView->clearSelection();
+    click(rcon().rconPlayersKickButton);
+    EXPECT_FALSE(pane().oneShotStatusPending());
+    EXPECT_FALSE(pane().rconLocked());
+
+    // Someone changes the server's password behind the window's back.
+    rcon().rconRequestTextField->setText("rconpassword changed");
+    click(rcon().rconServerCommandSendButton);
+    rcon().rconPlayersGetStatusSwitch->setChecked(true);
+    EXPECT_EQ(server().state(), ServerState::NoServer);
+    EXPECT_FALSE(pane().autoStatusRunning());
+    EXPECT_FALSE(rcon().rconPlayersGetStatusSwitch->isChecked());
+    ASSERT_FALSE(alerts.isEmpty());
+    EXPECT_EQ(alerts.first().title, "Game server communication message:");
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
+}
+
+TEST_F(RemoteControlPaneTest, LimitsPopUpAndTeamMatrixFollowTheLimitAndTeamTables)
+{
+    const QComboBox* limits = rcon().rconLimitsPopUpMenu;
+    ASSERT_EQ(limits->count(), 5);
+    EXPECT_EQ(limits->itemText(0), "Frag limit");
+    EXPECT_EQ(limits->itemText(1), "Time limit");
+    EXPECT_EQ(limits->itemText(2), "Capture limit");
+    EXPECT_EQ(limits->itemText(4), "Max players");
+    // Item 3 stands for no limit: a separator, which cannot be chosen.
+    EXPECT_EQ(limits->itemData(3, Qt::AccessibleDescriptionRole).toString(), "separator");
+    EXPECT_EQ(RemoteCommands::limitVariable(*RemoteCommands::limitTypeForItem(4)), "sv_maxclients");
+
+    RadioMatrix* teams = rcon().rconBotsTeamColorMatrix;
+    EXPECT_FALSE(teams->isEnabled()) << "no server controlled";
+    pane().activateAllRconGUIButtons();
+    struct Row
+    {
+        int tag;
+        const char* title;
+        const char* word;
+        QColor colour;
+    };
+    for (const Row& row : {Row{0, "No team", "", QColor::fromRgbF(0.8f, 0.85f, 0.85f)},
+                           Row{1, "Blue", "blue", QColor::fromRgbF(0.3f, 0.3f, 1.0f)},
+                           Row{2, "Red", "red", QColor::fromRgbF(1.0f, 0.3f, 0.3f)}}) {
+        teams->buttonForTag(row.tag)->click();
+        EXPECT_EQ(teams->titleForTag(row.tag), row.title);
+        EXPECT_EQ(RemoteCommands::teamWord(RemoteCommands::teamForRow(row.tag)), row.word);
+        EXPECT_EQ(rcon().rconBotsTeamColorView->fillColor(), row.colour) << row.title;
+    }
+    // The bots table shows the editor's bots while no server is controlled.
+    EXPECT_GT(rcon().rconBotsTableView->model()->rowCount(), 0);
 }
