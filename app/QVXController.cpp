@@ -246,6 +246,7 @@ void QVXController::changeMod(int index)
     m_editor->handleTVClick();
     // While a server is controlled the bots are its mod's; otherwise the new mod's.
     m_remoteControlPane->reloadBots();
+    m_serverControl->showState();
     validateMenuItems();
 }
 
@@ -313,7 +314,8 @@ void QVXController::validateMenuItems()
     const ServerState state = m_serverControl->state();
     menus.quitServerMenuItem->setEnabled(m_serverControl->serverRuns());
     menus.startServerMenuItem->setEnabled(state == ServerState::NoServer);
-    menus.runConfigMenuItem->setEnabled(state == ServerState::Controlled);
+    menus.runConfigMenuItem->setEnabled(state == ServerState::Controlled &&
+                                        m_serverControl->mayRunConfig());
 }
 
 bool QVXController::applicationShouldTerminate()

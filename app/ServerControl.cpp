@@ -5,6 +5,7 @@
 #include "app/RemoteControlActions.h"
 #include "app/RemoteControlPane.h"
 #include "app/SetupEditor.h"
+#include "config/CommonData.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
@@ -89,8 +90,22 @@ void ServerControl::showState()
     m_controls.serverRunStatusField->setText(statusText(m_serverState));
     m_controls.saveAndStartButton->setEnabled(!serverRuns());
     m_controls.quitServerButton->setEnabled(serverRuns());
-    m_controls.runConfigButton->setEnabled(m_serverState == ServerState::Connecting ||
-                                           m_serverState == ServerState::Controlled);
+    m_controls.runConfigButton->setEnabled(mayRunConfig());
+}
+
+bool ServerControl::mayRunConfig() const
+{
+    if (m_serverState == ServerState::Connecting)
+        return true;
+    if (m_serverState != ServerState::Controlled)
+        return false;
+    // The server runs only configuration files of its own mod: the window must show it.
+    const RemoteControl* client = m_pane.remoteControl();
+    if (!client)
+        return true;
+    const QString serverMod =
+        client->rconMod().isEmpty() ? CommonData::qGameDefaultModDir() : client->rconMod();
+    return serverMod == m_state.paths.qGameModDir();
 }
 
 QString ServerControl::runningConfigName() const

@@ -32,6 +32,11 @@ public:
     void setState(ServerState state);
     // Whether a server of ours runs, in whatever state of control.
     bool serverRuns() const;
+    // Whether Run Config can work: a server is being connected to, or is controlled and runs
+    // the mod the window shows.
+    bool mayRunConfig() const;
+    // Shows the state again in the status text and the buttons (after a change of mod).
+    void showState();
 
     // The name of the configuration the running server was started with, or "".
     QString runningConfigName() const;
@@ -40,7 +45,6 @@ signals:
     void stateChanged(ServerState state);
 
 private:
-    void showState();
     void keepWindowInFront();
 
     ControllerState& m_state;
