@@ -335,33 +335,33 @@ void RemoteControlPane::clearRconFields()
     reloadPlayers();
 }
 
-void RemoteControlPane::activateAllRconGUIButtons()
+QList<QWidget*> RemoteControlPane::commandControls() const
 {
     const RemoteControlControls& c = m_controls;
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             c.rconRequestTextField, c.rconBotsAddBotButton, c.rconPreviewNextMapButton,
-             c.rconChangeToNextMapButton, c.rconLimitsChangeButton, c.rconPlayersGetStatusButton,
-             c.rconPlayersDumpUserButton, c.rconPlayersKickButton, c.rconRestartCurrentMapButton,
-             c.rconServerCommandSendButton, c.rconSayButton, c.rconLimitsField,
-             c.rconLimitsPopUpMenu, c.rconQuitServerButton, c.rconPlayersGetStatusSwitch,
-             c.rconBotsNumberField, c.rconBotsTeamColorMatrix})
+    return {c.rconRequestTextField,        c.rconBotsAddBotButton,
+            c.rconPreviewNextMapButton,    c.rconChangeToNextMapButton,
+            c.rconLimitsChangeButton,      c.rconPlayersGetStatusButton,
+            c.rconPlayersDumpUserButton,   c.rconPlayersKickButton,
+            c.rconRestartCurrentMapButton, c.rconServerCommandSendButton,
+            c.rconSayButton,               c.rconLimitsField,
+            c.rconLimitsPopUpMenu,         c.rconQuitServerButton,
+            c.rconPlayersGetStatusSwitch,  c.rconBotsNumberField,
+            c.rconBotsTeamColorMatrix};
+}
+
+void RemoteControlPane::activateAllRconGUIButtons()
+{
+    for (QWidget* control : commandControls())
         control->setEnabled(true);
     // The interval cannot change while the automatic status runs with it.
-    c.rconPlayersGetStatusSecondsField->setEnabled(!m_statusTimer.isActive());
+    m_controls.rconPlayersGetStatusSecondsField->setEnabled(!m_statusTimer.isActive());
 }
 
 void RemoteControlPane::deactivateAllRconGUIButtons()
 {
-    const RemoteControlControls& c = m_controls;
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             c.rconRequestTextField, c.rconBotsAddBotButton, c.rconPreviewNextMapButton,
-             c.rconChangeToNextMapButton, c.rconLimitsChangeButton, c.rconPlayersGetStatusButton,
-             c.rconPlayersDumpUserButton, c.rconPlayersKickButton, c.rconRestartCurrentMapButton,
-             c.rconServerCommandSendButton, c.rconSayButton, c.rconLimitsField,
-             c.rconLimitsPopUpMenu, c.rconQuitServerButton, c.rconPlayersGetStatusSwitch,
-             c.rconPlayersGetStatusSecondsField, c.rconBotsNumberField,
-             c.rconBotsTeamColorMatrix})
+    for (QWidget* control : commandControls())
         control->setEnabled(false);
+    m_controls.rconPlayersGetStatusSecondsField->setEnabled(false);
 }
 
 void RemoteControlPane::setRconLimitFields()

@@ -5,6 +5,7 @@
 #include "rcon/RemoteCommands.h"
 
 #include <QObject>
+#include <QList>
 #include <QTimer>
 
 #include <functional>
@@ -113,6 +114,8 @@ signals:
     void remoteControlReleased();
 
 private:
+    // The controls that send a command, enabled only while a server is controlled.
+    QList<QWidget*> commandControls() const;
     void wireControls();
     bool createRemoteControl();
     void giveUpConnecting(const QString& titleKey, const QString& title, const QString& msgKey,

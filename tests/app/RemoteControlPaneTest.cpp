@@ -41,23 +41,9 @@
 
 namespace {
 
-class RemoteControlPaneTest : public EditorFixture
+class RemoteControlPaneTest : public DemoServerFixture
 {
 protected:
-    QString prepareGame() override
-    {
-        UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
-        QString error;
-        const QString game = DemoGame::directory(&error);
-        EXPECT_FALSE(game.isEmpty()) << error.toStdString();
-        return game;
-    }
-    void TearDown() override
-    {
-        if (const qint32 pid = ServerLauncher::recordedServerPid(); pid > 0)
-            ::kill(pid, SIGKILL);
-        EditorFixture::TearDown();
-    }
 
     ServerControl& server() { return controller->serverControl(); }
     RemoteControlPane& pane() { return controller->remoteControlPane(); }
