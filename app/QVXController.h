@@ -12,9 +12,11 @@ class AlertPresenter;
 class AppScanInteraction;
 class ConfigActions;
 class MainWindow;
+class PreferenceController;
 class ServerControl;
 class SetupEditor;
 class StartupProgress;
+class UnparsedMapsWindow;
 
 // The main controller: owns the long-lived objects, brings them up at start, wires the
 // main window to them, and writes the configurations at the end. Its behaviour lives in the
@@ -33,14 +35,25 @@ public:
     // Opens the libraries of the default mod (scanning the paks the first time) and shows
     // the first configuration.
     void awakeFromNib();
+    // Once the window is up: lists, on the next turn of the event loop, the maps whose
+    // scripts could not be parsed, if any.
+    void applicationDidFinishLaunching();
     // Writes the editor into its record and the store to disk; true when the application
-    // may quit now.
+    // may quit now. When the store cannot be written the user chooses to stay or quit anyway.
     bool applicationShouldTerminate();
 
     ControllerState& state() { return m_state; }
     SetupEditor& editor() { return *m_editor; }
     ConfigActions& actions() { return *m_actions; }
     ServerControl& serverControl() { return *m_serverControl; }
+    // Made by the first showPreferencePanel; none before.
+    PreferenceController* preferenceController() const { return m_preferenceController.get(); }
+    UnparsedMapsWindow* unparsedMapsWindow() const { return m_unparsedMapsWindow; }
+
+    void showPreferencePanel();
+    // Shows the printout of the maps that could not be parsed as a sheet; its answer may save
+    // the printout as a log.
+    void raiseUnparsedMapsWindow();
 
     // Switches to the mod of the mod menu's item at that index.
     void changeMod(int index);
@@ -63,6 +76,9 @@ private:
     void addModMenuItems();
     void connectWindow();
     void selectFirstRows();
+    void selectFirstDetailRows();
+    void unparsedMapsSheetDidEnd(int returnCode);
+    bool archiveStoreForQuit();
     void showAlert(const QString& title, const QString& message);
 
     ControllerState m_state;
@@ -71,4 +87,6 @@ private:
     SetupEditor* m_editor = nullptr;
     ConfigActions* m_actions = nullptr;
     ServerControl* m_serverControl = nullptr;
+    std::unique_ptr<PreferenceController> m_preferenceController;
+    UnparsedMapsWindow* m_unparsedMapsWindow = nullptr;
 };
