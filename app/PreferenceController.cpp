@@ -60,10 +60,9 @@ QString choiceTitle(const RadioMatrix& matrix, int tag)
 
 PreferenceController::PreferenceController(AlertPresenter& alerts,
                                            std::function<QString()> gameRootDir, QWidget* parent)
-    : QObject(parent), m_alerts(alerts), m_gameRootDir(std::move(gameRootDir)),
+    : m_alerts(alerts), m_gameRootDir(std::move(gameRootDir)),
       m_window(new PreferencesWindow(parent))
 {
-    m_window->setWindowFlag(Qt::Window);
     connectControls();
     windowDidLoad();
 }

@@ -18,7 +18,7 @@ class PreferenceController : public QObject
     Q_OBJECT
 public:
     // gameRootDir answers the game directory of the moment, in which a custom server program
-    // must exist; the window becomes a window of parent.
+    // must exist; the window belongs to parent (and goes with it or with the controller).
     PreferenceController(AlertPresenter& alerts, std::function<QString()> gameRootDir,
                          QWidget* parent);
     ~PreferenceController() override;

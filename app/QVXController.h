@@ -2,9 +2,11 @@
 
 #include "app/ControllerState.h"
 #include "app/ServerState.h"
+#include "app/UnparsedMapsWindow.h"
 #include "config/StoreLock.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -16,7 +18,6 @@ class PreferenceController;
 class ServerControl;
 class SetupEditor;
 class StartupProgress;
-class UnparsedMapsWindow;
 
 // The main controller: owns the long-lived objects, brings them up at start, wires the
 // main window to them, and writes the configurations at the end. Its behaviour lives in the
@@ -88,5 +89,5 @@ private:
     ConfigActions* m_actions = nullptr;
     ServerControl* m_serverControl = nullptr;
     std::unique_ptr<PreferenceController> m_preferenceController;
-    UnparsedMapsWindow* m_unparsedMapsWindow = nullptr;
+    QPointer<UnparsedMapsWindow> m_unparsedMapsWindow;
 };

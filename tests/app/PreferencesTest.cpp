@@ -223,8 +223,9 @@ TEST_F(PreferencesTest, SaveWithNoChangeWritesNothing)
     save();
     EXPECT_FALSE(UserDefaults::boolValue(KZXPutTerminalBackKey));
     for (const QString& key : preferenceKeys) {
-        if (key != KZXPutTerminalBackKey)
+        if (key != KZXPutTerminalBackKey) {
             EXPECT_FALSE(UserDefaults::hasUserValue(key)) << key.toStdString();
+        }
     }
 
     // Once saved, the window is clean again.
@@ -416,8 +417,9 @@ TEST_F(PreferencesTest, EveryControlIsNamedAndTheKeyboardAloneSavesAChange)
             << widget->objectName().toStdString();
         // Of a group of choices Tab reaches the chosen one; the arrows choose another.
         const auto* choice = qobject_cast<QRadioButton*>(widget);
-        if (!choice || choice->isChecked())
+        if (!choice || choice->isChecked()) {
             EXPECT_TRUE(widget->focusPolicy() & Qt::TabFocus) << widget->objectName().toStdString();
+        }
     }
     EXPECT_EQ(controls, 3 + 1 + 1 + 5 + 3 + 1 + 1 + 5 + 3 + 1 + 2);
 

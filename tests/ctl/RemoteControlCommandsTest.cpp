@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 const QStringList newCommands = {
@@ -205,7 +207,11 @@ TEST_F(VoranthctlRemote, RunConfigSwitchesTheRunningConfiguration)
     ASSERT_TRUE(QFile::exists(serverFile("Second Rules")));
 
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
-    EXPECT_EQ(running.out, QString("PID    CONFIGURATION\n%1  Second Rules\n").arg(pid));
+    // The first column is as wide as the longer of its title and the process id.
+    const QString pidText = QString::number(pid);
+    const qsizetype width = std::max<qsizetype>(3, pidText.size());
+    EXPECT_EQ(running.out, QString("PID").leftJustified(width) + "  CONFIGURATION\n" +
+                               pidText.leftJustified(width) + "  Second Rules\n");
     EXPECT_EQ(ProgramRunner::voranthctl({"limit", "frag"}).out, "44\n");
     const QJsonObject after = status();
     EXPECT_EQ(after["config"].toString(), "Second Rules");
