@@ -15,13 +15,16 @@ class AppScanInteraction;
 class ConfigActions;
 class MainWindow;
 class PreferenceController;
+class RemoteControlActions;
+class RemoteControlPane;
 class ServerControl;
 class SetupEditor;
 class StartupProgress;
 
 // The main controller: owns the long-lived objects, brings them up at start, wires the
 // main window to them, and writes the configurations at the end. Its behaviour lives in the
-// helpers it owns: the setup editor, the configuration actions, the server control.
+// helpers it owns: the setup editor, the configuration actions, the server control, the
+// remote-control pane and its commands.
 class QVXController : public QObject
 {
     Q_OBJECT
@@ -39,14 +42,17 @@ public:
     // Once the window is up: lists, on the next turn of the event loop, the maps whose
     // scripts could not be parsed, if any.
     void applicationDidFinishLaunching();
-    // Writes the editor into its record and the store to disk; true when the application
-    // may quit now. When the store cannot be written the user chooses to stay or quit anyway.
+    // Writes the editor into its record and the store to disk (when that fails the user
+    // chooses to stay or to quit anyway), stops the remote control's timers and, with a
+    // controlled server, asks whether to quit it too; true when the application may quit now.
     bool applicationShouldTerminate();
 
     ControllerState& state() { return m_state; }
     SetupEditor& editor() { return *m_editor; }
     ConfigActions& actions() { return *m_actions; }
     ServerControl& serverControl() { return *m_serverControl; }
+    RemoteControlPane& remoteControlPane() { return *m_remoteControlPane; }
+    RemoteControlActions& remoteControlActions() { return *m_remoteControlActions; }
     // Made by the first showPreferencePanel; none before.
     PreferenceController* preferenceController() const { return m_preferenceController.get(); }
     UnparsedMapsWindow* unparsedMapsWindow() const { return m_unparsedMapsWindow; }
@@ -81,6 +87,7 @@ private:
     void unparsedMapsSheetDidEnd(int returnCode);
     bool archiveStoreForQuit();
     void showAlert(const QString& title, const QString& message);
+    void askWhetherToQuitTheServer();
 
     ControllerState m_state;
     StoreLock m_storeLock;
@@ -88,6 +95,10 @@ private:
     SetupEditor* m_editor = nullptr;
     ConfigActions* m_actions = nullptr;
     ServerControl* m_serverControl = nullptr;
+    RemoteControlPane* m_remoteControlPane = nullptr;
+    RemoteControlActions* m_remoteControlActions = nullptr;
+    // The user chose to leave the server running when quitting.
+    bool m_allowServerRunningAtTerminate = false;
     std::unique_ptr<PreferenceController> m_preferenceController;
     QPointer<UnparsedMapsWindow> m_unparsedMapsWindow;
 };
