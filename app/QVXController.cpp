@@ -198,6 +198,7 @@ void QVXController::awakeFromNib()
     m_editor->setRecordNeedsSaving(true);
     m_editor->handleTVClick();
     selectFirstDetailRows();
+    FormControls::selectRow(rcon.rconBotsTableView, 0);
     m_serverControl->showInitialState();
     showServerState(m_serverControl->state());
 }

@@ -3,6 +3,7 @@
 #include "app/ApplicationIcon.h"
 #include "app/FormControls.h"
 #include "app/MapTableView.h"
+#include "app/RemoteControlView.h"
 #include "app/SetupEditorView.h"
 #include "app/UnparsedMapsWindow.h"
 #include "config/CommonData.h"
@@ -67,6 +68,9 @@ TEST_F(LifecycleTest, AStartSelectsTheFirstConfigurationWithItsFirstMapAndParame
     EXPECT_EQ(shownRows(c.mapListTableView), 0);
     EXPECT_TRUE(FormControls::selectedRows(c.extraParametersTableView).isEmpty());
     EXPECT_EQ(FormControls::selectedRows(c.mapLibraryTableView), QList<int>{0});
+    EXPECT_EQ(
+        FormControls::selectedRows(window->remoteControl().controls().rconBotsTableView),
+        QList<int>{0});
 
     controller->state().store.remove("Bare");
     stopApplication();
