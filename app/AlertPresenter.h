@@ -15,6 +15,8 @@ struct AlertRequest
     bool sheet = false;
     // A notice that tells something rather than warns of a problem.
     bool informational = false;
+    // The button that Escape presses; -1 leaves it to the dialog.
+    int escapeButton = -1;
 };
 
 // Every question the application asks the person at the window goes through here: its

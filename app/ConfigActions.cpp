@@ -112,6 +112,8 @@ void ConfigActions::addFile(const QString& name, int gameType)
                                              c.privateClientPasswdField->text(),
                                              c.serverNameField->text(), c.welcomeTextField->text()};
     request.shownRconPassword = c.rconPasswordField->text();
+    // The new name may sort before the shown one and take its row: its edits go first.
+    m_editor.storePendingEdits();
     const ConfigStore::Outcome added = m_state.store.addConfig(request);
     if (!added.ok()) {
         showRefusal(added);

@@ -20,6 +20,8 @@ int DialogAlertPresenter::show(QWidget* parent, const AlertRequest& request)
             box.setDefaultButton(button);
         buttons.append(button);
     }
+    if (request.escapeButton >= 0 && request.escapeButton < buttons.size())
+        box.setEscapeButton(buttons.at(request.escapeButton));
     box.exec();
     const qsizetype index = buttons.indexOf(box.clickedButton());
     return index < 0 ? 0 : int(index);

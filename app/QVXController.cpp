@@ -6,14 +6,17 @@
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ConfigActions.h"
 #include "app/FormControls.h"
+#include "app/MapTableView.h"
 #include "app/MainWindow.h"
 #include "app/NewConfigSheet.h"
+#include "app/PreferenceController.h"
 #include "app/RemoteControlActions.h"
 #include "app/RemoteControlPane.h"
 #include "app/RemoteControlView.h"
 #include "app/ServerControl.h"
 #include "app/SetupEditor.h"
 #include "app/SetupEditorView.h"
+#include "app/UnparsedMapsWindow.h"
 #include "config/CommonData.h"
 #include "config/DataDirectory.h"
 #include "config/GameDirectory.h"
@@ -32,6 +35,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 QVXController::QVXController(MainWindow& window, AlertPresenter& alerts, QObject* parent)
     : QObject(parent), m_state(window, alerts),
@@ -144,7 +148,7 @@ void QVXController::showFirstStartupNoticeOnce()
         voCommonText(
             QStringLiteral("VOFirstStartupMsg"),
             QStringLiteral("Please note that Voranth will now start to create its map & bot "
-                           "database. This might take several seconds to complete, dependning "
+                           "database. This might take several seconds to complete, depending "
                            "of how many mods and maps you have installed in your Quake3 retail "
                            "installation folder. This procedure will not be needed next time you "
                            "start Voranth."))};
@@ -193,6 +197,8 @@ void QVXController::awakeFromNib()
     selectFirstRows();
     m_editor->setRecordNeedsSaving(true);
     m_editor->handleTVClick();
+    selectFirstDetailRows();
+    FormControls::selectRow(rcon.rconBotsTableView, 0);
     m_serverControl->showInitialState();
     showServerState(m_serverControl->state());
 }
@@ -244,6 +250,7 @@ void QVXController::changeMod(int index)
     m_editor->reloadConfigList();
     selectFirstRows();
     m_editor->handleTVClick();
+    selectFirstDetailRows();
     // While a server is controlled the bots are its mod's; otherwise the new mod's.
     m_remoteControlPane->reloadBots();
     m_serverControl->showState();
@@ -258,6 +265,17 @@ void QVXController::selectFirstRows()
         FormControls::selectRow(configs, 0);
     else
         configs->selectionModel()->clearSelection();
+}
+
+void QVXController::selectFirstDetailRows()
+{
+    // The tables of another configuration may still show its rows.
+    const EditorControls& c = m_editor->controls();
+    m_editor->reloadMapList();
+    m_editor->reloadExtraParameters();
+    // Row 0 of an empty table selects nothing.
+    FormControls::selectRow(c.mapListTableView, 0);
+    FormControls::selectRow(c.extraParametersTableView, 0);
 }
 
 void QVXController::connectWindow()
@@ -280,6 +298,8 @@ void QVXController::connectWindow()
     connect(menus.addMapsMenuItem, &QAction::triggered, m_editor, &SetupEditor::addMapToList);
     connect(menus.removeMapsMenuItem, &QAction::triggered, m_editor,
             &SetupEditor::removeMapFromList);
+    connect(menus.preferencesMenuItem, &QAction::triggered, this,
+            &QVXController::showPreferencePanel);
     connect(menus.quitMenuItem, &QAction::triggered, &m_state.window, &QWidget::close);
     connect(menus.runConfigMenuItem, &QAction::triggered, m_remoteControlActions,
             &RemoteControlActions::rconRunConfig);
@@ -318,12 +338,54 @@ void QVXController::validateMenuItems()
                                         m_serverControl->mayRunConfig());
 }
 
+void QVXController::showPreferencePanel()
+{
+    if (!m_preferenceController)
+        m_preferenceController = std::make_unique<PreferenceController>(
+            m_state.alerts, [this] { return m_state.paths.qGameRootDir(); }, &m_state.window);
+    m_preferenceController->showWindow();
+}
+
+void QVXController::applicationDidFinishLaunching()
+{
+    if (m_state.unparsableMaps.foundUnparsableMaps())
+        QTimer::singleShot(0, this, &QVXController::raiseUnparsedMapsWindow);
+}
+
+void QVXController::raiseUnparsedMapsWindow()
+{
+    if (!m_unparsedMapsWindow) {
+        m_unparsedMapsWindow = new UnparsedMapsWindow(&m_state.window);
+        connect(m_unparsedMapsWindow, &QDialog::finished, this,
+                &QVXController::unparsedMapsSheetDidEnd);
+    }
+    m_unparsedMapsWindow->showPrintout(m_state.unparsableMaps.unparsableMapsPrintoutTable());
+    m_unparsedMapsWindow->open();
+}
+
+void QVXController::unparsedMapsSheetDidEnd(int returnCode)
+{
+    if (returnCode != UnparsedMapsWindow::SaveAndContinue)
+        return;
+    if (m_state.unparsableMaps.saveUnparsableMapsLog())
+        return;
+    m_state.alerts.show(
+        &m_state.window,
+        {mapsText(QStringLiteral("UnparsableMapsLogNotSavedTitle"),
+                  QStringLiteral("The list of unparsed maps could not be saved!")),
+         mapsText(QStringLiteral("UnparsableMapsLogNotSavedMsg"),
+                  QStringLiteral("No log file could be written in:\n%@"),
+                  {CommonData::appSupportQ3VXDir()}),
+         {QStringLiteral("OK")},
+         true});
+}
+
 bool QVXController::applicationShouldTerminate()
 {
     if (m_editor)
         m_editor->storePendingEdits();
-    if (const Result<void> saved = m_state.store.save(); !saved.ok())
-        qCWarning(lcApp, "The configurations could not be saved: %s", qPrintable(saved.error));
+    if (!archiveStoreForQuit())
+        return false;
     if (m_remoteControlPane) {
         m_remoteControlPane->invalidateAllTimers();
         askWhetherToQuitTheServer();
@@ -333,6 +395,28 @@ bool QVXController::applicationShouldTerminate()
     else
         ApplicationIcon::show(ApplicationIcon::forServerState(ServerState::Quitting));
     return true;
+}
+
+bool QVXController::archiveStoreForQuit()
+{
+    const Result<void> saved = m_state.store.save();
+    if (saved.ok())
+        return true;
+    qCWarning(lcApp, "The configurations could not be saved: %s", qPrintable(saved.error));
+    AlertRequest question{
+        voCommonText(QStringLiteral("StoreNotSavedTitle"),
+                     QStringLiteral("Configurations could not be saved!")),
+        voCommonText(QStringLiteral("StoreNotSavedAtQuitMsg"),
+                     QStringLiteral("%@\n\nQuitting now loses every change made since Voranth "
+                                    "started. Stay to put the cause right and quit again, or "
+                                    "quit anyway."),
+                     {saved.error}),
+        {voCommonText(QStringLiteral("StayButton"), QStringLiteral("Stay")),
+         voCommonText(QStringLiteral("QuitAnywayButton"), QStringLiteral("Quit Anyway"))},
+        true};
+    question.escapeButton = 0;
+    const int quitAnyway = 1;
+    return m_state.alerts.show(&m_state.window, question) == quitAnyway;
 }
 
 void QVXController::askWhetherToQuitTheServer()

@@ -2,9 +2,11 @@
 
 #include "app/ControllerState.h"
 #include "app/ServerState.h"
+#include "app/UnparsedMapsWindow.h"
 #include "config/StoreLock.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -12,6 +14,7 @@ class AlertPresenter;
 class AppScanInteraction;
 class ConfigActions;
 class MainWindow;
+class PreferenceController;
 class RemoteControlActions;
 class RemoteControlPane;
 class ServerControl;
@@ -36,9 +39,12 @@ public:
     // Opens the libraries of the default mod (scanning the paks the first time) and shows
     // the first configuration.
     void awakeFromNib();
-    // Writes the editor into its record and the store to disk, stops the remote control's
-    // timers and, with a controlled server, asks whether to quit it too; true when the
-    // application may quit now.
+    // Once the window is up: lists, on the next turn of the event loop, the maps whose
+    // scripts could not be parsed, if any.
+    void applicationDidFinishLaunching();
+    // Writes the editor into its record and the store to disk (when that fails the user
+    // chooses to stay or to quit anyway), stops the remote control's timers and, with a
+    // controlled server, asks whether to quit it too; true when the application may quit now.
     bool applicationShouldTerminate();
 
     ControllerState& state() { return m_state; }
@@ -47,6 +53,14 @@ public:
     ServerControl& serverControl() { return *m_serverControl; }
     RemoteControlPane& remoteControlPane() { return *m_remoteControlPane; }
     RemoteControlActions& remoteControlActions() { return *m_remoteControlActions; }
+    // Made by the first showPreferencePanel; none before.
+    PreferenceController* preferenceController() const { return m_preferenceController.get(); }
+    UnparsedMapsWindow* unparsedMapsWindow() const { return m_unparsedMapsWindow; }
+
+    void showPreferencePanel();
+    // Shows the printout of the maps that could not be parsed as a sheet; its answer may save
+    // the printout as a log.
+    void raiseUnparsedMapsWindow();
 
     // Switches to the mod of the mod menu's item at that index.
     void changeMod(int index);
@@ -69,6 +83,9 @@ private:
     void addModMenuItems();
     void connectWindow();
     void selectFirstRows();
+    void selectFirstDetailRows();
+    void unparsedMapsSheetDidEnd(int returnCode);
+    bool archiveStoreForQuit();
     void showAlert(const QString& title, const QString& message);
     void askWhetherToQuitTheServer();
 
@@ -82,4 +99,6 @@ private:
     RemoteControlActions* m_remoteControlActions = nullptr;
     // The user chose to leave the server running when quitting.
     bool m_allowServerRunningAtTerminate = false;
+    std::unique_ptr<PreferenceController> m_preferenceController;
+    QPointer<UnparsedMapsWindow> m_unparsedMapsWindow;
 };

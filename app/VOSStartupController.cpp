@@ -2,18 +2,45 @@
 
 #include "config/CommonData.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
+#include <QThread>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
 // The bar works in thousandths so that fractional steps show.
 constexpr int barScale = 1000;
+// How long a start waits for the window system to put the window on the screen.
+constexpr int exposeTimeoutMs = 2000;
+
+// The scan that follows blocks the event loop: until the window system has mapped the
+// window, whatever is painted into it is lost and the window stays blank for the whole scan.
+void waitUntilExposed(QWindow* window)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (window && !window->isExposed() && elapsed.elapsed() < exposeTimeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (!window->isExposed())
+            QThread::msleep(5);
+    }
+}
+
+// Paints the widget now and lets the window system take the picture (and any request to
+// draw the window again) before the blocking work goes on.
+void showAtOnce(QWidget* widget)
+{
+    widget->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 } // namespace
 
@@ -47,13 +74,15 @@ void VOSStartupController::show()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_window->move(screen->availableGeometry().center() - m_window->rect().center());
     m_window->show();
-    m_window->repaint();
+    m_window->raise();
+    waitUntilExposed(m_window->windowHandle());
+    showAtOnce(m_window.get());
 }
 
 void VOSStartupController::setStartupInfoField(const QString& text)
 {
     m_startupTextField->setText(text);
-    m_startupTextField->repaint();
+    showAtOnce(m_startupTextField);
 }
 
 void VOSStartupController::setProgressBarMax(double maximum)
@@ -78,5 +107,5 @@ void VOSStartupController::showValue()
 {
     const double clamped = std::min(m_value, m_progressBarMax);
     m_extractMapInfoProgress->setValue(int(clamped * barScale + 0.5));
-    m_extractMapInfoProgress->repaint();
+    showAtOnce(m_extractMapInfoProgress);
 }

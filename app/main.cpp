@@ -48,5 +48,6 @@ int main(int argc, char* argv[])
     controller.awakeFromNib();
     window.setCloseHandler([&controller] { return controller.applicationShouldTerminate(); });
     window.show();
+    controller.applicationDidFinishLaunching();
     return app.exec();
 }

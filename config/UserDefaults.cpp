@@ -17,11 +17,17 @@ QString settingsFile()
     return configHome + QStringLiteral("/Voranth/Voranth.conf");
 }
 
+std::unique_ptr<QSettings>& settingsObject()
+{
+    static std::unique_ptr<QSettings> settings;
+    return settings;
+}
+
 // The settings file follows XDG_CONFIG_HOME of the moment, as every other path does; Qt's
 // own lookup would keep the directory it saw first for the rest of the process.
 QSettings& store()
 {
-    static std::unique_ptr<QSettings> settings;
+    std::unique_ptr<QSettings>& settings = settingsObject();
     const QString file = settingsFile();
     if (!settings || settings->fileName() != file) {
         if (settings)
@@ -200,8 +206,24 @@ QStringList UserDefaults::knownKeys()
 
 bool UserDefaults::sync()
 {
+    // A settings object keeps its first error for good: after a failure the values move to
+    // a fresh object, made once the cause may be gone, so that a later sync can succeed.
+    static bool failed = false;
+    if (failed) {
+        QVariantMap values;
+        for (const QString& key : store().allKeys())
+            values.insert(key, store().value(key));
+        std::unique_ptr<QSettings>& settings = settingsObject();
+        settings = std::make_unique<QSettings>(settings->fileName(), QSettings::IniFormat);
+        for (const QString& key : settings->allKeys())
+            if (!values.contains(key))
+                settings->remove(key);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            settings->setValue(it.key(), it.value());
+    }
     store().sync();
-    return store().status() == QSettings::NoError;
+    failed = store().status() != QSettings::NoError;
+    return !failed;
 }
 
 QString UserDefaults::settingsFilePath()
