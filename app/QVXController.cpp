@@ -388,7 +388,8 @@ bool QVXController::applicationShouldTerminate()
         return false;
     if (m_remoteControlPane) {
         m_remoteControlPane->invalidateAllTimers();
-        askWhetherToQuitTheServer();
+        if (askWhetherToQuitTheServer())
+            saveStoreAfterTheQuitQuestion();
     }
     if (m_serverControl)
         m_serverControl->setState(ServerState::Quitting);
@@ -419,12 +420,12 @@ bool QVXController::archiveStoreForQuit()
     return m_state.alerts.show(&m_state.window, question) == quitAnyway;
 }
 
-void QVXController::askWhetherToQuitTheServer()
+bool QVXController::askWhetherToQuitTheServer()
 {
     // Only a server under control is asked about; one still connecting is left running.
     if (!m_remoteControlPane->remoteControl() || ServerLauncher::recordedServerPid() <= 0 ||
         m_allowServerRunningAtTerminate)
-        return;
+        return false;
     const int answer = m_state.alerts.show(
         &m_state.window,
         {voCommonText(QStringLiteral("VOWillQuitTitle"), QStringLiteral("Voranth will quit!")),
@@ -437,4 +438,13 @@ void QVXController::askWhetherToQuitTheServer()
         m_serverControl->quitServer();
     else
         m_allowServerRunningAtTerminate = true;
+    return true;
+}
+
+void QVXController::saveStoreAfterTheQuitQuestion()
+{
+    // Quitting the server may have changed what the store holds; the first save succeeded, so
+    // a failure now is only logged.
+    if (const Result<void> saved = m_state.store.save(); !saved.ok())
+        qCWarning(lcApp, "The configurations could not be saved: %s", qPrintable(saved.error));
 }

@@ -87,7 +87,9 @@ private:
     void unparsedMapsSheetDidEnd(int returnCode);
     bool archiveStoreForQuit();
     void showAlert(const QString& title, const QString& message);
-    void askWhetherToQuitTheServer();
+    // True when the user was asked (and the server quit or left running).
+    bool askWhetherToQuitTheServer();
+    void saveStoreAfterTheQuitQuestion();
 
     ControllerState m_state;
     StoreLock m_storeLock;

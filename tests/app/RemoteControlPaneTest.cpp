@@ -467,3 +467,41 @@ TEST_F(RemoteControlPaneTest, LimitsPopUpAndTeamMatrixFollowTheLimitAndTeamTable
     // The bots table shows the editor's bots while no server is controlled.
     EXPECT_GT(rcon().rconBotsTableView->model()->rowCount(), 0);
 }
+
+TEST_F(RemoteControlPaneTest, QuittingAsksOnceAboutAControlledServerAndNeverAboutAConnectingOne)
+{
+    // "Yes": the server goes with the application.
+    startControlled("Quit Yes");
+    qint32 pid = ServerLauncher::recordedServerPid();
+    alertAnswers = {0};
+    EXPECT_TRUE(controller->applicationShouldTerminate());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.takeFirst().title, "Voranth will quit!");
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
+    stopApplication();
+    alerts.clear();
+
+    // "No": the server stays, and a second request to quit asks nothing.
+    startApplication();
+    startControlled("Quit No");
+    pid = ServerLauncher::recordedServerPid();
+    alertAnswers = {1};
+    EXPECT_TRUE(controller->applicationShouldTerminate());
+    ASSERT_EQ(alerts.size(), 1);
+    alerts.clear();
+    EXPECT_TRUE(controller->applicationShouldTerminate());
+    EXPECT_TRUE(alerts.isEmpty());
+    EXPECT_TRUE(RealServer::isRunning(pid));
+    stopApplication();
+    ::kill(pid, SIGKILL);
+    ASSERT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
+    RunningServer::clear();
+
+    // While only connecting, the application ends at once and the server is left running.
+    startApplication();
+    makeStartableConfig("Quit Connecting", "secret");
+    server().saveAndStart();
+    ASSERT_EQ(server().state(), ServerState::Connecting);
+    EXPECT_TRUE(controller->applicationShouldTerminate());
+    EXPECT_TRUE(alerts.isEmpty()) << alerts.first().title.toStdString();
+}
