@@ -4,6 +4,7 @@
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -45,6 +46,16 @@ QGroupBox* group(const QString& title, QWidget* parent)
 QSpinBox* plainNumber(const QString& name, int minimum, int maximum, QWidget* parent)
 {
     return numberField(name, minimum, maximum, parent, Arrows::Hidden);
+}
+
+// An action of a list's keys, offered in the list's context menu too.
+QAction* keyAction(QWidget* owner, const QString& title, const QList<QKeySequence>& keys)
+{
+    auto* action = new QAction(title, owner);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    owner->addAction(action);
+    return action;
 }
 
 // A tab's page that scrolls rather than squeezes its controls in a small window.
@@ -246,6 +257,11 @@ QWidget* SetupEditorView::makeMapsTab()
 
     auto* libraryColumn = new QVBoxLayout;
     libraryColumn->addWidget(new QLabel(tr("Map library"), tab));
+    c.mapLibrarySearchField = textField(QStringLiteral("mapLibrarySearchField"), tab);
+    c.mapLibrarySearchField->setPlaceholderText(tr("Search by name or title"));
+    c.mapLibrarySearchField->setClearButtonEnabled(true);
+    c.mapLibrarySearchField->setAccessibleName(tr("Search the map library"));
+    libraryColumn->addWidget(c.mapLibrarySearchField);
     c.mapLibraryTableView = new MapTableView(tab);
     c.mapLibraryTableView->setObjectName(QStringLiteral("mapLibraryTableView"));
     libraryColumn->addWidget(c.mapLibraryTableView);
@@ -272,6 +288,7 @@ QWidget* SetupEditorView::makeMapsTab()
     listColumn->addWidget(c.rotateMapsSwitch);
     lists->addLayout(listColumn, 1);
     layout->addLayout(lists, 1);
+    makeMapListKeys(tab);
 
     auto* preview = group(tr("Preview"), tab);
     auto* previewLayout = new QHBoxLayout(preview);
@@ -294,6 +311,28 @@ QWidget* SetupEditorView::makeMapsTab()
     previewLayout->addLayout(names, 1);
     layout->addWidget(preview);
     return tab;
+}
+
+void SetupEditorView::makeMapListKeys(QWidget* tab)
+{
+    EditorControls& c = m_controls;
+    c.addSelectedMapsAction = keyAction(c.mapLibraryTableView, tr("Add to the rotation"),
+                                        {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    c.moveMapsUpAction =
+        keyAction(c.mapListTableView, tr("Move up"), {QKeySequence(Qt::ALT | Qt::Key_Up)});
+    c.moveMapsDownAction =
+        keyAction(c.mapListTableView, tr("Move down"), {QKeySequence(Qt::ALT | Qt::Key_Down)});
+    c.removeSelectedMapsAction = keyAction(c.mapListTableView, tr("Remove from the rotation"),
+                                           {QKeySequence(QKeySequence::Delete)});
+    c.mapLibraryTableView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    c.mapListTableView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* find = keyAction(tab, tr("Search maps"), {QKeySequence(QKeySequence::Find)});
+    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QLineEdit* search = c.mapLibrarySearchField;
+    connect(find, &QAction::triggered, search, [search] {
+        search->setFocus(Qt::ShortcutFocusReason);
+        search->selectAll();
+    });
 }
 
 QWidget* SetupEditorView::makeAdvancedTab()
