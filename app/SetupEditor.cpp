@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -207,6 +208,9 @@ void SetupEditor::makeModels()
     m_controls.mapListTableView->setModel(m_mapListModel);
     m_controls.extraParametersTableView->setModel(m_extraParametersModel);
     m_controls.mapLibraryTableView->setDropHandler(m_dragDrop.get());
+    // Map names are short: the titles take the rest of the width.
+    m_controls.mapLibraryTableView->horizontalHeader()->setSectionResizeMode(
+        0, QHeaderView::ResizeToContents);
     m_controls.mapListTableView->setDropHandler(m_dragDrop.get());
 }
 

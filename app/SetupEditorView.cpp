@@ -1,6 +1,7 @@
 #include "app/SetupEditorView.h"
 
 #include "app/FormControls.h"
+#include "app/LevelShotView.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
 
@@ -58,9 +59,20 @@ QAction* keyAction(QWidget* owner, const QString& title, const QList<QKeySequenc
     return action;
 }
 
+// Text fields as wide as a long line of their kind, not as the window.
+constexpr int readableFieldCharacters = 48;
+// A page of fields stays this wide, so that labels, fields and units stay together.
+constexpr int readablePageCharacters = 120;
+
+void limitToReadableWidth(QWidget* field)
+{
+    field->setMaximumWidth(field->fontMetrics().averageCharWidth() * readableFieldCharacters);
+}
+
 // A tab's page that scrolls rather than squeezes its controls in a small window.
 QWidget* scrollable(QWidget* page)
 {
+    page->setMaximumWidth(page->fontMetrics().averageCharWidth() * readablePageCharacters);
     auto* area = new QScrollArea;
     area->setWidget(page);
     area->setWidgetResizable(true);
@@ -89,14 +101,18 @@ QWidget* SetupEditorView::makeGameTab()
     auto* server = group(tr("Server"), tab);
     auto* serverForm = new QFormLayout(server);
     c.configNameFieldAdvTab = textField(QStringLiteral("configNameFieldAdvTab"), server);
+    limitToReadableWidth(c.configNameFieldAdvTab);
     showOnly(c.configNameFieldAdvTab);
     serverForm->addRow(tr("Configuration:"), c.configNameFieldAdvTab);
     c.serverNameField = textField(QStringLiteral("serverNameField"), server);
+    limitToReadableWidth(c.serverNameField);
     serverForm->addRow(tr("Server name:"), c.serverNameField);
     c.welcomeTextField = textField(QStringLiteral("welcomeTextField"), server);
+    limitToReadableWidth(c.welcomeTextField);
     serverForm->addRow(tr("Welcome text:"), c.welcomeTextField);
     c.gameTypeDynamicPopUpMenu = new QComboBox(server);
     c.gameTypeDynamicPopUpMenu->setObjectName(QStringLiteral("gameTypeDynamicPopUpMenu"));
+    limitToReadableWidth(c.gameTypeDynamicPopUpMenu);
     serverForm->addRow(tr("Game type:"), c.gameTypeDynamicPopUpMenu);
     layout->addWidget(server);
 
@@ -165,6 +181,8 @@ QWidget* SetupEditorView::makeNetworkTab()
     rateLayout->setContentsMargins(0, 0, 0, 0);
     c.optimizeNetworkMatrix = new RadioMatrix({tr("LAN"), tr("Custom")}, Qt::Horizontal, rateRow);
     c.optimizeNetworkMatrix->setObjectName(QStringLiteral("optimizeNetworkMatrix"));
+    // The custom rate's field follows "Custom" at once.
+    c.optimizeNetworkMatrix->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     rateLayout->addWidget(c.optimizeNetworkMatrix);
     c.optimizeNetworkField =
         plainNumber(QStringLiteral("optimizeNetworkField"), 0, maxRate, rateRow);
@@ -172,6 +190,7 @@ QWidget* SetupEditorView::makeNetworkTab()
     rateLayout->addStretch();
     form->addRow(tr("Max rate:"), rateRow);
     c.netIPField = textField(QStringLiteral("netIPField"), connection);
+    limitToReadableWidth(c.netIPField);
     form->addRow(tr("IP address:"), c.netIPField);
     c.netPortField = plainNumber(QStringLiteral("netPortField"), 1, maxPort, connection);
     form->addRow(tr("Port:"), c.netPortField);
@@ -180,11 +199,13 @@ QWidget* SetupEditorView::makeNetworkTab()
     auto* access = group(tr("Access"), tab);
     auto* accessForm = new QFormLayout(access);
     c.rconPasswordField = textField(QStringLiteral("rconPasswordField"), access);
+    limitToReadableWidth(c.rconPasswordField);
     accessForm->addRow(tr("Remote control password:"), c.rconPasswordField);
     c.nPrivateClientsField =
         plainNumber(QStringLiteral("nPrivateClientsField"), 0, maxClients, access);
     accessForm->addRow(tr("Private slots:"), c.nPrivateClientsField);
     c.privateClientPasswdField = textField(QStringLiteral("privateClientPasswdField"), access);
+    limitToReadableWidth(c.privateClientPasswdField);
     accessForm->addRow(tr("Private slots password:"), c.privateClientPasswdField);
     c.pureServerSwitch =
         switchButton(QStringLiteral("pureServerSwitch"), tr("Pure server"), access);
@@ -287,17 +308,11 @@ QWidget* SetupEditorView::makeMapsTab()
     c.rotateMapsSwitch = switchButton(QStringLiteral("rotateMapsSwitch"), tr("Rotate maps"), tab);
     listColumn->addWidget(c.rotateMapsSwitch);
     lists->addLayout(listColumn, 1);
-    layout->addLayout(lists, 1);
+    layout->addLayout(lists);
     makeMapListKeys(tab);
 
     auto* preview = group(tr("Preview"), tab);
-    auto* previewLayout = new QHBoxLayout(preview);
-    c.mapImageView = new QLabel(preview);
-    c.mapImageView->setObjectName(QStringLiteral("mapImageView"));
-    c.mapImageView->setFixedSize(200, 150);
-    c.mapImageView->setScaledContents(true);
-    c.mapImageView->setFrameShape(QFrame::StyledPanel);
-    previewLayout->addWidget(c.mapImageView);
+    auto* previewLayout = new QVBoxLayout(preview);
     auto* names = new QFormLayout;
     c.mapNameField = new QLabel(preview);
     c.mapNameField->setObjectName(QStringLiteral("mapNameField"));
@@ -308,8 +323,14 @@ QWidget* SetupEditorView::makeMapsTab()
     c.selectedMapField->setObjectName(QStringLiteral("selectedMapField"));
     names->addRow(tr("Title:"), c.mapNameField);
     names->addRow(tr("Map:"), c.selectedMapField);
-    previewLayout->addLayout(names, 1);
-    layout->addWidget(preview);
+    previewLayout->addLayout(names);
+    c.mapImageView = new LevelShotView(preview);
+    c.mapImageView->setObjectName(QStringLiteral("mapImageView"));
+    c.mapImageView->setAccessibleName(tr("Level shot"));
+    previewLayout->addWidget(c.mapImageView, 1);
+    // The lists and the level shot share the height the window gives.
+    layout->setStretch(0, 3);
+    layout->addWidget(preview, 2);
     return tab;
 }
 

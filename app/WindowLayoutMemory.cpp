@@ -16,14 +16,12 @@ const QString tabKey = QStringLiteral("MainWindow/tab");
 
 bool WindowLayoutMemory::restore()
 {
-    const QByteArray geometry = UserDefaults::value(geometryKey).toByteArray();
-    if (geometry.isEmpty() || !m_window.restoreGeometry(geometry))
-        return false;
     m_splitter.restoreState(UserDefaults::value(splitterKey).toByteArray());
     const int tab = UserDefaults::intValue(tabKey);
     if (tab >= 0 && tab < m_tabs.count())
         m_tabs.setCurrentIndex(tab);
-    return true;
+    const QByteArray geometry = UserDefaults::value(geometryKey).toByteArray();
+    return !geometry.isEmpty() && m_window.restoreGeometry(geometry);
 }
 
 void WindowLayoutMemory::save()

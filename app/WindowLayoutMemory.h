@@ -13,7 +13,7 @@ public:
         : m_window(window), m_splitter(splitter), m_tabs(tabs)
     {}
 
-    // False when nothing was kept yet (the window keeps its own defaults then).
+    // False when no size and place were kept (the window keeps its own size then).
     bool restore();
     void save();
 
