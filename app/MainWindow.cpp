@@ -81,6 +81,7 @@ QWidget* MainWindow::makeConfigList()
     c.configFilesTableView = new QTableView(panel);
     QTableView* list = c.configFilesTableView;
     list->setObjectName(QStringLiteral("configFilesTableView"));
+    list->setAccessibleName(tr("Configurations"));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->verticalHeader()->hide();

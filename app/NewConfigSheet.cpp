@@ -21,6 +21,7 @@ NewConfigSheet::NewConfigSheet(QWidget* parent)
     m_configNameField->setObjectName(QStringLiteral("configNameField"));
     m_configNameField->setMinimumWidth(FormControls::nameFieldWidth(m_configNameField));
     m_gameTypePopUpMenu->setObjectName(QStringLiteral("gameTypePopUpMenu"));
+    m_gameTypePopUpMenu->setAccessibleName(tr("Game type"));
     m_newConfigModNameField->setObjectName(QStringLiteral("newConfigModNameField"));
 
     auto* form = new QFormLayout(this);

@@ -491,6 +491,7 @@ void SetupEditor::handleTVClick()
 void SetupEditor::showPreview(const QImage& image, const QString& title, const QString& name)
 {
     m_controls.mapImageView->setPixmap(QPixmap::fromImage(image));
+    m_controls.mapImageView->setAccessibleDescription(tr("Level shot of %1 (%2)").arg(title, name));
     m_controls.mapNameField->setText(title);
     m_controls.selectedMapField->setText(name);
 }
@@ -498,6 +499,7 @@ void SetupEditor::showPreview(const QImage& image, const QString& title, const Q
 void SetupEditor::clearPreview()
 {
     m_controls.mapImageView->clear();
+    m_controls.mapImageView->setAccessibleDescription(QString());
     m_controls.mapNameField->clear();
     m_controls.selectedMapField->clear();
 }

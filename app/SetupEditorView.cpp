@@ -112,6 +112,7 @@ QWidget* SetupEditorView::makeGameTab()
     serverForm->addRow(tr("Welcome text:"), c.welcomeTextField);
     c.gameTypeDynamicPopUpMenu = new QComboBox(server);
     c.gameTypeDynamicPopUpMenu->setObjectName(QStringLiteral("gameTypeDynamicPopUpMenu"));
+    c.gameTypeDynamicPopUpMenu->setAccessibleName(tr("Game type"));
     limitToReadableWidth(c.gameTypeDynamicPopUpMenu);
     serverForm->addRow(tr("Game type:"), c.gameTypeDynamicPopUpMenu);
     layout->addWidget(server);
@@ -186,6 +187,7 @@ QWidget* SetupEditorView::makeNetworkTab()
     rateLayout->addWidget(c.optimizeNetworkMatrix);
     c.optimizeNetworkField =
         plainNumber(QStringLiteral("optimizeNetworkField"), 0, maxRate, rateRow);
+    c.optimizeNetworkField->setAccessibleName(tr("Custom max rate"));
     rateLayout->addWidget(c.optimizeNetworkField);
     rateLayout->addStretch();
     form->addRow(tr("Max rate:"), rateRow);
@@ -244,6 +246,7 @@ QWidget* SetupEditorView::makeBotsTab()
     c.botMinPlayersSlider->setMinimum(0);
     c.botMinPlayersField = displayField(QStringLiteral("botMinPlayersField"), players);
     c.botMaxPlayersField = displayField(QStringLiteral("botMaxPlayersField"), players);
+    c.botMaxPlayersField->setAccessibleName(tr("Bots fill the server up to at most"));
     row->addWidget(c.botMinPlayersField);
     row->addWidget(c.botMinPlayersSlider, 1);
     row->addWidget(new QLabel(tr("of"), players));
@@ -285,6 +288,7 @@ QWidget* SetupEditorView::makeMapsTab()
     libraryColumn->addWidget(c.mapLibrarySearchField);
     c.mapLibraryTableView = new MapTableView(tab);
     c.mapLibraryTableView->setObjectName(QStringLiteral("mapLibraryTableView"));
+    c.mapLibraryTableView->setAccessibleName(tr("Map library"));
     libraryColumn->addWidget(c.mapLibraryTableView);
     c.listAllMapsSwitch =
         switchButton(QStringLiteral("listAllMapsSwitch"), tr("List all maps"), tab);
@@ -304,6 +308,7 @@ QWidget* SetupEditorView::makeMapsTab()
     listColumn->addWidget(new QLabel(tr("Map rotation"), tab));
     c.mapListTableView = new MapTableView(tab);
     c.mapListTableView->setObjectName(QStringLiteral("mapListTableView"));
+    c.mapListTableView->setAccessibleName(tr("Map rotation"));
     listColumn->addWidget(c.mapListTableView);
     c.rotateMapsSwitch = switchButton(QStringLiteral("rotateMapsSwitch"), tr("Rotate maps"), tab);
     listColumn->addWidget(c.rotateMapsSwitch);
@@ -367,6 +372,7 @@ QWidget* SetupEditorView::makeAdvancedTab()
         switchButton(QStringLiteral("hunkMegsUseSwitch"), tr("Game memory (MB):"), memory);
     memoryRow->addWidget(c.hunkMegsUseSwitch);
     c.hunkMegsField = plainNumber(QStringLiteral("hunkMegsField"), 0, maxHunkMegs, memory);
+    c.hunkMegsField->setAccessibleName(tr("Game memory (MB)"));
     memoryRow->addWidget(c.hunkMegsField);
     memoryRow->addStretch();
     layout->addWidget(memory);
@@ -374,6 +380,7 @@ QWidget* SetupEditorView::makeAdvancedTab()
     auto* extras = group(tr("Extra console variables"), tab);
     auto* extrasLayout = new QVBoxLayout(extras);
     c.extraParametersTableView = plainTable(QStringLiteral("extraParametersTableView"), extras);
+    c.extraParametersTableView->setAccessibleName(tr("Extra console variables"));
     extrasLayout->addWidget(c.extraParametersTableView, 1);
     auto* extraButtons = new QHBoxLayout;
     c.addExtraParameterButton =
