@@ -97,3 +97,53 @@ TEST_F(WindowLayoutTest, AtTheSmallestSizeNoButtonOrFieldIsCutShort)
         }
     }
 }
+
+namespace {
+
+// The controls Tab reaches, in the order it reaches them, once around the window.
+QStringList tabOrder(QWidget* window)
+{
+    QStringList names;
+    QWidget* widget = window;
+    do {
+        widget = widget->nextInFocusChain();
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisible() &&
+            widget->isEnabled() && !widget->objectName().isEmpty())
+            names.append(widget->objectName());
+    } while (widget != window);
+    return names;
+}
+
+// Whether the names come in this order (others may come between).
+bool inOrder(const QStringList& order, const QStringList& names)
+{
+    qsizetype at = 0;
+    for (const QString& name : names) {
+        at = order.indexOf(name, at);
+        if (at < 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(WindowLayoutTest, TabGoesThroughTheControlsInTheOrderTheyAreLaidOut)
+{
+    newConfig("Server");
+    showAt(QSize(1200, 800), c().mapLibraryTableView);
+    const QStringList order = tabOrder(window.get());
+    EXPECT_TRUE(inOrder(order, {"configFilesTableView", "newConfigButton", "duplicateConfigButton",
+                                "renameConfigButton", "deleteConfigButton",
+                                "mapLibrarySearchField", "mapLibraryTableView",
+                                "listAllMapsSwitch", "addMapsButton", "removeMapsButton",
+                                "mapListTableView", "rotateMapsSwitch", "saveAndStartButton"}))
+        << order.join(", ").toStdString();
+    showAt(QSize(1200, 800), c().serverNameField);
+    EXPECT_TRUE(inOrder(tabOrder(window.get()),
+                        {"serverNameField", "welcomeTextField", "gameTypeDynamicPopUpMenu",
+                         "fragLimitField", "timeLimitField", "maxPlayersField", "warmupField",
+                         "friendlyFireSwitch", "allowVotingSwitch", "weaponsRespawnField",
+                         "inactivityField", "saveAndStartButton"}))
+        << tabOrder(window.get()).join(", ").toStdString();
+}
