@@ -28,7 +28,8 @@ struct ControllerState
     AlertPresenter& alerts;
     ConfigStore store;
     QStringList serverConfigKeysModFiltered;
-    std::unique_ptr<MapLibrary> theMapLibrary;
+    // Shared with the remote control of a server of the same mod.
+    std::shared_ptr<MapLibrary> theMapLibrary;
     std::unique_ptr<ModSupport> modDB;
     std::unique_ptr<BotLibrary> theBotLibrary;
     // The maps whose scripts the start's scan could not parse.

@@ -8,6 +8,9 @@
 #include "app/FormControls.h"
 #include "app/MainWindow.h"
 #include "app/NewConfigSheet.h"
+#include "app/RemoteControlActions.h"
+#include "app/RemoteControlPane.h"
+#include "app/RemoteControlView.h"
 #include "app/ServerControl.h"
 #include "app/SetupEditor.h"
 #include "app/SetupEditorView.h"
@@ -19,6 +22,7 @@
 #include "format/Logging.h"
 #include "content/ContentScan.h"
 #include "content/PakScanner.h"
+#include "server/ServerLauncher.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -153,7 +157,7 @@ void QVXController::openLibraries(const QString& mod, StartupProgress* progress)
     m_state.paths = m_state.paths.withMod(mod);
     m_state.theBotLibrary.reset();
     m_state.theMapLibrary.reset();
-    m_state.theMapLibrary = std::make_unique<MapLibrary>(m_state.paths, progress);
+    m_state.theMapLibrary = std::make_shared<MapLibrary>(m_state.paths, progress);
     m_state.theBotLibrary = std::make_unique<BotLibrary>(m_state.paths);
     m_state.serverConfigKeysModFiltered =
         ModSupport::serverConfigKeysModFiltered(m_state.store.serverConfigDict(), mod);
@@ -176,7 +180,12 @@ void QVXController::awakeFromNib()
     m_state.modDB = std::make_unique<ModSupport>();
     m_editor = new SetupEditor(m_state, window.configList(), window.setupEditor().controls(), this);
     m_actions = new ConfigActions(m_state, *m_editor, this);
-    m_serverControl = new ServerControl(m_state, *m_editor, window.serverBar(), this);
+    const RemoteControlControls& rcon = window.remoteControl().controls();
+    m_remoteControlPane = new RemoteControlPane(m_state, rcon, this);
+    m_remoteControlActions =
+        new RemoteControlActions(m_state, *m_remoteControlPane, *m_editor, rcon, this);
+    m_serverControl = new ServerControl(m_state, *m_editor, window.serverBar(),
+                                        *m_remoteControlPane, *m_remoteControlActions, this);
     m_actions->setRunningConfigNameQuery([this] { return m_serverControl->runningConfigName(); });
     addModMenuItems();
     fillGameTypeMenus();
@@ -235,6 +244,9 @@ void QVXController::changeMod(int index)
     m_editor->reloadConfigList();
     selectFirstRows();
     m_editor->handleTVClick();
+    // While a server is controlled the bots are its mod's; otherwise the new mod's.
+    m_remoteControlPane->reloadBots();
+    m_serverControl->showState();
     validateMenuItems();
 }
 
@@ -269,6 +281,8 @@ void QVXController::connectWindow()
     connect(menus.removeMapsMenuItem, &QAction::triggered, m_editor,
             &SetupEditor::removeMapFromList);
     connect(menus.quitMenuItem, &QAction::triggered, &m_state.window, &QWidget::close);
+    connect(menus.runConfigMenuItem, &QAction::triggered, m_remoteControlActions,
+            &RemoteControlActions::rconRunConfig);
     connect(menus.startServerMenuItem, &QAction::triggered, m_serverControl,
             &ServerControl::saveAndStart);
     connect(menus.quitServerMenuItem, &QAction::triggered, m_serverControl,
@@ -283,6 +297,9 @@ void QVXController::connectWindow()
 void QVXController::showServerState(ServerState state)
 {
     ApplicationIcon::show(ApplicationIcon::forServerState(state));
+    // Once the server answers, its pane is what the user wants to see.
+    if (state == ServerState::Controlled)
+        m_state.window.setupEditor().setCurrentWidget(&m_state.window.remoteControl());
     validateMenuItems();
 }
 
@@ -297,7 +314,8 @@ void QVXController::validateMenuItems()
     const ServerState state = m_serverControl->state();
     menus.quitServerMenuItem->setEnabled(m_serverControl->serverRuns());
     menus.startServerMenuItem->setEnabled(state == ServerState::NoServer);
-    menus.runConfigMenuItem->setEnabled(state == ServerState::Controlled);
+    menus.runConfigMenuItem->setEnabled(state == ServerState::Controlled &&
+                                        m_serverControl->mayRunConfig());
 }
 
 bool QVXController::applicationShouldTerminate()
@@ -306,9 +324,33 @@ bool QVXController::applicationShouldTerminate()
         m_editor->storePendingEdits();
     if (const Result<void> saved = m_state.store.save(); !saved.ok())
         qCWarning(lcApp, "The configurations could not be saved: %s", qPrintable(saved.error));
+    if (m_remoteControlPane) {
+        m_remoteControlPane->invalidateAllTimers();
+        askWhetherToQuitTheServer();
+    }
     if (m_serverControl)
         m_serverControl->setState(ServerState::Quitting);
     else
         ApplicationIcon::show(ApplicationIcon::forServerState(ServerState::Quitting));
     return true;
+}
+
+void QVXController::askWhetherToQuitTheServer()
+{
+    // Only a server under control is asked about; one still connecting is left running.
+    if (!m_remoteControlPane->remoteControl() || ServerLauncher::recordedServerPid() <= 0 ||
+        m_allowServerRunningAtTerminate)
+        return;
+    const int answer = m_state.alerts.show(
+        &m_state.window,
+        {voCommonText(QStringLiteral("VOWillQuitTitle"), QStringLiteral("Voranth will quit!")),
+         voCommonText(QStringLiteral("VOWillQuitMsg"),
+                      QStringLiteral("You have a game server running. Do you want to quit server "
+                                     "also?")),
+         {QStringLiteral("Yes"), QStringLiteral("No")},
+         true});
+    if (answer == 0)
+        m_serverControl->quitServer();
+    else
+        m_allowServerRunningAtTerminate = true;
 }

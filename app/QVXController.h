@@ -12,13 +12,16 @@ class AlertPresenter;
 class AppScanInteraction;
 class ConfigActions;
 class MainWindow;
+class RemoteControlActions;
+class RemoteControlPane;
 class ServerControl;
 class SetupEditor;
 class StartupProgress;
 
 // The main controller: owns the long-lived objects, brings them up at start, wires the
 // main window to them, and writes the configurations at the end. Its behaviour lives in the
-// helpers it owns: the setup editor, the configuration actions, the server control.
+// helpers it owns: the setup editor, the configuration actions, the server control, the
+// remote-control pane and its commands.
 class QVXController : public QObject
 {
     Q_OBJECT
@@ -33,14 +36,17 @@ public:
     // Opens the libraries of the default mod (scanning the paks the first time) and shows
     // the first configuration.
     void awakeFromNib();
-    // Writes the editor into its record and the store to disk; true when the application
-    // may quit now.
+    // Writes the editor into its record and the store to disk, stops the remote control's
+    // timers and, with a controlled server, asks whether to quit it too; true when the
+    // application may quit now.
     bool applicationShouldTerminate();
 
     ControllerState& state() { return m_state; }
     SetupEditor& editor() { return *m_editor; }
     ConfigActions& actions() { return *m_actions; }
     ServerControl& serverControl() { return *m_serverControl; }
+    RemoteControlPane& remoteControlPane() { return *m_remoteControlPane; }
+    RemoteControlActions& remoteControlActions() { return *m_remoteControlActions; }
 
     // Switches to the mod of the mod menu's item at that index.
     void changeMod(int index);
@@ -64,6 +70,7 @@ private:
     void connectWindow();
     void selectFirstRows();
     void showAlert(const QString& title, const QString& message);
+    void askWhetherToQuitTheServer();
 
     ControllerState m_state;
     StoreLock m_storeLock;
@@ -71,4 +78,8 @@ private:
     SetupEditor* m_editor = nullptr;
     ConfigActions* m_actions = nullptr;
     ServerControl* m_serverControl = nullptr;
+    RemoteControlPane* m_remoteControlPane = nullptr;
+    RemoteControlActions* m_remoteControlActions = nullptr;
+    // The user chose to leave the server running when quitting.
+    bool m_allowServerRunningAtTerminate = false;
 };

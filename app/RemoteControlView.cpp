@@ -105,8 +105,10 @@ QWidget* RemoteControlView::makeServerBox()
     auto* limits = new QHBoxLayout;
     c.rconLimitsPopUpMenu = new QComboBox(box);
     c.rconLimitsPopUpMenu->setObjectName(QStringLiteral("rconLimitsPopUpMenu"));
-    c.rconLimitsPopUpMenu->addItems({tr("Frag limit"), tr("Time limit"), tr("Capture limit"),
-                                     tr("Max players"), tr("Bot minimum")});
+    // Items in the order of the limit types; item 3 stands for no limit and cannot be chosen.
+    c.rconLimitsPopUpMenu->addItems({tr("Frag limit"), tr("Time limit"), tr("Capture limit")});
+    c.rconLimitsPopUpMenu->insertSeparator(3);
+    c.rconLimitsPopUpMenu->addItem(tr("Max players"));
     limits->addWidget(c.rconLimitsPopUpMenu);
     c.rconLimitsField = numberField(QStringLiteral("rconLimitsField"), 0, maxLimit, box);
     limits->addWidget(c.rconLimitsField);
@@ -124,6 +126,7 @@ QWidget* RemoteControlView::makePlayersBox()
     auto* box = new QGroupBox(tr("Players"), this);
     auto* layout = new QVBoxLayout(box);
     c.rconPlayersTableView = plainTable(QStringLiteral("rconPlayersTableView"), box);
+    c.rconPlayersTableView->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(c.rconPlayersTableView, 1);
     auto* buttons = new QHBoxLayout;
     c.rconPlayersGetStatusButton =
@@ -153,12 +156,13 @@ QWidget* RemoteControlView::makeBotsBox()
     auto* layout = new QHBoxLayout(box);
     c.rconBotsTableView = plainTable(QStringLiteral("rconBotsTableView"), box);
     c.rconBotsTableView->horizontalHeader()->hide();
+    c.rconBotsTableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(c.rconBotsTableView, 1);
     auto* options = new QFormLayout;
     c.rconBotsNumberField = numberField(QStringLiteral("rconBotsNumberField"), 1, maxBotSkill, box);
     options->addRow(tr("Skill:"), c.rconBotsNumberField);
     c.rconBotsTeamColorMatrix =
-        new RadioMatrix({tr("No team"), tr("Red"), tr("Blue")}, Qt::Vertical, box);
+        new RadioMatrix({tr("No team"), tr("Blue"), tr("Red")}, Qt::Vertical, box);
     c.rconBotsTeamColorMatrix->setObjectName(QStringLiteral("rconBotsTeamColorMatrix"));
     c.rconBotsTeamColorView = new KZColorView(box);
     c.rconBotsTeamColorView->setObjectName(QStringLiteral("rconBotsTeamColorView"));
@@ -194,6 +198,9 @@ QWidget* RemoteControlView::makeConsoleBox()
     c.rconServerCommandSendButton =
         pushButton(QStringLiteral("rconServerCommandSendButton"), tr("Send"), box);
     request->addWidget(c.rconServerCommandSendButton);
+    c.rconSayButton = pushButton(QStringLiteral("rconSayButton"), tr("Say"), box);
+    c.rconSayButton->setToolTip(tr("Sends the text to the players as chat"));
+    request->addWidget(c.rconSayButton);
     layout->addLayout(request);
     c.rconQuitServerButton =
         pushButton(QStringLiteral("rconQuitServerButton"), tr("Quit Server"), box);

@@ -48,6 +48,8 @@ struct RemoteControlControls
     QTextEdit* rconResponseTextView = nullptr;
     QLineEdit* rconRequestTextField = nullptr;
     QPushButton* rconServerCommandSendButton = nullptr;
+    // Sends the text of rconRequestTextField as chat.
+    QPushButton* rconSayButton = nullptr;
     QPushButton* rconQuitServerButton = nullptr;
 };
 

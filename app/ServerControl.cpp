@@ -2,14 +2,17 @@
 
 #include "app/AlertPresenter.h"
 #include "app/ControllerState.h"
+#include "app/RemoteControlActions.h"
+#include "app/RemoteControlPane.h"
 #include "app/SetupEditor.h"
+#include "config/CommonData.h"
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
-#include "server/QProcessCom.h"
+#include "format/Logging.h"
+#include "rcon/RemoteControl.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
-#include "format/Logging.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -40,12 +43,24 @@ QString statusText(ServerState state)
 } // namespace
 
 ServerControl::ServerControl(ControllerState& state, SetupEditor& editor,
-                             const MainWindow::ServerBar& controls, QObject* parent)
-    : QObject(parent), m_state(state), m_editor(editor), m_controls(controls)
+                             const MainWindow::ServerBar& controls, RemoteControlPane& pane,
+                             RemoteControlActions& actions, QObject* parent)
+    : QObject(parent), m_state(state), m_editor(editor), m_controls(controls), m_pane(pane),
+      m_actions(actions)
 {
     connect(m_controls.saveAndStartButton, &QPushButton::clicked, this,
             &ServerControl::saveAndStart);
     connect(m_controls.quitServerButton, &QPushButton::clicked, this, &ServerControl::quitServer);
+    connect(m_controls.runConfigButton, &QPushButton::clicked, &m_actions,
+            &RemoteControlActions::rconRunConfig);
+    // The pane's own Quit stops the server as the server bar's does.
+    connect(m_pane.controls().rconQuitServerButton, &QPushButton::clicked, this,
+            &ServerControl::quitServer);
+    connect(&m_pane, &RemoteControlPane::quitServerRequested, this, &ServerControl::quitServer);
+    connect(&m_actions, &RemoteControlActions::quitServerRequested, this,
+            &ServerControl::quitServer);
+    connect(&m_pane, &RemoteControlPane::serverControlled, this,
+            [this] { setState(ServerState::Controlled); });
 }
 
 void ServerControl::setState(ServerState state)
@@ -75,22 +90,44 @@ void ServerControl::showState()
     m_controls.serverRunStatusField->setText(statusText(m_serverState));
     m_controls.saveAndStartButton->setEnabled(!serverRuns());
     m_controls.quitServerButton->setEnabled(serverRuns());
-    m_controls.runConfigButton->setEnabled(m_serverState == ServerState::Connecting ||
-                                           m_serverState == ServerState::Controlled);
+    m_controls.runConfigButton->setEnabled(mayRunConfig());
+}
+
+bool ServerControl::mayRunConfig() const
+{
+    if (m_serverState == ServerState::Connecting)
+        return true;
+    if (m_serverState != ServerState::Controlled)
+        return false;
+    // The server runs only configuration files of its own mod: the window must show it.
+    const RemoteControl* client = m_pane.remoteControl();
+    if (!client)
+        return true;
+    const QString serverMod =
+        client->rconMod().isEmpty() ? CommonData::qGameDefaultModDir() : client->rconMod();
+    return serverMod == m_state.paths.qGameModDir();
 }
 
 QString ServerControl::runningConfigName() const
 {
-    if (QProcessCom().serverPid() == -1)
-        return {};
-    const std::optional<ServerConfig> running = RunningServer::running();
-    return running ? running->configName() : QString();
+    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
+    return running ? running->config.configName() : QString();
 }
 
 void ServerControl::showInitialState()
 {
-    const bool found = RunningServer::running() && QProcessCom().serverPid() != -1;
-    setState(found ? ServerState::Launched : ServerState::NoServer);
+    // A server started by an earlier run that still runs is ours again: connect to it.
+    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
+    if (!running) {
+        setState(ServerState::NoServer);
+        return;
+    }
+    if (running->config.rconPassword().isEmpty()) {
+        setState(ServerState::Launched);
+        return;
+    }
+    setState(ServerState::Connecting);
+    m_pane.waitThenTryInitRemoteControl(RemoteControlPane::initIntervalSeconds);
 }
 
 void ServerControl::keepWindowInFront()
@@ -134,6 +171,7 @@ void ServerControl::saveAndStart()
         acceptEmptyPassword = true;
     }
 
+    m_pane.releaseRemoteControl();
     const Result<void> result = ServerLauncher::start(*config, gameRoot);
     if (!result.ok()) {
         m_state.alerts.show(&m_state.window,
@@ -146,13 +184,29 @@ void ServerControl::saveAndStart()
     }
     if (putTerminalBack)
         keepWindowInFront();
-    setState(config->rconPassword().isEmpty() ? ServerState::Launched : ServerState::Connecting);
+    if (config->rconPassword().isEmpty()) {
+        setState(ServerState::Launched);
+        return;
+    }
+    setState(ServerState::Connecting);
+    m_pane.waitThenTryInitRemoteControl(RemoteControlPane::initIntervalSeconds);
 }
 
 void ServerControl::quitServer()
 {
+    // The quit request's exchange runs a nested event loop, where a second Quit may come.
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    m_pane.invalidateAllTimers();
+    // Asked over the console only where that can work: the server answered with our password.
+    if (const RemoteControl* client = m_pane.remoteControl();
+        client && !client->wrongPassword() && client->serverStatus() != client->serverNoResponse())
+        m_actions.rconQuitServer();
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();
     if (stopped.stillRunning)
         qCWarning(lcApp, "The server could not be stopped.");
+    m_pane.releaseRemoteControl();
+    m_quitting = false;
     setState(ServerState::NoServer);
 }

@@ -14,23 +14,19 @@
 // Needs ioquake3 and OpenArena's data (tools/setup-debian.sh); the demo game directory is
 // made in a scratch directory.
 
-#include "config/CommonData.h"
+#include "bench/support/BenchEnvironment.h"
+#include "bench/support/BenchServer.h"
 #include "config/ServerConfig.h"
-#include "config/UserDefaults.h"
 #include "rcon/RconTransport.h"
 #include "rcon/RemoteControl.h"
 #include "rcon/ServerReplyParser.h"
-#include "server/ConfigFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QProcess>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
-#include <QUdpSocket>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,7 +45,6 @@ namespace {
 constexpr int tickMs = 5;
 constexpr int statusTimeoutUs = 100000; // the quiet gap the window's status refresh uses
 constexpr int firstDatagramWaitMs = 1100;
-const QByteArray password = "bench-secret";
 
 // The reference: a plain UDP socket whose read handler collects the whole reply in a
 // blocking select() loop, one full quiet gap per pass, before the event loop runs again.
@@ -89,7 +84,7 @@ public:
         m_reply.clear();
         m_gotResponse = false;
         m_selectTimeout = quietGapUs;
-        const std::optional<QByteArray> request = RconTransport::requestDatagram(password, command);
+        const std::optional<QByteArray> request = RconTransport::requestDatagram(BenchServer::password, command);
         return request && ::send(m_fd, request->constData(), size_t(request->size()), 0) ==
                               ssize_t(request->size());
     }
@@ -231,29 +226,6 @@ void measure(int exchanges, Side& voranth, const std::function<bool()>& voranthE
     QCoreApplication::exec();
 }
 
-bool runScript(const QString& script, const QString& dir)
-{
-    QProcess process;
-    process.start(QStringLiteral("/bin/bash"), {script, dir});
-    return process.waitForFinished(60000) && process.exitCode() == 0;
-}
-
-// One request from an address of the bench's own (not the two measured ones); the reply's
-// text, empty when none came within a second.
-QByteArray askFrom(const QString& source, quint16 port, const QByteArray& command)
-{
-    QUdpSocket socket;
-    if (!socket.bind(QHostAddress(source), 0))
-        return {};
-    socket.writeDatagram(*RconTransport::requestDatagram(password, command),
-                         QHostAddress(QHostAddress::LocalHost), port);
-    if (!socket.waitForReadyRead(1000))
-        return {};
-    QByteArray reply(int(socket.pendingDatagramSize()), '\0');
-    socket.readDatagram(reply.data(), reply.size());
-    return reply.mid(RconTransport::replyHeaderSize);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -261,71 +233,23 @@ int main(int argc, char* argv[])
     // Never the real home: every path of the application and the server's own files go below
     // a scratch directory.
     QTemporaryDir scratch;
-    const QString home = scratch.path();
-    qputenv("HOME", home.toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home + "/.local/share").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home + "/.config").toLocal8Bit());
-    qputenv("VORANTH_GAME_PREFS_DIR", (home + "/gameprefs").toLocal8Bit());
+    BenchEnvironment::useScratchHome(scratch.path());
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Voranth"));
-    QCoreApplication::setApplicationName(QStringLiteral("Voranth"));
-    UserDefaults::registerDefaults();
+    BenchEnvironment::nameApplication();
     const int exchanges = argc > 1 ? std::max(1, atoi(argv[1])) : 50;
     const quint16 port = argc > 2 ? quint16(atoi(argv[2])) : 27990;
 
-    const QString game = home + "/demo-game";
-    if (!runScript(QStringLiteral(VORANTH_SOURCE_DIR "/tools/make-demo-game.sh"), game)) {
-        std::fprintf(stderr, "RconBench: tools/make-demo-game.sh failed\n");
-        return 1;
-    }
-    ServerConfig config;
-    config.setConfigName(QStringLiteral("Bench"));
-    config.setModName(CommonData::qGameDefaultModDir());
-    config.setRconPassword(QString::fromLatin1(password));
-    config.setNetIP(QStringLiteral("localhost"));
-    config.setNetPort(port);
-    config.setRotateMaps(true);
-    config.setMapList(
+    const ServerConfig config = BenchServer::config(
+        QStringLiteral("Bench"), port,
         {QStringLiteral("oa_dm1"), QStringLiteral("oa_dm2"), QStringLiteral("oa_dm3")});
-    if (!ConfigFiles(GamePaths(game, config.modName())).saveConfigToFile(config, true)) {
-        std::fprintf(stderr, "RconBench: cannot write the server configuration file\n");
+    BenchServer server;
+    if (!server.start(scratch.path(), config))
         return 1;
-    }
-
-    QProcess server;
-    server.setWorkingDirectory(game);
-    server.setStandardOutputFile(home + "/server.log");
-    server.setProcessChannelMode(QProcess::MergedChannels);
-    server.setStandardInputFile(QProcess::nullDevice());
-    server.start(game + "/ioq3ded.x86_64",
-                 {"+set", "fs_basepath", game, "+set", "dedicated", "1", "+set", "fs_game",
-                  "baseq3", "+set", "net_port", QString::number(port), "+exec",
-                  ConfigFiles::configFileReplacedSpaces(config.configName())});
-    // Ends the server on every way out of main.
-    const std::unique_ptr<QProcess, void (*)(QProcess*)> guard(&server, [](QProcess* process) {
-        process->terminate();
-        if (!process->waitForFinished(5000)) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-    });
-    QElapsedTimer startup;
-    startup.start();
-    const QString setupAddress = QStringLiteral("127.0.0.3");
-    while (!askFrom(setupAddress, port, "status").startsWith("map: ")) {
-        if (server.state() == QProcess::NotRunning || startup.elapsed() > 20000) {
-            std::fprintf(stderr, "RconBench: the server does not answer on port %u\n", port);
-            return 1;
-        }
-        QThread::msleep(100);
-    }
-    for (const char* bot : {"addbot sarge", "addbot grunt", "addbot major", "addbot kyonshi"})
-        askFrom(setupAddress, port, bot);
 
     // Voranth's client.
     RemoteControlServices services;
     services.serverPid = [&server] {
-        return qint32(server.processId());
+        return server.pid();
     };
     std::unique_ptr<RemoteControl> client = RemoteControl::create(config, std::move(services));
     if (!client) {

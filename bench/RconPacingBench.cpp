@@ -16,22 +16,18 @@
 // scratch directory.
 
 #include "bench/support/BenchEnvironment.h"
-#include "config/CommonData.h"
+#include "bench/support/BenchServer.h"
 #include "config/ServerConfig.h"
 #include "rcon/RconPacer.h"
 #include "rcon/RconTransport.h"
 #include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
-#include "server/ConfigFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
-#include <QUdpSocket>
 
 #include <cstdio>
 #include <memory>
@@ -47,7 +43,6 @@ constexpr int previewHoldMs = 1500;
 constexpr int tickMs = 5;
 // The server forgets a sender's count after ten quiet seconds; the runs wait a little more.
 constexpr int drainMs = 12000;
-const QByteArray password = "pacing-bench";
 
 struct Figures
 {
@@ -219,30 +214,6 @@ private:
     Figures m_figures;
 };
 
-bool makeDemoGame(const QString& dir)
-{
-    QProcess script;
-    script.start(QStringLiteral("/bin/bash"),
-                 {BenchEnvironment::sourceDir() + QStringLiteral("/tools/make-demo-game.sh"), dir});
-    return script.waitForFinished(60000) && script.exitCode() == 0;
-}
-
-// One request from an address of the bench's own (never the measured client's); the reply's
-// text, empty when none came within a second.
-QByteArray askFrom(const QString& source, quint16 port, const QByteArray& command)
-{
-    QUdpSocket socket;
-    if (!socket.bind(QHostAddress(source), 0))
-        return {};
-    socket.writeDatagram(*RconTransport::requestDatagram(password, command),
-                         QHostAddress(QHostAddress::LocalHost), port);
-    if (!socket.waitForReadyRead(1000))
-        return {};
-    QByteArray reply(int(socket.pendingDatagramSize()), '\0');
-    socket.readDatagram(reply.data(), reply.size());
-    return reply.mid(RconTransport::replyHeaderSize);
-}
-
 void printFigures(const char* label, const Figures& figures)
 {
     std::printf("  %s\n", label);
@@ -292,54 +263,12 @@ int main(int argc, char* argv[])
     const int seconds = argc > 1 ? std::max(3, atoi(argv[1])) : 60;
     const quint16 port = argc > 2 ? quint16(atoi(argv[2])) : 27991;
 
-    const QString game = scratch.path() + QStringLiteral("/demo-game");
-    if (!makeDemoGame(game)) {
-        std::fprintf(stderr, "RconPacingBench: tools/make-demo-game.sh failed\n");
+    const ServerConfig config = BenchServer::config(
+        QStringLiteral("Pacing Bench"), port, {QStringLiteral("oa_dm1"), QStringLiteral("oa_dm2")});
+    BenchServer server;
+    if (!server.start(scratch.path(), config))
         return 1;
-    }
-    ServerConfig config;
-    config.setConfigName(QStringLiteral("Pacing Bench"));
-    config.setModName(CommonData::qGameDefaultModDir());
-    config.setRconPassword(QString::fromLatin1(password));
-    config.setNetIP(QStringLiteral("localhost"));
-    config.setNetPort(port);
-    config.setRotateMaps(true);
-    config.setMapList({QStringLiteral("oa_dm1"), QStringLiteral("oa_dm2")});
-    if (!ConfigFiles(GamePaths(game, config.modName())).saveConfigToFile(config, true)) {
-        std::fprintf(stderr, "RconPacingBench: cannot write the server configuration file\n");
-        return 1;
-    }
-
-    QProcess server;
-    server.setWorkingDirectory(game);
-    server.setStandardOutputFile(scratch.path() + QStringLiteral("/server.log"));
-    server.setProcessChannelMode(QProcess::MergedChannels);
-    server.setStandardInputFile(QProcess::nullDevice());
-    server.start(game + QStringLiteral("/ioq3ded.x86_64"),
-                 {"+set", "fs_basepath", game, "+set", "dedicated", "1", "+set", "fs_game",
-                  "baseq3", "+set", "net_port", QString::number(port), "+exec",
-                  ConfigFiles::configFileReplacedSpaces(config.configName())});
-    const std::unique_ptr<QProcess, void (*)(QProcess*)> guard(&server, [](QProcess* process) {
-        process->terminate();
-        if (!process->waitForFinished(5000)) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-    });
-    // Set up from an address of its own, so that the measured address starts afresh.
-    const QString setupAddress = QStringLiteral("127.0.0.3");
-    QElapsedTimer startup;
-    startup.start();
-    while (!askFrom(setupAddress, port, "status").startsWith("map: ")) {
-        if (server.state() == QProcess::NotRunning || startup.elapsed() > 20000) {
-            std::fprintf(stderr, "RconPacingBench: the server does not answer on port %u\n", port);
-            return 1;
-        }
-        QThread::msleep(100);
-    }
-    for (const char* bot : {"addbot sarge", "addbot grunt", "addbot major", "addbot kyonshi"})
-        askFrom(setupAddress, port, bot);
-    const qint32 pid = qint32(server.processId());
+    const qint32 pid = server.pid();
 
     std::printf("The remote-control pane's schedule for %d s against the demo game's server "
                 "(automatic status every %d ms, a command every %d ms, the preview held twice), "

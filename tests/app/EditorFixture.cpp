@@ -10,8 +10,11 @@
 #include "config/CommonData.h"
 #include "config/DataDirectory.h"
 #include "config/GameDirectory.h"
+#include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
+#include "server/ServerLauncher.h"
+#include "support/DemoGame.h"
 #include "support/Pk3Builder.h"
 #include "support/TestEnvironment.h"
 
@@ -21,6 +24,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+
+#include <csignal>
 
 namespace {
 
@@ -127,4 +132,20 @@ QStringList EditorFixture::libraryMaps() const
     for (int row = 0; row < model->rowCount(); ++row)
         names.append(model->index(row, 0).data().toString());
     return names;
+}
+
+QString DemoServerFixture::prepareGame()
+{
+    UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
+    QString error;
+    const QString game = DemoGame::directory(&error);
+    EXPECT_FALSE(game.isEmpty()) << error.toStdString();
+    return game;
+}
+
+void DemoServerFixture::TearDown()
+{
+    if (const qint32 pid = ServerLauncher::recordedServerPid(); pid > 0)
+        ::kill(pid, SIGKILL);
+    EditorFixture::TearDown();
 }

@@ -57,3 +57,11 @@ protected:
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QVXController> controller;
 };
+
+// The same window on the demo game, whose dedicated server runs; no server outlives a test.
+class DemoServerFixture : public EditorFixture
+{
+protected:
+    QString prepareGame() override;
+    void TearDown() override;
+};

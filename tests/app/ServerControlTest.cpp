@@ -43,24 +43,9 @@ QString waitForStatus(const QString& password)
     return reply.contains("map: ") ? reply : QString();
 }
 
-class ServerControlTest : public EditorFixture
+class ServerControlTest : public DemoServerFixture
 {
 protected:
-    QString prepareGame() override
-    {
-        UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
-        QString error;
-        const QString game = DemoGame::directory(&error);
-        EXPECT_FALSE(game.isEmpty()) << error.toStdString();
-        return game;
-    }
-    void TearDown() override
-    {
-        // Whatever happened, no server outlives the test.
-        if (const qint32 pid = QProcessCom().serverPid(); pid > 0)
-            ::kill(pid, SIGKILL);
-        EditorFixture::TearDown();
-    }
 
     ServerControl& server() { return controller->serverControl(); }
     QAbstractButton* button(const char* name) { return control<QAbstractButton>(name); }

@@ -5,6 +5,7 @@
 #include "server/ConfigFiles.h"
 #include "server/RunningServer.h"
 #include "support/ProgramRunner.h"
+#include "support/StoreSeeds.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,37 +26,9 @@ ProgramResult ctl(const QStringList& args)
     return ProgramRunner::voranthctl(args);
 }
 
-// A map database of the base game as the scan would leave it, without any game directory.
-void writeBaseGameDatabase()
-{
-    const QString dir = CommonData::appSupportQ3VXDir() + "/baseq3";
-    QDir().mkpath(dir);
-    QFile file(dir + "/VOArenas.plist");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("(\n"
-               "{ map = q3dm1; longname = \"Arena Gate\"; type = \"ffa tourney\"; },\n"
-               "{ map = q3dm17; longname = \"The Longest Yard\"; type = \"ffa\"; },\n"
-               "{ map = q3ctf1; longname = \"Dueling Keeps\"; type = \"ctf\"; },\n"
-               "{ map = q3tourney2; longname = \"The Proving Grounds\"; type = tourney; }\n"
-               ")\n");
-}
-
-ServerConfig record(const QString& name, const QString& mod = QStringLiteral("baseq3"))
-{
-    ServerConfig config;
-    config.setConfigName(name);
-    config.setModName(mod);
-    return config;
-}
-
-void seed(const QList<ServerConfig>& records)
-{
-    ConfigStore store;
-    store.load();
-    for (const ServerConfig& config : records)
-        store.insert(config);
-    ASSERT_TRUE(store.save().ok());
-}
+using StoreSeeds::record;
+using StoreSeeds::seed;
+using StoreSeeds::writeBaseGameDatabase;
 
 ConfigStore loadedStore()
 {

@@ -3,6 +3,7 @@
 #include "server/ConfigFiles.h"
 #include "support/Pk3Builder.h"
 #include "support/ProgramRunner.h"
+#include "support/StoreSeeds.h"
 #include "support/TestEnvironment.h"
 #include "server/ConsoleModel.h"
 
@@ -23,27 +24,8 @@ ProgramResult ctl(const QStringList& args)
     return ProgramRunner::voranthctl(args);
 }
 
-void writeBaseGameDatabase()
-{
-    const QString dir = CommonData::appSupportQ3VXDir() + "/baseq3";
-    QDir().mkpath(dir);
-    QFile file(dir + "/VOArenas.plist");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("({ map = q3dm17; longname = \"The Longest Yard\"; type = \"ffa\"; })\n");
-}
-
-void seed(const QStringList& names)
-{
-    ConfigStore store;
-    store.load();
-    for (const QString& name : names) {
-        ServerConfig record;
-        record.setConfigName(name);
-        record.setModName("baseq3");
-        store.insert(record);
-    }
-    ASSERT_TRUE(store.save().ok());
-}
+using StoreSeeds::seedNames;
+using StoreSeeds::writeBaseGameDatabase;
 
 QByteArray storeBytes()
 {
@@ -79,7 +61,7 @@ TEST(VoranthctlHostileInput, NewInOneSecondGivesEachItsOwnPasswordInPrivateFiles
 TEST(VoranthctlHostileInput, NamesTheServerCannotRunOrThatShareAFileAreRefused)
 {
     writeBaseGameDatabase();
-    seed({"a_b", "Keep"});
+    seedNames({"a_b", "Keep"});
     const QByteArray before = storeBytes();
     const QString friday = "Friday Night Capture The Flag Server For Friends And Family";
     const ProgramResult tooLong = ctl({"new", friday, "--game-type", "Free For All"});
@@ -94,7 +76,7 @@ TEST(VoranthctlHostileInput, NamesTheServerCannotRunOrThatShareAFileAreRefused)
     EXPECT_EQ(storeBytes(), before) << "nothing changed";
 
     // A copy skips the numbered names whose file another configuration has.
-    seed({"Keep_2"});
+    seedNames({"Keep_2"});
     const ProgramResult copy = ctl({"duplicate", "Keep"});
     EXPECT_EQ(copy.exitCode, 0) << copy.err.toStdString();
     EXPECT_EQ(copy.out, "Keep 3\n");
@@ -103,7 +85,7 @@ TEST(VoranthctlHostileInput, NamesTheServerCannotRunOrThatShareAFileAreRefused)
 
 TEST(VoranthctlHostileInput, AnAddressMustBeOne)
 {
-    seed({"Addr"});
+    seedNames({"Addr"});
     const QByteArray before = storeBytes();
     for (const QString& address :
          {QStringLiteral("127.0.0.1\necho\tINJECTED"), QStringLiteral("127.0.0.1 +echo X")}) {
@@ -121,7 +103,7 @@ TEST(VoranthctlHostileInput, AnAddressMustBeOne)
 TEST(VoranthctlHostileInput, NamesShowControlCharactersAsEscapes)
 {
     const QString name = QString("two\nlines\x1b[31mred");
-    seed({name, "plain"});
+    seedNames({name, "plain"});
     const ProgramResult configs = ctl({"configs"});
     ASSERT_EQ(configs.exitCode, 0);
     EXPECT_EQ(configs.out.count('\n'), 2) << configs.out.toStdString();

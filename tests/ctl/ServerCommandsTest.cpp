@@ -1,6 +1,7 @@
 #include "config/ConfigStore.h"
 #include "config/ServerConfig.h"
 #include "server/ServerLauncher.h"
+#include "support/StoreSeeds.h"
 #include "support/ProgramRunner.h"
 #include "support/RealServer.h"
 
@@ -15,13 +16,7 @@ namespace {
 class VoranthctlServer : public RealServer::Test
 {
 protected:
-    static void store(const QList<ServerConfig>& configs)
-    {
-        ConfigStore store;
-        for (const ServerConfig& config : configs)
-            store.insert(config);
-        ASSERT_TRUE(store.save().ok());
-    }
+    static void store(const QList<ServerConfig>& configs) { StoreSeeds::seed(configs); }
 };
 
 } // namespace
