@@ -2,6 +2,7 @@
 
 #include "app/AlertPresenter.h"
 #include "app/ComboBoxGameTypeMenu.h"
+#include "app/ConfigNameValidator.h"
 #include "app/ControllerState.h"
 #include "app/FormControls.h"
 #include "app/MainWindow.h"
@@ -9,7 +10,9 @@
 #include "app/RenameConfigSheet.h"
 #include "app/SetupEditor.h"
 #include "config/CommonData.h"
+#include "config/ConfigFileName.h"
 #include "config/StringTable.h"
+#include "config/VisibleText.h"
 #include "server/ConfigFiles.h"
 
 #include <QComboBox>
@@ -18,6 +21,17 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableView>
+
+namespace {
+
+ConfigNameValidator::Verdict verdictOf(const ConfigStore::Outcome& outcome)
+{
+    if (outcome.ok())
+        return {true, {}, {}};
+    return {false, outcome.title.isEmpty() ? outcome.message : outcome.title, outcome.message};
+}
+
+} // namespace
 
 ConfigActions::ConfigActions(ControllerState& state, SetupEditor& editor, QObject* parent)
     : QObject(parent), m_state(state), m_editor(editor),
@@ -33,11 +47,22 @@ ConfigActions::ConfigActions(ControllerState& state, SetupEditor& editor, QObjec
         if (code == QDialog::Accepted)
             renameFile();
     });
+    m_newConfigWindow->nameValidator().setCheck([this](const QString& name) {
+        return verdictOf(m_state.store.checkName(name, m_state.paths.qGameModDir()));
+    });
+    m_renameConfigWindow->nameValidator().setCheck([this](const QString& name) {
+        const QString oldName = m_renameConfigWindow->configNameFieldRenameOld()->text();
+        const ServerConfig* old = m_state.store.find(oldName);
+        if (!old || name == oldName)
+            return ConfigNameValidator::Verdict{};
+        return verdictOf(m_state.store.checkName(name, old->modName(), oldName));
+    });
 }
 
 void ConfigActions::raiseNewConfigWindow()
 {
     m_newConfigWindow->configNameField()->clear();
+    m_newConfigWindow->nameValidator().revalidate();
     m_newConfigWindow->configNameField()->setFocus();
     m_newConfigWindow->open();
 }
@@ -48,6 +73,8 @@ void ConfigActions::raiseRenameConfigWindow()
     m_renameConfigWindow->configNameFieldRenameOld()->setText(current);
     m_renameConfigWindow->configNameFieldRenameNew()->setText(current);
     m_renameConfigWindow->configNameFieldRenameNew()->selectAll();
+    m_renameConfigWindow->nameValidator().revalidate();
+    m_renameConfigWindow->configNameFieldRenameNew()->setFocus();
     m_renameConfigWindow->open();
 }
 
@@ -193,7 +220,10 @@ void ConfigActions::deleteFile()
              false});
         return;
     }
-    if (const ServerConfig* record = m_state.store.find(name)) {
+    const ServerConfig* record = m_state.store.find(name);
+    if (record && !confirmDeletion(*record))
+        return;
+    if (record) {
         ConfigFiles(m_state.paths.withMod(record->modName())).deleteConfigFile(*record);
         const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
         m_state.store.remove(name);
@@ -208,4 +238,21 @@ void ConfigActions::deleteFile()
     }
     m_editor.handleTVClick();
     m_editor.setRecordNeedsSaving(false);
+}
+
+bool ConfigActions::confirmDeletion(const ServerConfig& record)
+{
+    const QString serverFile = ConfigFileName::forConfigName(record.configName());
+    const int answer = m_state.alerts.show(
+        &m_state.window,
+        {voCommonText(QStringLiteral("DeleteConfigTitle"),
+                      QStringLiteral("Delete the server config '%@'?"),
+                      {VisibleText::escaped(record.configName())}),
+         voCommonText(QStringLiteral("DeleteConfigMsg"),
+                      QStringLiteral("Its server file '%@' is deleted with it. This cannot be "
+                                     "undone."),
+                      {serverFile}),
+         {tr("Delete"), tr("Cancel")},
+         true});
+    return answer == 0;
 }

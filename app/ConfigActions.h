@@ -43,6 +43,8 @@ public:
 
 private:
     void showRefusal(const ConfigStore::Outcome& outcome);
+    // Asks before a configuration and its server file go; true to go on.
+    bool confirmDeletion(const ServerConfig& record);
     void selectConfig(const QString& name);
 
     ControllerState& m_state;

@@ -1,6 +1,7 @@
 #pragma once
 
 class MapTableView;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
@@ -61,6 +62,7 @@ struct EditorControls
     QCheckBox* botGrappleSwitch = nullptr;
 
     // Maps
+    QLineEdit* mapLibrarySearchField = nullptr;
     MapTableView* mapLibraryTableView = nullptr;
     QCheckBox* listAllMapsSwitch = nullptr;
     QPushButton* addMapsButton = nullptr;
@@ -70,6 +72,12 @@ struct EditorControls
     QLabel* mapImageView = nullptr;
     QLabel* mapNameField = nullptr;
     QLabel* selectedMapField = nullptr;
+    // Keys of the lists: Return adds the library's selection, Alt+Up and Alt+Down move the
+    // rotation's selection, Delete removes it.
+    QAction* addSelectedMapsAction = nullptr;
+    QAction* moveMapsUpAction = nullptr;
+    QAction* moveMapsDownAction = nullptr;
+    QAction* removeSelectedMapsAction = nullptr;
 
     // Advanced
     QCheckBox* hunkMegsUseSwitch = nullptr;

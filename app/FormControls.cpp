@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -94,6 +95,21 @@ QPushButton* pushButton(const QString& name, const QString& title, QWidget* pare
     auto* button = new QPushButton(title, parent);
     button->setObjectName(name);
     return button;
+}
+
+QLabel* reasonLabel(const QString& name, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    label->setMaximumWidth(nameFieldWidth(label));
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+int nameFieldWidth(const QWidget* field)
+{
+    return field->fontMetrics().averageCharWidth() * 40;
 }
 
 QTableView* plainTable(const QString& name, QWidget* parent)

@@ -6,6 +6,7 @@
 class QAbstractItemView;
 class QCheckBox;
 class QDoubleSpinBox;
+class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableView;
@@ -32,6 +33,10 @@ QDoubleSpinBox* decimalField(const QString& name, double minimum, double maximum
 QLineEdit* displayField(const QString& name, QWidget* parent);
 QCheckBox* switchButton(const QString& name, const QString& title, QWidget* parent);
 QPushButton* pushButton(const QString& name, const QString& title, QWidget* parent);
+// A line that tells why a typed value cannot be taken; it wraps rather than widens its sheet.
+QLabel* reasonLabel(const QString& name, QWidget* parent);
+// A width that shows a name of about forty characters whole.
+int nameFieldWidth(const QWidget* field);
 // A table of rows without grid or row numbers, its last column stretched.
 QTableView* plainTable(const QString& name, QWidget* parent);
 // A field that shows a value the user does not type: read-only, on the window's background.

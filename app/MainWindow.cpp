@@ -3,14 +3,18 @@
 #include "app/FormControls.h"
 #include "app/RemoteControlView.h"
 #include "app/SetupEditorView.h"
+#include "app/StandardIcons.h"
+#include "app/WindowLayoutMemory.h"
 #include "config/CommonData.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -34,9 +38,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(CommonData::applicationName());
 
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    QSplitter* splitter = m_splitter;
     splitter->setObjectName(QStringLiteral("mainSplitter"));
-    splitter->addWidget(makeConfigList());
+    QWidget* configListPanel = makeConfigList();
+    splitter->addWidget(configListPanel);
     m_setupEditor = new SetupEditorView(splitter);
     m_remoteControl = new RemoteControlView(m_setupEditor);
     m_setupEditor->addTab(m_remoteControl, tr("Remote Control"));
@@ -51,7 +57,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     layout->addWidget(makeServerBar());
     setCentralWidget(central);
     makeMenus();
-    resize(1060, 720);
+    giveActionsIcons();
+    limitListShortcutsTo(configListPanel);
+    if (!WindowLayoutMemory(*this, *m_splitter, *m_setupEditor).restore())
+        resize(1060, 720);
 }
 
 QWidget* MainWindow::makeConfigList()
@@ -72,6 +81,7 @@ QWidget* MainWindow::makeConfigList()
     c.configFilesTableView = new QTableView(panel);
     QTableView* list = c.configFilesTableView;
     list->setObjectName(QStringLiteral("configFilesTableView"));
+    list->setAccessibleName(tr("Configurations"));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->verticalHeader()->hide();
@@ -129,8 +139,10 @@ void MainWindow::makeMenus()
         action(m.fileMenu, QStringLiteral("newMenuItem"), tr("New…"), QKeySequence::New);
     m.duplicateMenuItem = action(m.fileMenu, QStringLiteral("duplicateMenuItem"), tr("Duplicate"),
                                  QKeySequence(tr("Ctrl+D")));
-    m.renameMenuItem = action(m.fileMenu, QStringLiteral("renameMenuItem"), tr("Rename…"));
-    m.deleteMenuItem = action(m.fileMenu, QStringLiteral("deleteMenuItem"), tr("Delete"));
+    m.renameMenuItem = action(m.fileMenu, QStringLiteral("renameMenuItem"), tr("Rename…"),
+                              QKeySequence(Qt::Key_F2));
+    m.deleteMenuItem =
+        action(m.fileMenu, QStringLiteral("deleteMenuItem"), tr("Delete…"), QKeySequence::Delete);
     m.fileMenu->addSeparator();
     m.preferencesMenuItem = action(m.fileMenu, QStringLiteral("preferencesMenuItem"),
                                    tr("Preferences…"), QKeySequence::Preferences);
@@ -155,6 +167,66 @@ void MainWindow::makeMenus()
 
     m.modMenu = menuBar()->addMenu(tr("M&od"));
     m.modMenu->setObjectName(QStringLiteral("modMenu"));
+    makeHelpMenu();
+}
+
+void MainWindow::makeHelpMenu()
+{
+    Menus& m = m_menus;
+    m.helpMenu = menuBar()->addMenu(tr("&Help"));
+    m.helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    m.aboutMenuItem = action(m.helpMenu, QStringLiteral("aboutMenuItem"),
+                             tr("About %1").arg(CommonData::applicationName()));
+    m.aboutMenuItem->setMenuRole(QAction::AboutRole);
+    m.aboutQtMenuItem = action(m.helpMenu, QStringLiteral("aboutQtMenuItem"), tr("About Qt"));
+    m.aboutQtMenuItem->setMenuRole(QAction::AboutQtRole);
+    connect(m.aboutMenuItem, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(m.aboutQtMenuItem, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+void MainWindow::giveActionsIcons()
+{
+    using A = StandardIcons::Action;
+    const struct
+    {
+        A icon;
+        QAction* item;
+        QPushButton* button;
+    } uses[] = {
+        {A::New, m_menus.newMenuItem, m_configList.newConfigButton},
+        {A::Copy, m_menus.duplicateMenuItem, m_configList.duplicateConfigButton},
+        {A::Rename, m_menus.renameMenuItem, m_configList.renameConfigButton},
+        {A::Delete, m_menus.deleteMenuItem, m_configList.deleteConfigButton},
+        {A::Start, m_menus.startServerMenuItem, m_serverBar.saveAndStartButton},
+        {A::Stop, m_menus.quitServerMenuItem, m_serverBar.quitServerButton},
+        {A::Preferences, m_menus.preferencesMenuItem, nullptr},
+        {A::Quit, m_menus.quitMenuItem, nullptr},
+    };
+    for (const auto& use : uses) {
+        const QIcon icon = StandardIcons::icon(use.icon);
+        use.item->setIcon(icon);
+        if (use.button)
+            use.button->setIcon(icon);
+    }
+}
+
+void MainWindow::limitListShortcutsTo(QWidget* configListPanel)
+{
+    for (QAction* item : {m_menus.deleteMenuItem, m_menus.renameMenuItem}) {
+        item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        configListPanel->addAction(item);
+    }
+}
+
+void MainWindow::showAbout()
+{
+    const QString name = CommonData::applicationName();
+    QMessageBox::about(
+        this, tr("About %1").arg(name),
+        tr("<h3>%1 %2</h3><p>Hosts Quake III Arena dedicated servers and those of its mods: "
+           "server configurations, the map library, the server in a terminal and its remote "
+           "control.</p><p>Licence: %3</p>")
+            .arg(name, CommonData::applicationVersion(), QStringLiteral(VORANTH_LICENSE)));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -163,5 +235,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    WindowLayoutMemory(*this, *m_splitter, *m_setupEditor).save();
     event->accept();
 }

@@ -8,6 +8,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QSplitter;
 class QTableView;
 class RemoteControlView;
 class SetupEditorView;
@@ -55,6 +56,9 @@ public:
         QAction* runConfigMenuItem = nullptr;
         // Filled by the controller with the installed mods.
         QMenu* modMenu = nullptr;
+        QMenu* helpMenu = nullptr;
+        QAction* aboutMenuItem = nullptr;
+        QAction* aboutQtMenuItem = nullptr;
     };
 
     explicit MainWindow(QWidget* parent = nullptr);
@@ -64,6 +68,11 @@ public:
     const Menus& menus() const { return m_menus; }
     SetupEditorView& setupEditor() const { return *m_setupEditor; }
     RemoteControlView& remoteControl() const { return *m_remoteControl; }
+    // The divider between the configuration list and the editor.
+    QSplitter& splitter() const { return *m_splitter; }
+
+    // Shows version and licence.
+    void showAbout();
 
     // Asked when the window is about to close: false keeps it open.
     void setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
@@ -75,11 +84,16 @@ private:
     QWidget* makeConfigList();
     QWidget* makeServerBar();
     void makeMenus();
+    void makeHelpMenu();
+    void giveActionsIcons();
+    // Delete and Rename by key act on the configuration list only, where the keys mean it.
+    void limitListShortcutsTo(QWidget* configListPanel);
 
     ConfigList m_configList;
     ServerBar m_serverBar;
     Menus m_menus;
     SetupEditorView* m_setupEditor = nullptr;
     RemoteControlView* m_remoteControl = nullptr;
+    QSplitter* m_splitter = nullptr;
     std::function<bool()> m_closeHandler;
 };

@@ -83,8 +83,8 @@ QMimeData* MapListDragDrop::writeRows(MapTableView* table, const QList<int>& row
     for (int row : FormControls::selectedRows(table).mid(0, maximumDraggedRows)) {
         if (isMapList(table) && record)
             names.append(record->map(row));
-        else if (isLibrary(table) && m_state.theMapLibrary)
-            names.append(m_state.theMapLibrary->mapWithGameType(row));
+        else if (isLibrary(table))
+            names.append(m_editor.libraryMap(row));
     }
     auto* data = new QMimeData;
     const QByteArray archive = archivedNames(names);

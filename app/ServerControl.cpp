@@ -142,8 +142,18 @@ void ServerControl::keepWindowInFront()
 void ServerControl::saveAndStart()
 {
     ServerConfig* config = m_editor.currentRecord();
-    if (!config)
+    if (!config) {
+        m_state.alerts.show(
+            &m_state.window,
+            {rconCommText(QStringLiteral("StartNoConfigTitle"),
+                          QStringLiteral("No server config selected!")),
+             rconCommText(QStringLiteral("StartNoConfigMsg"),
+                          QStringLiteral("Select a server config in the list, or make one with "
+                                         "New, before starting a server.")),
+             {QStringLiteral("OK")},
+             true});
         return;
+    }
     const bool putTerminalBack = UserDefaults::boolValue(KZXPutTerminalBackKey);
     m_editor.extractFields(*config);
 

@@ -12,9 +12,11 @@
 #include "config/NetAddress.h"
 #include "config/StringTable.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -145,19 +147,21 @@ void SetupEditor::makeModels()
         },
         this);
     m_mapLibraryModel = new CallbackTableModel(
-        {QStringLiteral("mapLibrary")},
-        [this] {
-            const MapLibrary* library = m_state.theMapLibrary.get();
-            return library && library->mapLibraryKeysWithGameType()
-                       ? int(library->mapLibraryKeysWithGameType()->size())
-                       : 0;
-        },
+        {QStringLiteral("mapLibrary"), QStringLiteral("mapTitle")},
+        [this] { return m_libraryRows.count(); },
         [this](int row, const QString& column) -> QVariant {
-            if (column != QLatin1String("mapLibrary") || !m_state.theMapLibrary)
+            const MapLibrary* library = m_state.theMapLibrary.get();
+            const int index = m_libraryRows.filteredIndex(row);
+            if (!library || index < 0)
                 return {};
-            return m_state.theMapLibrary->mapWithGameType(row);
+            if (column == QLatin1String("mapLibrary"))
+                return library->mapWithGameType(index);
+            if (column == QLatin1String("mapTitle"))
+                return library->mapTitleWithGameType(index);
+            return {};
         },
         this);
+    m_mapLibraryModel->setHeaders({tr("Map"), tr("Title")});
     m_mapListModel = new CallbackTableModel(
         {QStringLiteral("mapList")},
         [this] {
@@ -190,6 +194,8 @@ void SetupEditor::makeModels()
         },
         this);
     m_extraParametersModel->setHeaders({tr("Variable"), tr("Value")});
+    m_configListModel->setHeaders({tr("Configuration")});
+    m_mapListModel->setHeaders({tr("Map")});
     m_extraParametersModel->setEditor([this](int row, const QString& column, const QString& value) {
         ServerConfig* record = currentRecord();
         return record && record->setExtraParameter(row, value, column);
@@ -202,6 +208,9 @@ void SetupEditor::makeModels()
     m_controls.mapListTableView->setModel(m_mapListModel);
     m_controls.extraParametersTableView->setModel(m_extraParametersModel);
     m_controls.mapLibraryTableView->setDropHandler(m_dragDrop.get());
+    // Map names are short: the titles take the rest of the width.
+    m_controls.mapLibraryTableView->horizontalHeader()->setSectionResizeMode(
+        0, QHeaderView::ResizeToContents);
     m_controls.mapListTableView->setDropHandler(m_dragDrop.get());
 }
 
@@ -241,6 +250,14 @@ void SetupEditor::connectControls()
             &SetupEditor::mapLibraryTVClicked);
 
     connect(c.addMapsButton, &QPushButton::clicked, this, &SetupEditor::addMapToList);
+    connect(c.mapLibrarySearchField, &QLineEdit::textChanged, this, &SetupEditor::searchLibrary);
+    connect(c.mapLibraryTableView, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { addLibraryMapAt(index.row()); });
+    connect(c.addSelectedMapsAction, &QAction::triggered, this, &SetupEditor::addMapToList);
+    connect(c.removeSelectedMapsAction, &QAction::triggered, this,
+            &SetupEditor::removeMapFromList);
+    connect(c.moveMapsUpAction, &QAction::triggered, this, [this] { moveSelectedMaps(-1); });
+    connect(c.moveMapsDownAction, &QAction::triggered, this, [this] { moveSelectedMaps(1); });
     connect(c.removeMapsButton, &QPushButton::clicked, this, &SetupEditor::removeMapFromList);
     connect(c.addExtraParameterButton, &QPushButton::clicked, this,
             &SetupEditor::addExtraParameter);
@@ -436,6 +453,7 @@ void SetupEditor::applyLibraryFilter(const QString& filter)
 {
     if (m_state.theMapLibrary)
         m_state.theMapLibrary->setMapLibraryKeysWithGameType(filter);
+    m_libraryRows.update(m_state.theMapLibrary.get());
     reloadMapLibrary();
 }
 
@@ -473,6 +491,7 @@ void SetupEditor::handleTVClick()
 void SetupEditor::showPreview(const QImage& image, const QString& title, const QString& name)
 {
     m_controls.mapImageView->setPixmap(QPixmap::fromImage(image));
+    m_controls.mapImageView->setAccessibleDescription(tr("Level shot of %1 (%2)").arg(title, name));
     m_controls.mapNameField->setText(title);
     m_controls.selectedMapField->setText(name);
 }
@@ -480,6 +499,7 @@ void SetupEditor::showPreview(const QImage& image, const QString& title, const Q
 void SetupEditor::clearPreview()
 {
     m_controls.mapImageView->clear();
+    m_controls.mapImageView->setAccessibleDescription(QString());
     m_controls.mapNameField->clear();
     m_controls.selectedMapField->clear();
 }
@@ -490,9 +510,9 @@ void SetupEditor::mapLibraryTVClicked()
     MapLibrary* library = m_state.theMapLibrary.get();
     if (rows.isEmpty() || !library || library->mapLibraryKeys().isEmpty())
         return;
-    const int row = rows.first();
-    showPreview(library->mapImageWithGameType(row).value_or(QImage()),
-                library->mapTitleWithGameType(row), library->mapWithGameType(row));
+    const int index = m_libraryRows.filteredIndex(rows.first());
+    showPreview(library->mapImageWithGameType(index).value_or(QImage()),
+                library->mapTitleWithGameType(index), library->mapWithGameType(index));
 }
 
 void SetupEditor::mapListTVClicked()
@@ -530,8 +550,72 @@ void SetupEditor::addMapToList()
     if (!record || !library)
         return;
     for (int row : selectedRows(m_controls.mapLibraryTableView))
-        record->addMap(library->mapWithGameType(row));
+        record->addMap(libraryMap(row));
     reloadMapList();
+}
+
+QString SetupEditor::libraryMap(int row) const
+{
+    const MapLibrary* library = m_state.theMapLibrary.get();
+    return library ? library->mapWithGameType(m_libraryRows.filteredIndex(row)) : QString();
+}
+
+void SetupEditor::addLibraryMapAt(int row)
+{
+    ServerConfig* record = currentRecord();
+    const QString map = libraryMap(row);
+    if (!record || map.isEmpty())
+        return;
+    record->addMap(map);
+    reloadMapList();
+    selectRow(m_controls.mapListTableView, int(record->mapsCount()) - 1);
+    m_controls.mapListTableView->scrollToBottom();
+}
+
+void SetupEditor::moveSelectedMaps(int step)
+{
+    ServerConfig* record = currentRecord();
+    const QList<int> rows = selectedRows(m_controls.mapListTableView);
+    if (!record || rows.isEmpty())
+        return;
+    // The gap above the row before the first selected, or below the row after the last.
+    const int dest = step < 0 ? std::max(0, rows.first() - 1)
+                              : std::min(rows.last() + 2, int(record->mapsCount()));
+    const MapListDragDrop::DropResult moved =
+        MapListDragDrop::movedRows(record->mapList(), rows, dest);
+    record->setMapList(moved.maps);
+    m_recordNeedsSaving = true;
+    reloadMapList();
+    QTableView* list = m_controls.mapListTableView;
+    list->selectionModel()->clearSelection();
+    for (int i = 0; i < moved.count; ++i)
+        selectRow(list, moved.first + i, true);
+    list->scrollTo(list->model()->index(moved.first, 0));
+}
+
+void SetupEditor::searchLibrary(const QString& text)
+{
+    QTableView* table = m_controls.mapLibraryTableView;
+    QStringList selectedMaps;
+    for (int row : selectedRows(table))
+        selectedMaps.append(m_libraryRows.name(row));
+    m_libraryRows.setSearchText(text);
+    m_libraryRows.update(m_state.theMapLibrary.get());
+    {
+        const QSignalBlocker blocker(table->selectionModel());
+        m_mapLibraryModel->reload();
+        for (const QString& map : std::as_const(selectedMaps))
+            if (const int row = m_libraryRows.rowOf(map); row >= 0)
+                selectRow(table, row, true);
+        if (selectedRows(table).isEmpty())
+            selectRow(table, 0);
+    }
+    if (selectedRows(table).isEmpty()) {
+        clearPreview();
+        return;
+    }
+    table->scrollTo(table->currentIndex());
+    mapLibraryTVClicked();
 }
 
 void SetupEditor::removeMapFromList()

@@ -2,6 +2,7 @@
 
 #include "app/EditorControls.h"
 #include "app/MainWindow.h"
+#include "app/MapLibraryRows.h"
 
 #include <QObject>
 
@@ -45,6 +46,15 @@ public:
     void mapListTVClicked();
     void addMapToList();
     void removeMapFromList();
+    // Adds the map of one library row (a double click) to the end of the map list.
+    void addLibraryMapAt(int row);
+    // Moves the selected maps of the map list one place up (-1) or down (+1), as a group.
+    void moveSelectedMaps(int step);
+    // Shows only the library maps whose name or title holds the text; the selection stays on
+    // the maps still shown, else goes to the first, and the preview follows it.
+    void searchLibrary(const QString& text);
+    // The map of a row of the library list as it shows now.
+    QString libraryMap(int row) const;
     void addExtraParameter();
     void deleteExtraParameter();
 
@@ -89,4 +99,5 @@ private:
     CallbackTableModel* m_mapListModel = nullptr;
     CallbackTableModel* m_extraParametersModel = nullptr;
     std::unique_ptr<MapListDragDrop> m_dragDrop;
+    MapLibraryRows m_libraryRows;
 };

@@ -1,9 +1,11 @@
 #include "app/SetupEditorView.h"
 
 #include "app/FormControls.h"
+#include "app/LevelShotView.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -47,9 +49,30 @@ QSpinBox* plainNumber(const QString& name, int minimum, int maximum, QWidget* pa
     return numberField(name, minimum, maximum, parent, Arrows::Hidden);
 }
 
+// An action of a list's keys, offered in the list's context menu too.
+QAction* keyAction(QWidget* owner, const QString& title, const QList<QKeySequence>& keys)
+{
+    auto* action = new QAction(title, owner);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    owner->addAction(action);
+    return action;
+}
+
+// Text fields as wide as a long line of their kind, not as the window.
+constexpr int readableFieldCharacters = 48;
+// A page of fields stays this wide, so that labels, fields and units stay together.
+constexpr int readablePageCharacters = 120;
+
+void limitToReadableWidth(QWidget* field)
+{
+    field->setMaximumWidth(field->fontMetrics().averageCharWidth() * readableFieldCharacters);
+}
+
 // A tab's page that scrolls rather than squeezes its controls in a small window.
 QWidget* scrollable(QWidget* page)
 {
+    page->setMaximumWidth(page->fontMetrics().averageCharWidth() * readablePageCharacters);
     auto* area = new QScrollArea;
     area->setWidget(page);
     area->setWidgetResizable(true);
@@ -78,14 +101,19 @@ QWidget* SetupEditorView::makeGameTab()
     auto* server = group(tr("Server"), tab);
     auto* serverForm = new QFormLayout(server);
     c.configNameFieldAdvTab = textField(QStringLiteral("configNameFieldAdvTab"), server);
+    limitToReadableWidth(c.configNameFieldAdvTab);
     showOnly(c.configNameFieldAdvTab);
     serverForm->addRow(tr("Configuration:"), c.configNameFieldAdvTab);
     c.serverNameField = textField(QStringLiteral("serverNameField"), server);
+    limitToReadableWidth(c.serverNameField);
     serverForm->addRow(tr("Server name:"), c.serverNameField);
     c.welcomeTextField = textField(QStringLiteral("welcomeTextField"), server);
+    limitToReadableWidth(c.welcomeTextField);
     serverForm->addRow(tr("Welcome text:"), c.welcomeTextField);
     c.gameTypeDynamicPopUpMenu = new QComboBox(server);
     c.gameTypeDynamicPopUpMenu->setObjectName(QStringLiteral("gameTypeDynamicPopUpMenu"));
+    c.gameTypeDynamicPopUpMenu->setAccessibleName(tr("Game type"));
+    limitToReadableWidth(c.gameTypeDynamicPopUpMenu);
     serverForm->addRow(tr("Game type:"), c.gameTypeDynamicPopUpMenu);
     layout->addWidget(server);
 
@@ -154,13 +182,17 @@ QWidget* SetupEditorView::makeNetworkTab()
     rateLayout->setContentsMargins(0, 0, 0, 0);
     c.optimizeNetworkMatrix = new RadioMatrix({tr("LAN"), tr("Custom")}, Qt::Horizontal, rateRow);
     c.optimizeNetworkMatrix->setObjectName(QStringLiteral("optimizeNetworkMatrix"));
+    // The custom rate's field follows "Custom" at once.
+    c.optimizeNetworkMatrix->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     rateLayout->addWidget(c.optimizeNetworkMatrix);
     c.optimizeNetworkField =
         plainNumber(QStringLiteral("optimizeNetworkField"), 0, maxRate, rateRow);
+    c.optimizeNetworkField->setAccessibleName(tr("Custom max rate"));
     rateLayout->addWidget(c.optimizeNetworkField);
     rateLayout->addStretch();
     form->addRow(tr("Max rate:"), rateRow);
     c.netIPField = textField(QStringLiteral("netIPField"), connection);
+    limitToReadableWidth(c.netIPField);
     form->addRow(tr("IP address:"), c.netIPField);
     c.netPortField = plainNumber(QStringLiteral("netPortField"), 1, maxPort, connection);
     form->addRow(tr("Port:"), c.netPortField);
@@ -169,11 +201,13 @@ QWidget* SetupEditorView::makeNetworkTab()
     auto* access = group(tr("Access"), tab);
     auto* accessForm = new QFormLayout(access);
     c.rconPasswordField = textField(QStringLiteral("rconPasswordField"), access);
+    limitToReadableWidth(c.rconPasswordField);
     accessForm->addRow(tr("Remote control password:"), c.rconPasswordField);
     c.nPrivateClientsField =
         plainNumber(QStringLiteral("nPrivateClientsField"), 0, maxClients, access);
     accessForm->addRow(tr("Private slots:"), c.nPrivateClientsField);
     c.privateClientPasswdField = textField(QStringLiteral("privateClientPasswdField"), access);
+    limitToReadableWidth(c.privateClientPasswdField);
     accessForm->addRow(tr("Private slots password:"), c.privateClientPasswdField);
     c.pureServerSwitch =
         switchButton(QStringLiteral("pureServerSwitch"), tr("Pure server"), access);
@@ -212,6 +246,7 @@ QWidget* SetupEditorView::makeBotsTab()
     c.botMinPlayersSlider->setMinimum(0);
     c.botMinPlayersField = displayField(QStringLiteral("botMinPlayersField"), players);
     c.botMaxPlayersField = displayField(QStringLiteral("botMaxPlayersField"), players);
+    c.botMaxPlayersField->setAccessibleName(tr("Bots fill the server up to at most"));
     row->addWidget(c.botMinPlayersField);
     row->addWidget(c.botMinPlayersSlider, 1);
     row->addWidget(new QLabel(tr("of"), players));
@@ -246,8 +281,14 @@ QWidget* SetupEditorView::makeMapsTab()
 
     auto* libraryColumn = new QVBoxLayout;
     libraryColumn->addWidget(new QLabel(tr("Map library"), tab));
+    c.mapLibrarySearchField = textField(QStringLiteral("mapLibrarySearchField"), tab);
+    c.mapLibrarySearchField->setPlaceholderText(tr("Search by name or title"));
+    c.mapLibrarySearchField->setClearButtonEnabled(true);
+    c.mapLibrarySearchField->setAccessibleName(tr("Search the map library"));
+    libraryColumn->addWidget(c.mapLibrarySearchField);
     c.mapLibraryTableView = new MapTableView(tab);
     c.mapLibraryTableView->setObjectName(QStringLiteral("mapLibraryTableView"));
+    c.mapLibraryTableView->setAccessibleName(tr("Map library"));
     libraryColumn->addWidget(c.mapLibraryTableView);
     c.listAllMapsSwitch =
         switchButton(QStringLiteral("listAllMapsSwitch"), tr("List all maps"), tab);
@@ -267,20 +308,16 @@ QWidget* SetupEditorView::makeMapsTab()
     listColumn->addWidget(new QLabel(tr("Map rotation"), tab));
     c.mapListTableView = new MapTableView(tab);
     c.mapListTableView->setObjectName(QStringLiteral("mapListTableView"));
+    c.mapListTableView->setAccessibleName(tr("Map rotation"));
     listColumn->addWidget(c.mapListTableView);
     c.rotateMapsSwitch = switchButton(QStringLiteral("rotateMapsSwitch"), tr("Rotate maps"), tab);
     listColumn->addWidget(c.rotateMapsSwitch);
     lists->addLayout(listColumn, 1);
-    layout->addLayout(lists, 1);
+    layout->addLayout(lists);
+    makeMapListKeys(tab);
 
     auto* preview = group(tr("Preview"), tab);
-    auto* previewLayout = new QHBoxLayout(preview);
-    c.mapImageView = new QLabel(preview);
-    c.mapImageView->setObjectName(QStringLiteral("mapImageView"));
-    c.mapImageView->setFixedSize(200, 150);
-    c.mapImageView->setScaledContents(true);
-    c.mapImageView->setFrameShape(QFrame::StyledPanel);
-    previewLayout->addWidget(c.mapImageView);
+    auto* previewLayout = new QVBoxLayout(preview);
     auto* names = new QFormLayout;
     c.mapNameField = new QLabel(preview);
     c.mapNameField->setObjectName(QStringLiteral("mapNameField"));
@@ -291,9 +328,37 @@ QWidget* SetupEditorView::makeMapsTab()
     c.selectedMapField->setObjectName(QStringLiteral("selectedMapField"));
     names->addRow(tr("Title:"), c.mapNameField);
     names->addRow(tr("Map:"), c.selectedMapField);
-    previewLayout->addLayout(names, 1);
-    layout->addWidget(preview);
+    previewLayout->addLayout(names);
+    c.mapImageView = new LevelShotView(preview);
+    c.mapImageView->setObjectName(QStringLiteral("mapImageView"));
+    c.mapImageView->setAccessibleName(tr("Level shot"));
+    previewLayout->addWidget(c.mapImageView, 1);
+    // The lists and the level shot share the height the window gives.
+    layout->setStretch(0, 3);
+    layout->addWidget(preview, 2);
     return tab;
+}
+
+void SetupEditorView::makeMapListKeys(QWidget* tab)
+{
+    EditorControls& c = m_controls;
+    c.addSelectedMapsAction = keyAction(c.mapLibraryTableView, tr("Add to the rotation"),
+                                        {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    c.moveMapsUpAction =
+        keyAction(c.mapListTableView, tr("Move up"), {QKeySequence(Qt::ALT | Qt::Key_Up)});
+    c.moveMapsDownAction =
+        keyAction(c.mapListTableView, tr("Move down"), {QKeySequence(Qt::ALT | Qt::Key_Down)});
+    c.removeSelectedMapsAction = keyAction(c.mapListTableView, tr("Remove from the rotation"),
+                                           {QKeySequence(QKeySequence::Delete)});
+    c.mapLibraryTableView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    c.mapListTableView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* find = keyAction(tab, tr("Search maps"), {QKeySequence(QKeySequence::Find)});
+    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QLineEdit* search = c.mapLibrarySearchField;
+    connect(find, &QAction::triggered, search, [search] {
+        search->setFocus(Qt::ShortcutFocusReason);
+        search->selectAll();
+    });
 }
 
 QWidget* SetupEditorView::makeAdvancedTab()
@@ -307,6 +372,7 @@ QWidget* SetupEditorView::makeAdvancedTab()
         switchButton(QStringLiteral("hunkMegsUseSwitch"), tr("Game memory (MB):"), memory);
     memoryRow->addWidget(c.hunkMegsUseSwitch);
     c.hunkMegsField = plainNumber(QStringLiteral("hunkMegsField"), 0, maxHunkMegs, memory);
+    c.hunkMegsField->setAccessibleName(tr("Game memory (MB)"));
     memoryRow->addWidget(c.hunkMegsField);
     memoryRow->addStretch();
     layout->addWidget(memory);
@@ -314,6 +380,7 @@ QWidget* SetupEditorView::makeAdvancedTab()
     auto* extras = group(tr("Extra console variables"), tab);
     auto* extrasLayout = new QVBoxLayout(extras);
     c.extraParametersTableView = plainTable(QStringLiteral("extraParametersTableView"), extras);
+    c.extraParametersTableView->setAccessibleName(tr("Extra console variables"));
     extrasLayout->addWidget(c.extraParametersTableView, 1);
     auto* extraButtons = new QHBoxLayout;
     c.addExtraParameterButton =

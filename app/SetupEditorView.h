@@ -19,6 +19,7 @@ private:
     QWidget* makeNetworkTab();
     QWidget* makeBotsTab();
     QWidget* makeMapsTab();
+    void makeMapListKeys(QWidget* tab);
     QWidget* makeAdvancedTab();
 
     EditorControls m_controls;

@@ -9,8 +9,12 @@ set(VORANTH_HOMEPAGE "https://github.com/voranth/voranth" CACHE STRING
 set(VORANTH_SCREENSHOT_URL "https://raw.githubusercontent.com/voranth/voranth/main/docs" CACHE STRING
     "Where software centres fetch the screenshots in docs/ from")
 
+# The licence (an SPDX expression) the About box and the metainfo name.
+set(VORANTH_LICENSE "GPL-2.0-or-later")
+
 # The window tells the desktop which entry it belongs to.
 target_compile_definitions(voranth PRIVATE VORANTH_APP_ID="${VORANTH_APP_ID}")
+target_compile_definitions(voranth_app PUBLIC VORANTH_LICENSE="${VORANTH_LICENSE}")
 
 install(TARGETS voranth voranthctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 

@@ -2,6 +2,7 @@
 
 #include "app/ApplicationIcon.h"
 #include "app/ConfigActions.h"
+#include "app/NewConfigSheet.h"
 #include "app/RenameConfigSheet.h"
 #include "config/CommonData.h"
 #include "config/ConfigStore.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -43,17 +45,50 @@ TEST_F(ConfigActionsTest, NewTakesTheLimitsOfItsGameTypeAndIsShown)
     EXPECT_TRUE(alerts.isEmpty());
 }
 
-TEST_F(ConfigActionsTest, NewRefusesATakenOrEmptyName)
+TEST_F(ConfigActionsTest, NewSheetTellsWhyANameCannotBeTakenAndKeepsOkDisabled)
 {
     newConfig("Server");
-    newConfig("Server", "Capture the Flag");
+    controller->actions().raiseNewConfigWindow();
+    NewConfigSheet* sheet = controller->actions().newConfigWindow();
+    EXPECT_EQ(sheet->focusWidget(), sheet->configNameField());
+    struct Case
+    {
+        QString name;
+        bool ok;
+        QString reason;
+    };
+    for (const Case& c : {
+             Case{"", false, "A server config needs a name."},
+             Case{"Server", false, "Server config name already taken!"},
+             Case{"server", true, ""},
+             Case{"Friday Night Capture The Flag Server For Friends And Family", false,
+                  "Server config name too long!"},
+             Case{"Friday Night Capture The Flag Server For Friends", true, ""},
+         }) {
+        sheet->configNameField()->setText(c.name);
+        EXPECT_EQ(sheet->okButton()->isEnabled(), c.ok) << c.name.toStdString();
+        EXPECT_EQ(sheet->reasonField()->text(), c.reason) << c.name.toStdString();
+    }
+    sheet->configNameField()->setText("Server");
+    EXPECT_TRUE(sheet->reasonField()->toolTip().contains("'Server' already exists"));
+    sheet->okButton()->click();
+    EXPECT_TRUE(sheet->isVisible()) << "a disabled OK does not end the sheet";
+    sheet->findChild<QPushButton*>("newConfigCancelButton")->click();
+    EXPECT_EQ(listedConfigs(), QStringList{"Server"});
+    EXPECT_TRUE(alerts.isEmpty());
+
+    controller->actions().raiseNewConfigWindow();
+    EXPECT_TRUE(sheet->configNameField()->text().isEmpty()) << "each New starts afresh";
+    EXPECT_FALSE(sheet->okButton()->isEnabled());
+}
+
+TEST_F(ConfigActionsTest, AStoreRefusalAfterTheSheetIsStillAnAlert)
+{
+    newConfig("Server");
+    controller->actions().addFile("Server", 0);
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts.first().title, "Server config name already taken!");
-    EXPECT_TRUE(alerts.first().message.contains("'Server' already exists \n(with mod: baseq3)"));
     EXPECT_EQ(record("Server")->gameTypeString(), "Free For All");
-    newConfig("");
-    EXPECT_EQ(alerts.size(), 1);
-    EXPECT_EQ(listedConfigs(), QStringList{"Server"});
 }
 
 TEST_F(ConfigActionsTest, NewCarriesOverWhatTheSettingsPreserve)
@@ -124,20 +159,28 @@ TEST_F(ConfigActionsTest, RenameKeepsMapsAndExtrasAndRefusesTakenAndEmptyNames)
     selectConfig("Old");
 
     RenameConfigSheet* sheet = controller->actions().renameConfigWindow();
-    const auto rename = [&](const QString& to) {
-        controller->actions().raiseRenameConfigWindow();
-        EXPECT_EQ(sheet->configNameFieldRenameOld()->text(), "Old");
-        sheet->configNameFieldRenameNew()->setText(to);
-        sheet->findChild<QPushButton*>("renameConfigOkButton")->click();
+    controller->actions().raiseRenameConfigWindow();
+    EXPECT_EQ(sheet->configNameFieldRenameOld()->text(), "Old");
+    EXPECT_TRUE(sheet->configNameFieldRenameOld()->isReadOnly());
+    EXPECT_EQ(sheet->configNameFieldRenameOld()->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(sheet->focusWidget(), sheet->configNameFieldRenameNew());
+    EXPECT_FALSE(sheet->okButton()->isEnabled()) << "the name is unchanged yet";
+    EXPECT_EQ(sheet->reasonField()->text(), "");
+    struct Case
+    {
+        QString name;
+        bool ok;
+        QString reason;
     };
-    rename("Old");
-    ASSERT_EQ(alerts.size(), 1);
-    EXPECT_EQ(alerts.first().title, "Server config name already taken!");
-    rename("");
-    EXPECT_EQ(alerts.size(), 1);
-    EXPECT_NE(record("Old"), nullptr);
-
-    rename("New Name");
+    for (const Case& c : {Case{"", false, "A server config needs a name."},
+                          Case{"Other", false, "Server config name already taken!"},
+                          Case{"New Name", true, ""}}) {
+        sheet->configNameFieldRenameNew()->setText(c.name);
+        EXPECT_EQ(sheet->okButton()->isEnabled(), c.ok) << c.name.toStdString();
+        EXPECT_EQ(sheet->reasonField()->text(), c.reason) << c.name.toStdString();
+    }
+    sheet->okButton()->click();
+    EXPECT_TRUE(alerts.isEmpty());
     ASSERT_EQ(record("Old"), nullptr);
     ASSERT_NE(record("New Name"), nullptr);
     EXPECT_EQ(record("New Name")->mapList(), (QStringList{"A", "C"}));
@@ -178,29 +221,34 @@ TEST_F(ConfigActionsTest, RenameKeepsEveryFieldAndTakesTheEditorsValues)
     EXPECT_EQ(saved.find("Renamed")->modParameters(), expected.modParameters());
 }
 
-TEST_F(ConfigActionsTest, NamesTheServerCannotRunOrThatShareAFileAreRefusedWithAnAlert)
+TEST_F(ConfigActionsTest, NamesThatShareAServerFileAreRefusedBesideTheField)
 {
     newConfig("a_b");
-    newConfig("Friday Night Capture The Flag Server For Friends And Family");
-    ASSERT_EQ(alerts.size(), 1);
-    EXPECT_EQ(alerts.first().title, "Server config name too long!");
-    EXPECT_TRUE(alerts.first().message.contains("at most 63 characters"))
-        << alerts.first().message.toStdString();
-    newConfig("a b");
-    ASSERT_EQ(alerts.size(), 2);
-    EXPECT_TRUE(alerts.last().message.contains("'VO_a_b.config'")) << alerts.last().message.toStdString();
+    NewConfigSheet* newSheet = controller->actions().newConfigWindow();
+    controller->actions().raiseNewConfigWindow();
+    newSheet->configNameField()->setText("a b");
+    EXPECT_FALSE(newSheet->okButton()->isEnabled());
+    EXPECT_EQ(newSheet->reasonField()->text(), "Server config name too close to another!");
+    EXPECT_TRUE(newSheet->reasonField()->toolTip().contains("'VO_a_b.config'"));
+    newSheet->reject();
 
     newConfig("Other");
     RenameConfigSheet* sheet = controller->actions().renameConfigWindow();
     controller->actions().raiseRenameConfigWindow();
     sheet->configNameFieldRenameNew()->setText("a/b");
-    sheet->findChild<QPushButton*>("renameConfigOkButton")->click();
-    ASSERT_EQ(alerts.size(), 3);
-    EXPECT_EQ(alerts.last().title, "Server config name too close to another!");
+    EXPECT_FALSE(sheet->okButton()->isEnabled());
+    EXPECT_EQ(sheet->reasonField()->text(), "Server config name too close to another!");
+    // The configuration may keep its own server file under another spelling.
+    selectConfig("a_b");
+    controller->actions().raiseRenameConfigWindow();
+    sheet->configNameFieldRenameNew()->setText("a b");
+    EXPECT_TRUE(sheet->okButton()->isEnabled());
+    sheet->reject();
     EXPECT_EQ(listedConfigs(), (QStringList{"Other", "a_b"}));
+    EXPECT_TRUE(alerts.isEmpty());
 }
 
-TEST_F(ConfigActionsTest, DeleteRemovesTheConfigurationAndItsServerFile)
+TEST_F(ConfigActionsTest, DeleteAsksFirstAndRemovesTheConfigurationAndItsServerFile)
 {
     newConfig("Alpha");
     newConfig("Beta");
@@ -210,7 +258,19 @@ TEST_F(ConfigActionsTest, DeleteRemovesTheConfigurationAndItsServerFile)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     selectConfig("Beta");
+
+    alertAnswers = {1};
     controller->actions().deleteFile();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "Delete the server config 'Beta'?");
+    EXPECT_TRUE(alerts.first().message.contains("'VO_Beta.config'"));
+    EXPECT_EQ(alerts.first().buttons, (QStringList{"Delete", "Cancel"}));
+    EXPECT_NE(record("Beta"), nullptr) << "cancel keeps it";
+    EXPECT_TRUE(QFile::exists(serverFile));
+    EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "Beta");
+
+    controller->actions().deleteFile();
+    EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(record("Beta"), nullptr);
     EXPECT_FALSE(QFile::exists(serverFile));
     EXPECT_EQ(listedConfigs(), QStringList{"Alpha"});
@@ -218,8 +278,8 @@ TEST_F(ConfigActionsTest, DeleteRemovesTheConfigurationAndItsServerFile)
 
     controller->actions().setRunningConfigNameQuery([] { return QString("Alpha"); });
     controller->actions().deleteFile();
-    ASSERT_EQ(alerts.size(), 1);
-    EXPECT_EQ(alerts.first().title, "'Alpha' is running!");
+    ASSERT_EQ(alerts.size(), 3);
+    EXPECT_EQ(alerts.last().title, "'Alpha' is running!");
     EXPECT_NE(record("Alpha"), nullptr);
 }
 

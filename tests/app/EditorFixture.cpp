@@ -20,6 +20,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -104,6 +105,7 @@ void EditorFixture::newConfig(const QString& name, const QString& gameType)
     const int item = sheet->gameTypePopUpMenu()->findText(gameType);
     ASSERT_GE(item, 0) << gameType.toStdString();
     sheet->gameTypePopUpMenu()->setCurrentIndex(item);
+    EXPECT_TRUE(sheet->okButton()->isEnabled()) << sheet->reasonField()->text().toStdString();
     sheet->findChild<QPushButton*>("newConfigOkButton")->click();
 }
 
