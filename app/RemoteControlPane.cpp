@@ -108,6 +108,7 @@ void RemoteControlPane::wireControls()
             return bots ? bots->botNameAtIndex(row) : QString();
         },
         this);
+    m_botsModel->setHeaders({tr("Bot")});
     m_controls.rconBotsTableView->setModel(m_botsModel);
 
     connect(m_controls.rconPlayersGetStatusButton, &QPushButton::clicked, this,
@@ -301,10 +302,14 @@ void RemoteControlPane::showMap(const QString& label, const QString& map)
     if (!library) {
         m_controls.rconCurrentMapTitleField->setText(RemoteControl::unknownMap);
         m_controls.rconCurrentMapImageView->clear();
+        m_controls.rconCurrentMapImageView->setAccessibleDescription(QString());
         return;
     }
-    m_controls.rconCurrentMapTitleField->setText(library->mapTitleForMap(map));
+    const QString title = library->mapTitleForMap(map);
+    m_controls.rconCurrentMapTitleField->setText(title);
     m_controls.rconCurrentMapImageView->setPixmap(QPixmap::fromImage(library->mapImageForMap(map)));
+    m_controls.rconCurrentMapImageView->setAccessibleDescription(
+        tr("Level shot of %1 (%2)").arg(title, map));
 }
 
 void RemoteControlPane::updateAllRconFieldsAsServerRunning(bool withStatus)
@@ -331,6 +336,7 @@ void RemoteControlPane::clearRconFields()
         QStringLiteral("RconCurrentMap"), QStringLiteral("Current map: %@"), {QStringLiteral("-")}) +
                                                 QLatin1Char(' '));
     m_controls.rconCurrentMapImageView->clear();
+    m_controls.rconCurrentMapImageView->setAccessibleDescription(QString());
     m_controls.rconCurrentMapTitleField->setText(RemoteControl::unknownMap);
     reloadPlayers();
 }

@@ -73,6 +73,7 @@ QWidget* RemoteControlView::makeServerBox()
     c.rconCurrentMapImageView->setFixedSize(160, 120);
     c.rconCurrentMapImageView->setScaledContents(true);
     c.rconCurrentMapImageView->setFrameShape(QFrame::StyledPanel);
+    c.rconCurrentMapImageView->setAccessibleName(tr("Level shot of the current map"));
     layout->addWidget(c.rconCurrentMapImageView);
 
     auto* form = new QFormLayout;
@@ -105,12 +106,14 @@ QWidget* RemoteControlView::makeServerBox()
     auto* limits = new QHBoxLayout;
     c.rconLimitsPopUpMenu = new QComboBox(box);
     c.rconLimitsPopUpMenu->setObjectName(QStringLiteral("rconLimitsPopUpMenu"));
+    c.rconLimitsPopUpMenu->setAccessibleName(tr("Limit"));
     // Items in the order of the limit types; item 3 stands for no limit and cannot be chosen.
     c.rconLimitsPopUpMenu->addItems({tr("Frag limit"), tr("Time limit"), tr("Capture limit")});
     c.rconLimitsPopUpMenu->insertSeparator(3);
     c.rconLimitsPopUpMenu->addItem(tr("Max players"));
     limits->addWidget(c.rconLimitsPopUpMenu);
     c.rconLimitsField = numberField(QStringLiteral("rconLimitsField"), 0, maxLimit, box);
+    c.rconLimitsField->setAccessibleName(tr("Value of the limit"));
     limits->addWidget(c.rconLimitsField);
     c.rconLimitsChangeButton =
         pushButton(QStringLiteral("rconLimitsChangeButton"), tr("Change"), box);
@@ -126,6 +129,7 @@ QWidget* RemoteControlView::makePlayersBox()
     auto* box = new QGroupBox(tr("Players"), this);
     auto* layout = new QVBoxLayout(box);
     c.rconPlayersTableView = plainTable(QStringLiteral("rconPlayersTableView"), box);
+    c.rconPlayersTableView->setAccessibleName(tr("Players"));
     c.rconPlayersTableView->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(c.rconPlayersTableView, 1);
     auto* buttons = new QHBoxLayout;
@@ -137,6 +141,7 @@ QWidget* RemoteControlView::makePlayersBox()
     buttons->addWidget(c.rconPlayersGetStatusSwitch);
     c.rconPlayersGetStatusSecondsField =
         numberField(QStringLiteral("rconPlayersGetStatusSecondsField"), 1, maxStatusSeconds, box);
+    c.rconPlayersGetStatusSecondsField->setAccessibleName(tr("Seconds between statuses"));
     buttons->addWidget(c.rconPlayersGetStatusSecondsField);
     buttons->addWidget(new QLabel(tr("seconds"), box));
     buttons->addStretch();
@@ -155,6 +160,7 @@ QWidget* RemoteControlView::makeBotsBox()
     auto* box = new QGroupBox(tr("Add bot"), this);
     auto* layout = new QHBoxLayout(box);
     c.rconBotsTableView = plainTable(QStringLiteral("rconBotsTableView"), box);
+    c.rconBotsTableView->setAccessibleName(tr("Bots to add"));
     c.rconBotsTableView->horizontalHeader()->hide();
     c.rconBotsTableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(c.rconBotsTableView, 1);
@@ -189,11 +195,13 @@ QWidget* RemoteControlView::makeConsoleBox()
     c.rconResponseTextView = new QTextEdit(box);
     c.rconResponseTextView->setObjectName(QStringLiteral("rconResponseTextView"));
     c.rconResponseTextView->setReadOnly(true);
+    c.rconResponseTextView->setAccessibleName(tr("Replies of the server"));
     useFixedFont(c.rconResponseTextView, 9);
     layout->addWidget(c.rconResponseTextView, 1);
     auto* request = new QHBoxLayout;
     c.rconRequestTextField = textField(QStringLiteral("rconRequestTextField"), box);
     c.rconRequestTextField->setPlaceholderText(tr("Console command"));
+    c.rconRequestTextField->setAccessibleName(tr("Console command"));
     request->addWidget(c.rconRequestTextField, 1);
     c.rconServerCommandSendButton =
         pushButton(QStringLiteral("rconServerCommandSendButton"), tr("Send"), box);
