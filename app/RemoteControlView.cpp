@@ -198,20 +198,22 @@ QWidget* RemoteControlView::makeConsoleBox()
     c.rconResponseTextView->setAccessibleName(tr("Replies of the server"));
     useFixedFont(c.rconResponseTextView, 9);
     layout->addWidget(c.rconResponseTextView, 1);
-    auto* request = new QHBoxLayout;
+    // The command takes the whole width; its buttons go beneath it.
     c.rconRequestTextField = textField(QStringLiteral("rconRequestTextField"), box);
-    c.rconRequestTextField->setPlaceholderText(tr("Console command"));
+    c.rconRequestTextField->setPlaceholderText(tr("Console command or chat"));
     c.rconRequestTextField->setAccessibleName(tr("Console command"));
-    request->addWidget(c.rconRequestTextField, 1);
+    layout->addWidget(c.rconRequestTextField);
+    auto* buttons = new QHBoxLayout;
     c.rconServerCommandSendButton =
         pushButton(QStringLiteral("rconServerCommandSendButton"), tr("Send"), box);
-    request->addWidget(c.rconServerCommandSendButton);
+    buttons->addWidget(c.rconServerCommandSendButton);
     c.rconSayButton = pushButton(QStringLiteral("rconSayButton"), tr("Say"), box);
     c.rconSayButton->setToolTip(tr("Sends the text to the players as chat"));
-    request->addWidget(c.rconSayButton);
-    layout->addLayout(request);
+    buttons->addWidget(c.rconSayButton);
+    buttons->addStretch();
     c.rconQuitServerButton =
         pushButton(QStringLiteral("rconQuitServerButton"), tr("Quit Server"), box);
-    layout->addWidget(c.rconQuitServerButton, 0, Qt::AlignRight);
+    buttons->addWidget(c.rconQuitServerButton);
+    layout->addLayout(buttons);
     return box;
 }

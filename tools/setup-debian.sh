@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
   libzip-dev libgtest-dev libgmock-dev
   openarena-server ioquake3-server
-  xvfb xauth xterm imagemagick x11-utils
+  xvfb xauth xterm imagemagick x11-utils xdotool  # xdotool: tools/screenshots.sh opens the preferences
   clang libclang-rt-dev  # the fuzz harnesses (libFuzzer)
   unzip  # only for the reference pipeline of bench/ScanBench
   desktop-file-utils appstream man-db groff-base dpkg-dev  # the install test and the .deb
