@@ -75,10 +75,12 @@ TEST_F(LifecycleTest, AStartSelectsTheFirstConfigurationWithItsFirstMapAndParame
     controller->state().store.remove("Bare");
     stopApplication();
     startApplication();
-    EXPECT_EQ(c.configNameFieldAdvTab->text(), "Full");
-    EXPECT_EQ(FormControls::selectedRows(c.mapListTableView), QList<int>{0});
-    EXPECT_EQ(shownRows(c.extraParametersTableView), 2);
-    EXPECT_EQ(FormControls::selectedRows(c.extraParametersTableView), QList<int>{0});
+    // A new window: its own controls.
+    const EditorControls& again = editor().controls();
+    EXPECT_EQ(again.configNameFieldAdvTab->text(), "Full");
+    EXPECT_EQ(FormControls::selectedRows(again.mapListTableView), QList<int>{0});
+    EXPECT_EQ(shownRows(again.extraParametersTableView), 2);
+    EXPECT_EQ(FormControls::selectedRows(again.extraParametersTableView), QList<int>{0});
 }
 
 TEST_F(LifecycleTest, QuittingWhenTheStoreCannotBeWrittenLetsTheUserStay)
