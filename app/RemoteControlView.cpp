@@ -3,6 +3,7 @@
 #include "app/FormControls.h"
 #include "app/KZColorView.h"
 #include "app/RadioMatrix.h"
+#include "config/GameLimits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,10 +24,10 @@ using namespace FormControls;
 
 namespace {
 
-// The limits the pane changes (frag, time and capture limits, players, bots): none is negative.
-constexpr int maxLimit = 999999;
 constexpr int maxStatusSeconds = 3600;
-constexpr int maxBotSkill = 5;
+using GameLimits::maxBotSkill;
+using GameLimits::maxLimit;
+using GameLimits::minBotSkill;
 
 QLabel* label(const QString& name, QWidget* parent)
 {
@@ -165,7 +166,7 @@ QWidget* RemoteControlView::makeBotsBox()
     c.rconBotsTableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(c.rconBotsTableView, 1);
     auto* options = new QFormLayout;
-    c.rconBotsNumberField = numberField(QStringLiteral("rconBotsNumberField"), 1, maxBotSkill, box);
+    c.rconBotsNumberField = numberField(QStringLiteral("rconBotsNumberField"), minBotSkill, maxBotSkill, box);
     options->addRow(tr("Skill:"), c.rconBotsNumberField);
     c.rconBotsTeamColorMatrix =
         new RadioMatrix({tr("No team"), tr("Blue"), tr("Red")}, Qt::Vertical, box);

@@ -4,6 +4,7 @@
 #include "app/LevelShotView.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
+#include "config/GameLimits.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,18 +27,7 @@ using namespace FormControls;
 
 namespace {
 
-// The ranges the server accepts. The game resets a negative frag or capture limit to 0 and
-// a time limit whose milliseconds overflow an int; the engine has at most 64 clients.
-constexpr int maxLimit = 999999;
-constexpr int maxTimeLimitMinutes = 2147483647 / 60000;
-constexpr int maxClients = 64;
-constexpr int maxPort = 65535;
-constexpr int maxBotSkill = 5;
-// Seconds, milliseconds and the knockback: no bound in the game beyond being positive.
-constexpr int maxAmount = 99999;
-constexpr int maxHunkMegs = 4096;
-constexpr int maxRate = 1000000;
-constexpr double maxQuadFactor = 1000.0;
+using namespace GameLimits;
 
 QGroupBox* group(const QString& title, QWidget* parent)
 {

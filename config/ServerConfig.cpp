@@ -337,3 +337,8 @@ bool ServerConfig::initWithCoder(QDataStream& in, int version, ServerConfig& rec
     record = std::move(r);
     return true;
 }
+
+quint16 ServerConfig::serverPort() const
+{
+    return m_netPort > 0 && m_netPort <= 65535 ? quint16(m_netPort) : defaultNetPort;
+}

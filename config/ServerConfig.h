@@ -59,6 +59,9 @@ public:
     void setNetIP(const QString& value) { m_netIP = value; }
     int netPort() const { return m_netPort; }
     void setNetPort(int value) { m_netPort = value; }
+    static constexpr quint16 defaultNetPort = 27960;
+    // The UDP port the server listens on: netPort, or the game's default when that is none.
+    quint16 serverPort() const;
     int nPrivateClients() const { return m_nPrivateClients; }
     void setNPrivateClients(int value) { m_nPrivateClients = value; }
     int radioOptimizeNetwork() const { return m_radioOptimizeNetwork; }
@@ -196,7 +199,7 @@ private:
     bool m_listAllMaps = true;
     int m_maxPlayers = 8;
     QString m_netIP = QStringLiteral("localhost");
-    int m_netPort = 27960;
+    int m_netPort = defaultNetPort;
     int m_nPrivateClients = 0;
     int m_radioOptimizeNetwork = 0;
     QString m_privateClientPasswd;

@@ -1,5 +1,6 @@
 #include "ctl/ConfigFieldSetter.h"
 
+#include "config/GameLimits.h"
 #include "config/NetAddress.h"
 #include "config/ServerConfig.h"
 #include "config/ServerConfigFields.h"
@@ -93,7 +94,7 @@ QVariant parsedValue(Kind kind, const QString& text, QString& expected)
     case Kind::Port: {
         expected = QStringLiteral("a port number from 1 to 65535");
         const int value = text.toInt(&ok);
-        return ok && value >= 1 && value <= 65535 ? QVariant(value) : QVariant();
+        return ok && value >= 1 && value <= GameLimits::maxPort ? QVariant(value) : QVariant();
     }
     case Kind::Decimal: {
         expected = QStringLiteral("a decimal number such as 3.5");

@@ -1,5 +1,6 @@
 #include "ctl/RemoteControlCommands.h"
 
+#include "config/GameLimits.h"
 #include "config/GameDirectory.h"
 #include "content/MapLibrary.h"
 #include "ctl/RunningServerSession.h"
@@ -15,10 +16,7 @@ namespace {
 using Sent = RemoteCommands::Sent;
 using LimitType = RemoteCommands::LimitType;
 
-// The skill the game gives a bot added without one.
-constexpr int defaultBotSkill = 4;
-constexpr int minimumBotSkill = 1;
-constexpr int maximumBotSkill = 5;
+using GameLimits::defaultBotSkill;
 
 const QMap<QString, LimitType>& limitNames()
 {
@@ -240,7 +238,7 @@ int RemoteControlCommands::addBot(const QStringList& args, CtlIo& io)
         {QStringLiteral("red"), RemoteCommands::Team::Red},
         {QStringLiteral("blue"), RemoteCommands::Team::Blue}};
     if (!ok || !arguments.firstUnknownOption().isEmpty() || arguments.rest().isEmpty() || !skill ||
-        *skill < minimumBotSkill || *skill > maximumBotSkill || !teams.contains(teamText))
+        *skill < GameLimits::minBotSkill || *skill > GameLimits::maxBotSkill || !teams.contains(teamText))
         return usage(io, QStringLiteral("addbot"), usageText);
     return withSession(io, [&](RunningServerSession& session) {
         return finish(RemoteCommands(session.client())

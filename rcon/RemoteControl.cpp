@@ -99,8 +99,7 @@ RemoteControl::serverEndpoint(const ServerConfig& config)
     const std::optional<QHostAddress> address = resolveHost(config.netIP().trimmed());
     if (!address)
         return std::nullopt;
-    const int port = config.netPort();
-    return std::make_pair(*address, port > 0 && port <= 65535 ? quint16(port) : defaultServerPort);
+    return std::make_pair(*address, config.serverPort());
 }
 
 bool RemoteControl::connectToQ3Server()

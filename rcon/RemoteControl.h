@@ -35,7 +35,6 @@ public:
     static constexpr int limitTypesCount = 5;
     static const QString unknownMap;
     static const QString noResponseText;
-    static constexpr quint16 defaultServerPort = 27960;
 
     // A client of the server running config, or nothing while no server process is found or
     // no socket can be made.

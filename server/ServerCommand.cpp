@@ -43,7 +43,7 @@ QString networkSettings(const ServerConfig& config)
     if (!address.isEmpty() && address != QLatin1String("localhost") &&
         NetAddress::isHostNameOrAddress(address))
         text += QStringLiteral("+set net_ip ") + engineQuoted(address) + QLatin1Char(' ');
-    if (config.netPort() != ServerCommand::defaultPort)
+    if (config.netPort() != ServerConfig::defaultNetPort)
         text +=
             QStringLiteral("+set net_port ") + QString::number(config.netPort()) + QLatin1Char(' ');
     return text;

@@ -22,8 +22,6 @@ class ServerConfig;
 class ServerCommand
 {
 public:
-    static constexpr int defaultPort = 27960;
-
     struct Inputs
     {
         QString gameRoot;

@@ -116,15 +116,9 @@ ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const 
         return Problem::RconPasswordNotSet;
     if (!config.rconPassword().isEmpty() && !rconPasswordCanWork(config.rconPassword()))
         return Problem::RconPasswordUnusable;
-    if (portInUse(serverPort(config)))
+    if (portInUse(config.serverPort()))
         return Problem::PortInUse;
     return Problem::None;
-}
-
-quint16 ServerLauncher::serverPort(const ServerConfig& config)
-{
-    const int port = config.netPort();
-    return port > 0 && port <= 65535 ? quint16(port) : quint16(ServerCommand::defaultPort);
 }
 
 bool ServerLauncher::portInUse(quint16 port)
@@ -158,7 +152,7 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConf
                                             "server before starting another one.")),
                 ok};
     case Problem::PortInUse: {
-        const QString port = QString::number(serverPort(config));
+        const QString port = QString::number(config.serverPort());
         return {rconCommText(QStringLiteral("PortInUseTitle"), QStringLiteral("Port %@ is in use!"),
                              {port}),
                 rconCommText(QStringLiteral("PortInUseMsg"),

@@ -67,8 +67,7 @@ public:
     // The texts of the problem's alert for starting config, from the string tables.
     static Alert alertFor(Problem problem, const ServerConfig& config, const QString& gameRoot);
 
-    // The UDP port the server of config listens on, and whether another program holds it.
-    static quint16 serverPort(const ServerConfig& config);
+    // Whether another program holds the UDP port.
     static bool portInUse(quint16 port);
 
     // The server reads the remote-console password up to the first blank or control
