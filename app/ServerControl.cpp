@@ -122,7 +122,13 @@ void ServerControl::showInitialState()
         setState(ServerState::NoServer);
         return;
     }
-    if (running->config.rconPassword().isEmpty()) {
+    followStartedServer(running->config);
+}
+
+void ServerControl::followStartedServer(const ServerConfig& config)
+{
+    // Without a password there is nothing to connect with: the server only runs.
+    if (config.rconPassword().isEmpty()) {
         setState(ServerState::Launched);
         return;
     }
@@ -184,12 +190,7 @@ void ServerControl::saveAndStart()
     }
     if (putTerminalBack)
         keepWindowInFront();
-    if (config->rconPassword().isEmpty()) {
-        setState(ServerState::Launched);
-        return;
-    }
-    setState(ServerState::Connecting);
-    m_pane.waitThenTryInitRemoteControl(RemoteControlPane::initIntervalSeconds);
+    followStartedServer(*config);
 }
 
 void ServerControl::quitServer()

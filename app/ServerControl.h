@@ -7,6 +7,7 @@
 
 class RemoteControlActions;
 class RemoteControlPane;
+class ServerConfig;
 class SetupEditor;
 struct ControllerState;
 
@@ -46,6 +47,8 @@ signals:
 
 private:
     void keepWindowInFront();
+    // Connecting when the server has a remote-console password, else only running.
+    void followStartedServer(const ServerConfig& config);
 
     ControllerState& m_state;
     SetupEditor& m_editor;
