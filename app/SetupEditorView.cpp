@@ -246,7 +246,7 @@ QWidget* SetupEditorView::makeBotsTab()
     auto* behaviour = group(tr("Bot behaviour"), tab);
     auto* form = new QFormLayout(behaviour);
     c.defaultBotSkillField =
-        numberField(QStringLiteral("defaultBotSkillField"), 1, maxBotSkill, behaviour);
+        numberField(QStringLiteral("defaultBotSkillField"), minBotSkill, maxBotSkill, behaviour);
     form->addRow(tr("Default skill:"), c.defaultBotSkillField);
     c.botNoChatSwitch =
         switchButton(QStringLiteral("botNoChatSwitch"), tr("Bots stay silent"), behaviour);
