@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -60,7 +61,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     giveActionsIcons();
     limitListShortcutsTo(configListPanel);
     if (!WindowLayoutMemory(*this, *m_splitter, *m_setupEditor).restore())
-        resize(1060, 720);
+        resize(firstStartSize());
+}
+
+QSize MainWindow::firstStartSize() const
+{
+    // Room for every tab without scrolling, but never more than the screen has.
+    const QSize preferred(1060, 720);
+    const QScreen* shown = screen();
+    return shown ? preferred.boundedTo(shown->availableGeometry().size()) : preferred;
 }
 
 QWidget* MainWindow::makeConfigList()

@@ -81,6 +81,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The size of a first start, before the user has given the window one.
+    QSize firstStartSize() const;
     QWidget* makeConfigList();
     QWidget* makeServerBar();
     void makeMenus();
