@@ -1,6 +1,7 @@
 #include "rcon/RconPacer.h"
 
 #include "rcon/RconResponder.h"
+#include "rcon/ServerRateLimit.h"
 #include "rcon/RemoteControl.h"
 #include "support/TestEnvironment.h"
 
@@ -28,36 +29,6 @@ struct FakeClock
 
 const RconPacer::Allowance standard; // 8 at once, one each 1100 ms, 3 kept for commands
 
-// ioquake3's rate limit of one sender address (SVC_RateLimit): a burst of ten, then one a
-// second, counted in whole periods.
-class ServerBucket
-{
-public:
-    ServerBucket(int burst, int periodMs) : m_limit(burst), m_periodMs(periodMs) {}
-    bool accepts(qint64 now)
-    {
-        const qint64 interval = now - m_lastTime;
-        const qint64 expired = interval / m_periodMs;
-        if (expired > m_burst || interval < 0) {
-            m_burst = 0;
-            m_lastTime = now;
-        } else {
-            m_burst -= int(expired);
-            m_lastTime = now - interval % m_periodMs;
-        }
-        if (m_burst >= m_limit)
-            return false;
-        ++m_burst;
-        return true;
-    }
-
-private:
-    int m_limit;
-    int m_periodMs;
-    int m_burst = 0;
-    qint64 m_lastTime = 0;
-};
-
 struct Outcome
 {
     int commandsSent = 0;
@@ -75,7 +46,7 @@ Outcome simulate(const std::shared_ptr<RconPacer>& pacer, FakeClock& clock, unsi
     std::uniform_int_distribution<int> frameDelay(0, 50);
     std::uniform_int_distribution<int> burstSize(1, 12);
     std::uniform_int_distribution<int> pause(2000, 20000);
-    ServerBucket server(RconPacer::serverBurst, RconPacer::serverPeriodMs);
+    ServerRateLimit server(RconPacer::serverBurst, RconPacer::serverPeriodMs);
     Outcome outcome;
     std::deque<qint64> queued; // when each waiting command was asked for
     qint64 lastArrival = 0;

@@ -3,12 +3,14 @@
 #include "config/ServerConfig.h"
 #include "rcon/RconAlerts.h"
 #include "rcon/RemoteControl.h"
+#include "rcon/ServerRateLimit.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <memory>
+#include <optional>
 
 // A game server stand-in on the loopback: answers each request with the next scripted list
 // of datagrams, each sent after its delay (counted from the request's arrival). It answers
@@ -49,8 +51,7 @@ public:
     // burst requests, then one each periodMs, counted in whole periods from the last request.
     void limitRate(int burst, int periodMs)
     {
-        m_burstLimit = burst;
-        m_periodMs = periodMs;
+        m_rateLimit.emplace(burst, periodMs);
         m_clock.start();
     }
     // The requests the rate limit dropped, unanswered.
@@ -104,27 +105,7 @@ private:
         }
     }
 
-    // SVC_RateLimit of ioquake3's server, for the one sender address of the tests.
-    bool rateLimitExceeded()
-    {
-        if (m_burstLimit == 0)
-            return false;
-        const qint64 now = m_clock.elapsed();
-        const qint64 interval = now - m_lastTime;
-        const qint64 expired = interval / m_periodMs;
-        if (expired > m_burst || interval < 0) {
-            m_burst = 0;
-            m_lastTime = now;
-        } else {
-            m_burst -= int(expired);
-            m_lastTime = now - interval % m_periodMs;
-        }
-        if (m_burst < m_burstLimit) {
-            ++m_burst;
-            return false;
-        }
-        return true;
-    }
+    bool rateLimitExceeded() { return m_rateLimit && !m_rateLimit->accepts(m_clock.elapsed()); }
 
     QUdpSocket m_socket;
     QList<QList<Datagram>> m_scripts;
@@ -132,10 +113,7 @@ private:
     QList<QByteArray> m_requests;
     QList<QByteArray> m_dropped;
     quint16 m_clientPort = 0;
-    int m_burstLimit = 0;
-    int m_periodMs = 1000;
-    int m_burst = 0;
-    qint64 m_lastTime = 0;
+    std::optional<ServerRateLimit> m_rateLimit;
     QElapsedTimer m_clock;
 };
 
