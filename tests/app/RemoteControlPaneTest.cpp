@@ -38,6 +38,7 @@
 #include <QTextEdit>
 
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -130,6 +131,25 @@ protected:
     static void recordServerWithoutProcess(const ServerConfig& config)
     {
         ASSERT_TRUE(RunningServer::record(config));
+    }
+    // Records the live server as the one Voranth started, with config in place of its own.
+    static void recordLiveServerAs(const LiveServer& live, const ServerConfig& config)
+    {
+        RunningServer::Record record;
+        record.config = config;
+        record.execFile = ConfigFiles::configFileReplacedSpaces(live.config().configName());
+        record.pid = qint32(live.pid());
+        record.startedAt = QDateTime::currentDateTime();
+        ASSERT_TRUE(RunningServer::write(record));
+    }
+    // Connects to the recorded server as after a start, with a short interval, until done()
+    // holds; the attempts it took, -1 when done() never held.
+    int connectUntil(const std::function<bool()>& done, int timeoutMs = 30000)
+    {
+        server().setState(ServerState::Connecting);
+        QSignalSpy ticks(&pane(), &RemoteControlPane::initAttempted);
+        pane().waitThenTryInitRemoteControl(0.01);
+        return waitUntil(done, timeoutMs) ? int(ticks.count()) : -1;
     }
 
     const int port = RealServer::freeUdpPort();
@@ -327,11 +347,8 @@ TEST_F(RemoteControlPaneTest, GivesUpOnTheNineteenthTickWithoutAProcess)
 {
     const ServerConfig config = RealServer::config("Never Started", "secret", port);
     recordServerWithoutProcess(config);
-    server().setState(ServerState::Connecting);
-    QSignalSpy ticks(&pane(), &RemoteControlPane::initAttempted);
-    pane().waitThenTryInitRemoteControl(0.01);
-    ASSERT_TRUE(waitUntil([&] { return !alerts.isEmpty(); }));
-    EXPECT_EQ(ticks.count(), 19);
+    EXPECT_EQ(connectUntil([&] { return !alerts.isEmpty(); }), 19);
+    ASSERT_FALSE(alerts.isEmpty());
     EXPECT_EQ(alerts.first().title, "Starting up Server failed!");
     EXPECT_TRUE(alerts.first().message.endsWith(" " + RemoteControlPane::supportAddress + "."))
         << alerts.first().message.toStdString();
@@ -347,19 +364,11 @@ TEST_F(RemoteControlPaneTest, GivesUpOnTheTwentyFifthTickWhenTheServerNeverAnswe
     ASSERT_TRUE(live.start()) << live.error().toStdString();
     ServerConfig silent = ServerConfig::copyOf(live.config());
     silent.setNetPort(port);
-    RunningServer::Record record;
-    record.config = silent;
-    record.execFile = ConfigFiles::configFileReplacedSpaces(live.config().configName());
-    record.pid = qint32(live.pid());
-    record.startedAt = QDateTime::currentDateTime();
-    ASSERT_TRUE(RunningServer::write(record));
+    recordLiveServerAs(live, silent);
     ASSERT_EQ(ServerLauncher::recordedServerPid(), live.pid());
 
-    server().setState(ServerState::Connecting);
-    QSignalSpy ticks(&pane(), &RemoteControlPane::initAttempted);
-    pane().waitThenTryInitRemoteControl(0.01);
-    ASSERT_TRUE(waitUntil([&] { return !alerts.isEmpty(); }, 120000));
-    EXPECT_EQ(ticks.count(), 25);
+    EXPECT_EQ(connectUntil([&] { return !alerts.isEmpty(); }, 120000), 25);
+    ASSERT_FALSE(alerts.isEmpty());
     EXPECT_EQ(alerts.first().title, "Game server communication failure!");
     EXPECT_TRUE(alerts.first().message.endsWith(" " + RemoteControlPane::supportAddress + "."));
     EXPECT_EQ(server().state(), ServerState::NoServer);
@@ -372,18 +381,9 @@ TEST_F(RemoteControlPaneTest, AWrongPasswordWhileConnectingQuitsAtOnce)
     ASSERT_TRUE(live.start()) << live.error().toStdString();
     ServerConfig wrong = ServerConfig::copyOf(live.config());
     wrong.setRconPassword("wrong");
-    RunningServer::Record record;
-    record.config = wrong;
-    record.execFile = ConfigFiles::configFileReplacedSpaces(live.config().configName());
-    record.pid = qint32(live.pid());
-    record.startedAt = QDateTime::currentDateTime();
-    ASSERT_TRUE(RunningServer::write(record));
+    recordLiveServerAs(live, wrong);
 
-    server().setState(ServerState::Connecting);
-    QSignalSpy ticks(&pane(), &RemoteControlPane::initAttempted);
-    pane().waitThenTryInitRemoteControl(0.01);
-    ASSERT_TRUE(waitUntil([&] { return server().state() == ServerState::NoServer; }));
-    EXPECT_EQ(ticks.count(), 1);
+    EXPECT_EQ(connectUntil([&] { return server().state() == ServerState::NoServer; }), 1);
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts.first().title, "Game server communication message:");
     EXPECT_TRUE(alerts.first().message.contains("Bad rconpassword")) << alerts.first().message.toStdString();
