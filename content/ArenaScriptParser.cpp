@@ -258,7 +258,7 @@ bool ArenaScriptParser::makePlistFromArena(const QString& mod, const QString& pa
     const QString text = finished(walk, mod);
     if (!QDir().mkpath(path))
         return false;
-    return AtomicFile::write(target, text.toUtf8());
+    return AtomicFile::write(target, text.toUtf8()).ok();
 }
 
 QString ArenaScriptParser::blockTestText(const QStringList& block)

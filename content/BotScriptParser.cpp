@@ -205,5 +205,5 @@ bool BotScriptParser::makePlistFromBots(const QString& /*mod*/, const QString& p
     const QString text = found ? walk.finish() : noBotsFound();
     if (!QDir().mkpath(path))
         return false;
-    return AtomicFile::write(target, text.toUtf8());
+    return AtomicFile::write(target, text.toUtf8()).ok();
 }

@@ -48,5 +48,6 @@ bool UnparsableMaps::saveUnparsableMapsLog(const QString& directory, const QDate
     if (!QDir().mkpath(directory))
         return false;
     return AtomicFile::write(directory + QLatin1Char('/') + logFileName(now),
-                             unparsableMapsPrintoutTable().toUtf8());
+                             unparsableMapsPrintoutTable().toUtf8())
+        .ok();
 }

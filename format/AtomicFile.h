@@ -1,12 +1,26 @@
 #pragma once
 
+#include "format/Result.h"
+
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
-// Writes a whole file or nothing: the bytes go to a temporary file beside it, which then
-// replaces the file.
+// Writes a whole file or nothing: the bytes go to a new temporary file beside it (created
+// exclusively, with the permissions asked for), are flushed to the disk, and the temporary
+// file then replaces the path by a rename. A symbolic link at the path is replaced by the
+// file, never written through. A failure leaves the old file as it was, removes the temporary
+// file, and says why, with the operating system's reason.
 class AtomicFile
 {
 public:
-    static bool write(const QString& path, const QByteArray& bytes);
+    static constexpr QFileDevice::Permissions publicPermissions =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+        QFileDevice::ReadOther;
+    // For files that hold passwords: readable by their owner only.
+    static constexpr QFileDevice::Permissions privatePermissions =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+    static Result<void> write(const QString& path, const QByteArray& bytes,
+                              QFileDevice::Permissions permissions = publicPermissions);
 };

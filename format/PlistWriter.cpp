@@ -130,5 +130,5 @@ QString PlistWriter::write(const QVariant& value)
 
 bool PlistWriter::writeFile(const QString& path, const QVariant& value)
 {
-    return AtomicFile::write(path, write(value).toUtf8());
+    return AtomicFile::write(path, write(value).toUtf8()).ok();
 }
