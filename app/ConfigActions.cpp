@@ -208,7 +208,7 @@ void ConfigActions::renameFile()
 void ConfigActions::deleteFile()
 {
     const QString name = m_editor.controls().configNameFieldAdvTab->text();
-    if (m_runningConfigName && !name.isEmpty() && m_runningConfigName() == name) {
+    if (m_runningConfigNames && !name.isEmpty() && m_runningConfigNames().contains(name)) {
         m_state.alerts.show(
             &m_state.window,
             {rconCommText(QStringLiteral("DeleteRunningFileErrorTitle"),

@@ -22,11 +22,10 @@ public:
     NewConfigSheet* newConfigWindow() const { return m_newConfigWindow; }
     RenameConfigSheet* renameConfigWindow() const { return m_renameConfigWindow; }
 
-    // The configuration the running server was started with ("" when none), asked before
-    // deleting.
-    void setRunningConfigNameQuery(std::function<QString()> query)
+    // The configurations whose servers run, asked before deleting.
+    void setRunningConfigNamesQuery(std::function<QStringList()> query)
     {
-        m_runningConfigName = std::move(query);
+        m_runningConfigNames = std::move(query);
     }
 
     void raiseNewConfigWindow();
@@ -51,5 +50,5 @@ private:
     SetupEditor& m_editor;
     NewConfigSheet* m_newConfigWindow;
     RenameConfigSheet* m_renameConfigWindow;
-    std::function<QString()> m_runningConfigName;
+    std::function<QStringList()> m_runningConfigNames;
 };

@@ -17,6 +17,7 @@
 #include "app/SetupEditor.h"
 #include "app/SetupEditorView.h"
 #include "app/UnparsedMapsWindow.h"
+#include "rcon/HostedServers.h"
 #include "config/CommonData.h"
 #include "config/DataDirectory.h"
 #include "config/GameDirectory.h"
@@ -42,7 +43,14 @@ QVXController::QVXController(MainWindow& window, AlertPresenter& alerts, QObject
       m_scanInteraction(std::make_unique<AppScanInteraction>(alerts, &window))
 {}
 
-QVXController::~QVXController() = default;
+QVXController::~QVXController()
+{
+    // The helpers use the state, which goes with this object: they go first, the servers'
+    // sessions before the pane that shows them.
+    delete m_servers;
+    const QList<QObject*> helpers = children();
+    qDeleteAll(helpers);
+}
 
 void QVXController::showAlert(const QString& title, const QString& message)
 {
@@ -185,12 +193,13 @@ void QVXController::awakeFromNib()
     m_editor = new SetupEditor(m_state, window.configList(), window.setupEditor().controls(), this);
     m_actions = new ConfigActions(m_state, *m_editor, this);
     const RemoteControlControls& rcon = window.remoteControl().controls();
+    m_servers = new HostedServers([this](const QString& mod) { return mapLibraryFor(mod); }, this);
     m_remoteControlPane = new RemoteControlPane(m_state, rcon, this);
-    m_remoteControlActions =
-        new RemoteControlActions(m_state, *m_remoteControlPane, *m_editor, rcon, this);
+    m_remoteControlActions = new RemoteControlActions(*m_remoteControlPane, rcon, this);
     m_serverControl = new ServerControl(m_state, *m_editor, window.serverBar(),
-                                        *m_remoteControlPane, *m_remoteControlActions, this);
-    m_actions->setRunningConfigNameQuery([this] { return m_serverControl->runningConfigName(); });
+                                        *m_remoteControlPane, *m_servers, this);
+    m_actions->setRunningConfigNamesQuery(
+        [this] { return m_serverControl->runningConfigNames(); });
     addModMenuItems();
     fillGameTypeMenus();
     connectWindow();
@@ -201,6 +210,13 @@ void QVXController::awakeFromNib()
     FormControls::selectRow(rcon.rconBotsTableView, 0);
     m_serverControl->showInitialState();
     showServerState(m_serverControl->state());
+}
+
+std::shared_ptr<MapLibrary> QVXController::mapLibraryFor(const QString& mod) const
+{
+    if (m_state.theMapLibrary && m_state.theMapLibrary->mod() == mod)
+        return m_state.theMapLibrary;
+    return std::make_shared<MapLibrary>(m_state.paths.withMod(mod));
 }
 
 void QVXController::fillGameTypeMenus()
@@ -301,8 +317,8 @@ void QVXController::connectWindow()
     connect(menus.preferencesMenuItem, &QAction::triggered, this,
             &QVXController::showPreferencePanel);
     connect(menus.quitMenuItem, &QAction::triggered, &m_state.window, &QWidget::close);
-    connect(menus.runConfigMenuItem, &QAction::triggered, m_remoteControlActions,
-            &RemoteControlActions::rconRunConfig);
+    connect(menus.runConfigMenuItem, &QAction::triggered, m_serverControl,
+            &ServerControl::rconRunConfig);
     connect(menus.startServerMenuItem, &QAction::triggered, m_serverControl,
             &ServerControl::saveAndStart);
     connect(menus.quitServerMenuItem, &QAction::triggered, m_serverControl,
@@ -310,13 +326,22 @@ void QVXController::connectWindow()
     for (QMenu* menu : {menus.fileMenu, menus.mapsMenu, menus.serverMenu})
         connect(menu, &QMenu::aboutToShow, this, &QVXController::validateMenuItems);
     connect(list.configFilesTableView->selectionModel(), &QItemSelectionModel::selectionChanged,
-            this, &QVXController::validateMenuItems);
+            this, [this] {
+                // The shown configuration's server, if it runs, is the one the pane shows.
+                m_serverControl->showState();
+                validateMenuItems();
+            });
     connect(m_serverControl, &ServerControl::stateChanged, this, &QVXController::showServerState);
 }
 
 void QVXController::showServerState(ServerState state)
 {
-    ApplicationIcon::show(ApplicationIcon::forServerState(state));
+    // Red while any server is controlled, whichever the window shows.
+    if (state == ServerState::Quitting)
+        ApplicationIcon::show(ApplicationIcon::State::Yellow);
+    else
+        ApplicationIcon::show(m_servers->anyControlled() ? ApplicationIcon::State::Red
+                                                         : ApplicationIcon::State::Orange);
     // Once the server answers, its pane is what the user wants to see.
     if (state == ServerState::Controlled)
         m_state.window.setupEditor().setCurrentWidget(&m_state.window.remoteControl());
@@ -386,13 +411,13 @@ bool QVXController::applicationShouldTerminate()
         m_editor->storePendingEdits();
     if (!archiveStoreForQuit())
         return false;
-    if (m_remoteControlPane) {
-        m_remoteControlPane->invalidateAllTimers();
+    if (m_servers) {
+        m_servers->stopTimers();
         if (askWhetherToQuitTheServer())
             saveStoreAfterTheQuitQuestion();
     }
     if (m_serverControl)
-        m_serverControl->setState(ServerState::Quitting);
+        m_serverControl->setApplicationQuitting();
     else
         ApplicationIcon::show(ApplicationIcon::forServerState(ServerState::Quitting));
     return true;
@@ -423,8 +448,7 @@ bool QVXController::archiveStoreForQuit()
 bool QVXController::askWhetherToQuitTheServer()
 {
     // Only a server under control is asked about; one still connecting is left running.
-    if (!m_remoteControlPane->remoteControl() || ServerLauncher::recordedServerPid() <= 0 ||
-        m_allowServerRunningAtTerminate)
+    if (!m_servers->anyControlled() || m_allowServerRunningAtTerminate)
         return false;
     const int answer = m_state.alerts.show(
         &m_state.window,
@@ -435,7 +459,7 @@ bool QVXController::askWhetherToQuitTheServer()
          {QStringLiteral("Yes"), QStringLiteral("No")},
          true});
     if (answer == 0)
-        m_serverControl->quitServer();
+        m_serverControl->quitAllServersNow();
     else
         m_allowServerRunningAtTerminate = true;
     return true;

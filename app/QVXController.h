@@ -13,6 +13,7 @@
 class AlertPresenter;
 class AppScanInteraction;
 class ConfigActions;
+class HostedServers;
 class MainWindow;
 class PreferenceController;
 class RemoteControlActions;
@@ -53,6 +54,7 @@ public:
     ServerControl& serverControl() { return *m_serverControl; }
     RemoteControlPane& remoteControlPane() { return *m_remoteControlPane; }
     RemoteControlActions& remoteControlActions() { return *m_remoteControlActions; }
+    HostedServers& servers() { return *m_servers; }
     // Made by the first showPreferencePanel; none before.
     PreferenceController* preferenceController() const { return m_preferenceController.get(); }
     UnparsedMapsWindow* unparsedMapsWindow() const { return m_unparsedMapsWindow; }
@@ -90,6 +92,8 @@ private:
     // True when the user was asked (and the server quit or left running).
     bool askWhetherToQuitTheServer();
     void saveStoreAfterTheQuitQuestion();
+    // The map library of a mod: the window's own when it shows that mod.
+    std::shared_ptr<MapLibrary> mapLibraryFor(const QString& mod) const;
 
     ControllerState m_state;
     StoreLock m_storeLock;
@@ -99,6 +103,7 @@ private:
     ServerControl* m_serverControl = nullptr;
     RemoteControlPane* m_remoteControlPane = nullptr;
     RemoteControlActions* m_remoteControlActions = nullptr;
+    HostedServers* m_servers = nullptr;
     // The user chose to leave the server running when quitting.
     bool m_allowServerRunningAtTerminate = false;
     std::unique_ptr<PreferenceController> m_preferenceController;

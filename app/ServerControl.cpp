@@ -2,7 +2,6 @@
 
 #include "app/AlertPresenter.h"
 #include "app/ControllerState.h"
-#include "app/RemoteControlActions.h"
 #include "app/RemoteControlPane.h"
 #include "app/SetupEditor.h"
 #include "config/CommonData.h"
@@ -10,11 +9,13 @@
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
 #include "format/Logging.h"
+#include "rcon/HostedServers.h"
 #include "rcon/RemoteControl.h"
-#include "server/RunningServer.h"
+#include "rcon/ServerSession.h"
 #include "server/ServerLauncher.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -40,100 +41,160 @@ QString statusText(ServerState state)
     return rconCommText(QStringLiteral("NoServerRunning"), QStringLiteral("No server running"));
 }
 
+ServerState serverStateOf(const ServerSession* session, bool quitting)
+{
+    if (!session)
+        return ServerState::NoServer;
+    if (quitting)
+        return ServerState::Quitting;
+    switch (session->state()) {
+    case ServerSession::State::Connecting:
+        return ServerState::Connecting;
+    case ServerSession::State::Controlled:
+        return ServerState::Controlled;
+    case ServerSession::State::Uncontrolled:
+        break;
+    }
+    return ServerState::Launched;
+}
+
+QString modOf(const QString& mod)
+{
+    return mod.isEmpty() ? CommonData::qGameDefaultModDir() : mod;
+}
+
 } // namespace
 
 ServerControl::ServerControl(ControllerState& state, SetupEditor& editor,
                              const MainWindow::ServerBar& controls, RemoteControlPane& pane,
-                             RemoteControlActions& actions, QObject* parent)
+                             HostedServers& servers, QObject* parent)
     : QObject(parent), m_state(state), m_editor(editor), m_controls(controls), m_pane(pane),
-      m_actions(actions)
+      m_servers(servers)
 {
     connect(m_controls.saveAndStartButton, &QPushButton::clicked, this,
             &ServerControl::saveAndStart);
     connect(m_controls.quitServerButton, &QPushButton::clicked, this, &ServerControl::quitServer);
-    connect(m_controls.runConfigButton, &QPushButton::clicked, &m_actions,
-            &RemoteControlActions::rconRunConfig);
+    connect(m_controls.runConfigButton, &QPushButton::clicked, this, &ServerControl::rconRunConfig);
     // The pane's own Quit stops the server as the server bar's does.
     connect(m_pane.controls().rconQuitServerButton, &QPushButton::clicked, this,
             &ServerControl::quitServer);
-    connect(&m_pane, &RemoteControlPane::quitServerRequested, this, &ServerControl::quitServer);
-    connect(&m_actions, &RemoteControlActions::quitServerRequested, this,
-            &ServerControl::quitServer);
-    connect(&m_pane, &RemoteControlPane::serverControlled, this,
-            [this] { setState(ServerState::Controlled); });
+    connect(&m_servers, &HostedServers::sessionAdded, this, &ServerControl::follow);
+    connect(&m_servers, &HostedServers::sessionChanged, this, &ServerControl::showState);
+    connect(&m_servers, &HostedServers::sessionRemoved, this, &ServerControl::sessionRemoved);
 }
 
-void ServerControl::setState(ServerState state)
+QString ServerControl::shownName() const
 {
-    const bool changed = state != m_serverState;
-    m_serverState = state;
-    showState();
-    if (changed)
-        emit stateChanged(state);
+    return m_editor.controls().configNameFieldAdvTab->text();
+}
+
+ServerSession* ServerControl::shownSession() const
+{
+    const QString name = shownName();
+    return name.isEmpty() ? nullptr : m_servers.session(name);
+}
+
+ServerState ServerControl::state() const
+{
+    if (m_applicationQuitting)
+        return ServerState::Quitting;
+    const ServerSession* session = shownSession();
+    return serverStateOf(session, session && m_servers.quitting(session));
 }
 
 bool ServerControl::serverRuns() const
 {
-    return m_serverState == ServerState::Launched || m_serverState == ServerState::Connecting ||
-           m_serverState == ServerState::Controlled;
+    const ServerState shown = state();
+    return shown == ServerState::Launched || shown == ServerState::Connecting ||
+           shown == ServerState::Controlled;
+}
+
+QStringList ServerControl::runningConfigNames() const
+{
+    QStringList names;
+    for (const ServerSession* session : m_servers.sessions())
+        names.append(session->configName());
+    return names;
+}
+
+void ServerControl::follow(ServerSession* session)
+{
+    connect(session, &ServerSession::alertRaised, this, &ServerControl::showAlert);
+    connect(session, &ServerSession::configNameChanged, this, [this] { showState(); });
+}
+
+void ServerControl::sessionRemoved(const QString& configName, bool unexpectedly)
+{
+    if (unexpectedly)
+        m_stoppedUnexpectedly = configName;
+    showState();
+}
+
+void ServerControl::showAlert(const QString& title, const QString& message)
+{
+    m_state.alerts.show(&m_state.window, {title, message, {QStringLiteral("OK")}, true});
 }
 
 void ServerControl::showState()
 {
+    ServerSession* session = shownSession();
+    if (m_pane.session() != session)
+        m_pane.showSession(session);
     // While the application quits, nothing more is started or quit from the window.
-    if (m_serverState == ServerState::Quitting) {
+    if (m_applicationQuitting) {
         for (QPushButton* button : {m_controls.saveAndStartButton, m_controls.quitServerButton,
                                     m_controls.runConfigButton})
             button->setEnabled(false);
-        return;
+    } else {
+        const ServerState shown = state();
+        QString text = statusText(shown);
+        if (shown == ServerState::NoServer && !shownName().isEmpty() &&
+            shownName() == m_stoppedUnexpectedly)
+            text = rconCommText(QStringLiteral("ServerStoppedUnexpectedly"),
+                                QStringLiteral("The server stopped unexpectedly"));
+        m_controls.serverRunStatusField->setText(text);
+        m_controls.saveAndStartButton->setEnabled(shown == ServerState::NoServer);
+        m_controls.quitServerButton->setEnabled(serverRuns());
+        m_controls.runConfigButton->setEnabled(mayRunConfig());
     }
-    m_controls.serverRunStatusField->setText(statusText(m_serverState));
-    m_controls.saveAndStartButton->setEnabled(!serverRuns());
-    m_controls.quitServerButton->setEnabled(serverRuns());
-    m_controls.runConfigButton->setEnabled(mayRunConfig());
+    const ServerState shown = state();
+    if (shown != m_shownState) {
+        m_shownState = shown;
+        emit stateChanged(shown);
+    }
+}
+
+QList<ServerSession*> ServerControl::runConfigTargets() const
+{
+    QList<ServerSession*> targets;
+    const ServerConfig* shown = m_state.store.find(shownName());
+    if (!shown)
+        return targets;
+    for (ServerSession* session : m_servers.sessions()) {
+        const RemoteControl* client = session->remoteControl();
+        // The server runs only configuration files of its own mod.
+        if (session->state() == ServerSession::State::Controlled && client &&
+            modOf(client->rconMod()) == modOf(shown->modName()))
+            targets.append(session);
+    }
+    return targets;
 }
 
 bool ServerControl::mayRunConfig() const
 {
-    if (m_serverState == ServerState::Connecting)
-        return true;
-    if (m_serverState != ServerState::Controlled)
+    if (m_applicationQuitting)
         return false;
+    const ServerConfig* shown = m_state.store.find(shownName());
     // The server runs only configuration files of its own mod: the window must show it.
-    const RemoteControl* client = m_pane.remoteControl();
-    if (!client)
-        return true;
-    const QString serverMod =
-        client->rconMod().isEmpty() ? CommonData::qGameDefaultModDir() : client->rconMod();
-    return serverMod == m_state.paths.qGameModDir();
-}
-
-QString ServerControl::runningConfigName() const
-{
-    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
-    return running ? running->config.configName() : QString();
+    if (!shown || modOf(shown->modName()) != m_state.paths.qGameModDir())
+        return false;
+    return !runConfigTargets().isEmpty();
 }
 
 void ServerControl::showInitialState()
 {
-    // A server started by an earlier run that still runs is ours again: connect to it.
-    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
-    if (!running) {
-        setState(ServerState::NoServer);
-        return;
-    }
-    followStartedServer(running->config);
-}
-
-void ServerControl::followStartedServer(const ServerConfig& config)
-{
-    // Without a password there is nothing to connect with: the server only runs.
-    if (config.rconPassword().isEmpty()) {
-        setState(ServerState::Launched);
-        return;
-    }
-    setState(ServerState::Connecting);
-    m_pane.waitThenTryInitRemoteControl(RemoteControlPane::initIntervalSeconds);
+    m_servers.adoptRunningServers();
+    showState();
 }
 
 void ServerControl::keepWindowInFront()
@@ -177,37 +238,51 @@ void ServerControl::saveAndStart()
         acceptEmptyPassword = true;
     }
 
-    m_pane.releaseRemoteControl();
-    const Result<void> result = ServerLauncher::start(*config, gameRoot);
-    if (!result.ok()) {
+    const Result<ServerSession*> started = m_servers.start(*config, gameRoot);
+    if (!started.ok()) {
         m_state.alerts.show(&m_state.window,
                             {rconCommText(QStringLiteral("ServerStartFailedTitle"),
                                           QStringLiteral("The server could not be started!")),
-                             result.error,
+                             started.error,
                              {QStringLiteral("OK")},
                              true});
         return;
     }
+    if (m_stoppedUnexpectedly == config->configName())
+        m_stoppedUnexpectedly.clear();
     if (putTerminalBack)
         keepWindowInFront();
-    followStartedServer(*config);
+    showState();
 }
 
 void ServerControl::quitServer()
 {
-    // The quit request's exchange runs a nested event loop, where a second Quit may come.
-    if (m_quitting)
+    if (ServerSession* session = shownSession())
+        m_servers.quit(session);
+    showState();
+}
+
+void ServerControl::rconRunConfig()
+{
+    ServerConfig* config = m_state.store.find(shownName());
+    const QList<ServerSession*> targets = runConfigTargets();
+    if (!config || config->rconPassword().isEmpty() || targets.isEmpty())
         return;
-    m_quitting = true;
-    m_pane.invalidateAllTimers();
-    // Asked over the console only where that can work: the server answered with our password.
-    if (const RemoteControl* client = m_pane.remoteControl();
-        client && !client->wrongPassword() && client->serverStatus() != client->serverNoResponse())
-        m_actions.rconQuitServer();
-    const ServerLauncher::StopResult stopped = ServerLauncher::stop();
-    if (stopped.stillRunning)
-        qCWarning(lcApp, "The server could not be stopped.");
-    m_pane.releaseRemoteControl();
-    m_quitting = false;
-    setState(ServerState::NoServer);
+    if (m_editor.recordNeedsSaving())
+        m_editor.extractFields(*config);
+    targets.first()->runConfig(ServerConfig::copyOf(*config), m_state.paths.qGameRootDir());
+}
+
+void ServerControl::quitAllServersNow()
+{
+    const QList<ServerSession*> sessions = m_servers.sessions();
+    for (ServerSession* session : sessions)
+        m_servers.quitNow(session);
+    showState();
+}
+
+void ServerControl::setApplicationQuitting()
+{
+    m_applicationQuitting = true;
+    showState();
 }

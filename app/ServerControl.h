@@ -5,56 +5,69 @@
 
 #include <QObject>
 
-class RemoteControlActions;
+class HostedServers;
 class RemoteControlPane;
 class ServerConfig;
+class ServerSession;
 class SetupEditor;
 struct ControllerState;
 
-// Starting the server of the configuration shown and quitting it, with the checks and
-// alerts of each, and handing the started server over to the remote-control pane. Owns the
-// server's state as the window shows it and shows that state in the status text and the
-// server buttons.
+// Starting, quitting and running another configuration on the server of the configuration
+// shown, with the checks and alerts of each; the state of the shown configuration's server in
+// the status text and the server buttons, and its session in the remote-control pane.
 class ServerControl : public QObject
 {
     Q_OBJECT
 public:
     ServerControl(ControllerState& state, SetupEditor& editor,
                   const MainWindow::ServerBar& controls, RemoteControlPane& pane,
-                  RemoteControlActions& actions, QObject* parent = nullptr);
+                  HostedServers& servers, QObject* parent = nullptr);
 
     void saveAndStart();
+    // Quits the shown configuration's server.
     void quitServer();
-    // The state at start: a server recorded as started by an earlier run that still runs is
-    // connected to again (or, started without a password, can be quit); otherwise no server.
+    // Runs the configuration shown on the running server of its mod.
+    void rconRunConfig();
+    // Follows every server of ours that still runs (a window opened while servers ran).
     void showInitialState();
+    // The application quits: the servers are quit now (without waiting for their consoles), or
+    // left running; nothing more is started from the window.
+    void quitAllServersNow();
+    void setApplicationQuitting();
 
-    ServerState state() const { return m_serverState; }
-    void setState(ServerState state);
-    // Whether a server of ours runs, in whatever state of control.
+    // The state of the shown configuration's server.
+    ServerState state() const;
+    // Whether the shown configuration's server runs, in whatever state of control.
     bool serverRuns() const;
-    // Whether Run Config can work: a server is being connected to, or is controlled and runs
-    // the mod the window shows.
+    // Whether Run Config can work: the shown configuration can run on a controlled server of
+    // its mod.
     bool mayRunConfig() const;
-    // Shows the state again in the status text and the buttons (after a change of mod).
+    // Shows the shown configuration's server again (after a change of configuration or mod).
     void showState();
+    // The session of the shown configuration's server, or none.
+    ServerSession* shownSession() const;
 
-    // The name of the configuration the running server was started with, or "".
-    QString runningConfigName() const;
+    // The names of the configurations whose servers run.
+    QStringList runningConfigNames() const;
 
 signals:
     void stateChanged(ServerState state);
 
 private:
+    QString shownName() const;
     void keepWindowInFront();
-    // Connecting when the server has a remote-console password, else only running.
-    void followStartedServer(const ServerConfig& config);
+    void follow(ServerSession* session);
+    void sessionRemoved(const QString& configName, bool unexpectedly);
+    QList<ServerSession*> runConfigTargets() const;
+    void showAlert(const QString& title, const QString& message);
 
     ControllerState& m_state;
     SetupEditor& m_editor;
     const MainWindow::ServerBar& m_controls;
     RemoteControlPane& m_pane;
-    RemoteControlActions& m_actions;
-    bool m_quitting = false;
-    ServerState m_serverState = ServerState::NoServer;
+    HostedServers& m_servers;
+    bool m_applicationQuitting = false;
+    // The configuration whose server ended by itself, until it is started again.
+    QString m_stoppedUnexpectedly;
+    ServerState m_shownState = ServerState::NoServer;
 };

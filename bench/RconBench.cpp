@@ -1,7 +1,7 @@
 // Status exchanges with a real dedicated server of the demo game, made two ways in the same
 // event loop as a 5 ms repeating timer (standing in for painting and input):
-//   - RemoteControl, which collects the reply inside its bounded wait from the socket's
-//     notifications and a quiet-gap timer;
+//   - RemoteControl, which collects the reply from the socket's notifications and a
+//     quiet-gap timer while the event loop goes on;
 //   - a reference collection whose read handler blocks in select() until the server has been
 //     quiet for the quiet gap (the collection loop as first designed).
 // The two take turns, each from a loopback address of its own and once every 1.1 s, as the
@@ -259,8 +259,17 @@ int main(int argc, char* argv[])
     int playersSeen = 0;
     Side voranth;
     const auto voranthExchange = [&] {
-        client->setServerStatus(statusTimeoutUs);
-        const bool ok = client->setCurrentMap() && client->setPlayersStatus();
+        // The bench waits for the reply; the client itself never does.
+        QEventLoop wait;
+        RemoteControl::StatusRead read = RemoteControl::StatusRead::NoReply;
+        client->setServerStatus(statusTimeoutUs, RconPacer::Traffic::Command, &wait,
+                                [&](RemoteControl::StatusRead status) {
+                                    read = status;
+                                    wait.quit();
+                                });
+        wait.exec();
+        const bool ok = read == RemoteControl::StatusRead::Read && client->setCurrentMap() &&
+                        client->setPlayersStatus();
         playersSeen = ok ? int(client->playersStatus()->size()) : playersSeen;
         return ok;
     };

@@ -2,11 +2,11 @@
 // the paced sender and, on the same schedule, with a sender that does not pace (every request
 // goes out at once, as the sender was first designed):
 //   - the automatic status every second;
-//   - a command every 2 s, chat ("say", after which input is held for 0.5 s) and a limit
-//     read ("fraglimit") in turn; a command that finds an exchange running waits for it;
+//   - a command every 2 s, chat ("say", after which the server's requests pause for 0.5 s)
+//     and a limit read ("fraglimit") in turn, queued behind whatever is out;
 //   - the next-map preview held twice for 1.5 s, its action repeated every 0.075 s: one
 //     query per hold, asked again on the next action while no next map could be read.
-// Exchanges never overlap (the pane's busy flag). Prints per run the requests asked and the
+// Exchanges never overlap (the client's queue). Prints per run the requests asked and the
 // replies lost ("No response from server"), the automatic polls that gave way, the longest
 // wait of a command, and the worst delay of a 5 ms timer beside it all.
 //
@@ -60,11 +60,12 @@ struct Figures
     int lost() const { return pollsLost + commandsLost + previewsLost; }
 };
 
-// One run of the schedule against the server with a client of its own.
+// One run of the schedule against the server with a client of its own. Every request is
+// queued on the client, which sends one at a time; the run counts what came back.
 class ScheduleRun
 {
 public:
-    ScheduleRun(RemoteControl& client, int seconds) : m_client(client), m_commands(client)
+    ScheduleRun(RemoteControl& client, int seconds) : m_client(client)
     {
         m_durationMs = seconds * 1000;
     }
@@ -96,8 +97,8 @@ public:
         loop.exec();
         poll.stop();
         command.stop();
-        // A command still waiting for its turn is answered before the run ends.
-        while (m_commandsWaiting > 0 || m_locked) {
+        // What is still queued is answered before the run ends.
+        while (m_client.busy()) {
             QEventLoop rest;
             QTimer::singleShot(20, &rest, &QEventLoop::quit);
             rest.exec();
@@ -116,100 +117,78 @@ private:
 
     void automaticStatus()
     {
-        if (m_locked) {
+        // The window skips a tick while its last refresh is still out.
+        if (m_pollOut) {
             ++m_figures.pollsSkippedBusy;
             return;
         }
-        m_locked = true;
-        const RemoteCommands::Refresh refresh = m_commands.refreshStatus(RconPacer::Traffic::Poll);
-        m_locked = false;
-        if (refresh == RemoteCommands::Refresh::GaveWay) {
-            ++m_figures.pollsGaveWay;
-            return;
-        }
-        ++m_figures.pollsAsked;
-        if (refresh == RemoteCommands::Refresh::NoReply)
-            ++m_figures.pollsLost;
+        m_pollOut = true;
+        RemoteCommands(m_client, nullptr)
+            .refreshStatus(RconPacer::Traffic::Poll, [this](RemoteCommands::Refresh refresh) {
+                m_pollOut = false;
+                if (refresh == RemoteCommands::Refresh::GaveWay) {
+                    ++m_figures.pollsGaveWay;
+                    return;
+                }
+                ++m_figures.pollsAsked;
+                if (refresh == RemoteCommands::Refresh::NoReply)
+                    ++m_figures.pollsLost;
+            });
     }
 
-    // The user's command waits until no exchange runs, then for its turn.
+    // Chat (after which the server's requests pause for 0.5 s) and a limit read in turn.
     void askCommand()
     {
-        ++m_commandsWaiting;
-        sendCommandWhenFree(m_clock.elapsed(), m_nextCommand++);
+        const int number = m_nextCommand++;
+        const qint64 askedAtMs = m_clock.elapsed();
+        const RemoteCommands::Done done = [this, askedAtMs](const RemoteCommands::Sent& result) {
+            ++m_figures.commandsAsked;
+            if (!result.answered)
+                ++m_figures.commandsLost;
+            m_figures.longestCommandWaitMs =
+                std::max(m_figures.longestCommandWaitMs, m_clock.elapsed() - askedAtMs);
+        };
+        RemoteCommands commands(m_client, nullptr);
+        if (number % 2 == 0)
+            commands.say(QStringLiteral("bench %1").arg(number), done);
+        else
+            commands.readLimit(RemoteCommands::LimitType::Frag, done);
     }
 
-    void sendCommandWhenFree(qint64 askedAtMs, int number)
-    {
-        if (m_locked) {
-            QTimer::singleShot(
-                10, [this, askedAtMs, number] { sendCommandWhenFree(askedAtMs, number); });
-            return;
-        }
-        m_locked = true;
-        const bool chat = number % 2 == 0;
-        const RemoteCommands::Sent result =
-            chat ? m_commands.say(QStringLiteral("bench %1").arg(number))
-                 : m_commands.readLimit(RemoteCommands::LimitType::Frag);
-        ++m_figures.commandsAsked;
-        if (!result.answered)
-            ++m_figures.commandsLost;
-        m_figures.longestCommandWaitMs =
-            std::max(m_figures.longestCommandWaitMs, m_clock.elapsed() - askedAtMs);
-        if (result.followUp.kind == RemoteCommands::FollowUp::Kind::PauseInput) {
-            QTimer::singleShot(int(result.followUp.delaySeconds * 1000), [this] {
-                m_locked = false;
-                --m_commandsWaiting;
-            });
-            return;
-        }
-        m_locked = false;
-        --m_commandsWaiting;
-    }
-
-    // Pressed, the preview's action repeats while held, and comes once more at release.
+    // Pressed, the preview's action repeats while held: one query per hold, asked again on the
+    // next action while none could be read.
     void holdPreview()
     {
         auto repeat = std::make_shared<QTimer>();
-        QObject::connect(repeat.get(), &QTimer::timeout, [this] { previewAction(true); });
-        previewAction(true);
+        auto shown = std::make_shared<bool>(false);
+        auto asking = std::make_shared<bool>(false);
+        const auto action = [this, shown, asking] {
+            if (*shown || *asking)
+                return;
+            *asking = true;
+            ++m_figures.previewQueries;
+            m_client.sendRCon(QStringLiteral("nextmap"), RemoteCommands::nextMapTimeout, nullptr,
+                              [this, shown, asking](const RemoteControl::Reply& reply) {
+                                  *asking = false;
+                                  if (!reply.answered) {
+                                      ++m_figures.previewsLost;
+                                      return;
+                                  }
+                                  ++m_figures.previewsShown;
+                                  *shown = true;
+                              });
+        };
+        QObject::connect(repeat.get(), &QTimer::timeout, action);
+        action();
         repeat->start(previewRepeatMs);
-        QTimer::singleShot(previewHoldMs, [this, repeat] {
-            repeat->stop();
-            previewAction(false);
-        });
-    }
-
-    void previewAction(bool held)
-    {
-        if (!held) {
-            if (m_previewShown)
-                m_locked = false;
-            m_previewShown = false;
-            return;
-        }
-        if (m_previewShown || m_locked)
-            return;
-        m_locked = true;
-        ++m_figures.previewQueries;
-        if (!m_commands.previewNextMap()) {
-            if (!m_client.serverAnswered())
-                ++m_figures.previewsLost;
-            m_locked = false;
-            return;
-        }
-        ++m_figures.previewsShown;
-        m_previewShown = true; // held locked until the release
+        QTimer::singleShot(previewHoldMs, [repeat] { repeat->stop(); });
     }
 
     RemoteControl& m_client;
-    RemoteCommands m_commands;
     int m_durationMs = 60000;
     QElapsedTimer m_clock;
     qint64 m_lastTickNs = 0;
-    bool m_locked = false;
-    bool m_previewShown = false;
-    int m_commandsWaiting = 0;
+    bool m_pollOut = false;
     int m_nextCommand = 0;
     Figures m_figures;
 };

@@ -102,10 +102,19 @@ int RconCommands::status(const QStringList& args, CtlIo& io)
     if (!session.open())
         return CtlRefused;
     RemoteControl& client = session.client();
-    RemoteCommands commands(client);
-    if (commands.refreshStatus() != RemoteCommands::Refresh::Refreshed)
+    const RemoteCommands::Refresh refresh = session.refreshStatus();
+    if (refresh == RemoteCommands::Refresh::CutShort) {
+        io.err << "voranthctl: the server's status reply was cut short\n";
+        return CtlRefused;
+    }
+    if (refresh == RemoteCommands::Refresh::NotAStatus) {
+        io.err << "voranthctl: the server did not answer with its status: "
+               << VisibleText::escaped(client.serverStatus().trimmed()) << '\n';
+        return CtlRefused;
+    }
+    if (refresh != RemoteCommands::Refresh::Refreshed)
         return session.reportMissingReply();
-    client.setNextMap(RemoteCommands::nextMapTimeout);
+    session.readNextMap();
     if (client.wrongPassword())
         return CtlRefused;
 
@@ -136,7 +145,8 @@ int RconCommands::rcon(const QStringList& args, CtlIo& io)
                << RconTransport::requestBufferSize << " bytes with the password)\n";
         return CtlRefused;
     }
-    const RemoteCommands::Sent result = RemoteCommands(session.client()).freeCommand(command);
+    const RemoteCommands::Sent result = session.run(
+        [&](RemoteCommands& commands, auto done) { commands.freeCommand(command, done); });
     if (!result.sent) {
         io.err << "voranthctl: the command could not be sent to " << session.endpointText() << '\n';
         return CtlRefused;

@@ -2,6 +2,7 @@
 
 #include "config/GameLimits.h"
 #include "config/GameDirectory.h"
+#include "config/VisibleText.h"
 #include "content/MapLibrary.h"
 #include "ctl/RunningServerSession.h"
 #include "ctl/StoreAccess.h"
@@ -26,6 +27,22 @@ const QMap<QString, LimitType>& limitNames()
         {QStringLiteral("capture"), LimitType::Capture},
         {QStringLiteral("maxplayers"), LimitType::MaxPlayers}};
     return names;
+}
+
+// The highest value a limit may be set to: the window's limits field's range.
+int limitRange(LimitType type)
+{
+    switch (type) {
+    case LimitType::Time:
+        return GameLimits::maxTimeLimitMinutes;
+    case LimitType::MaxPlayers:
+        return GameLimits::maxClients;
+    case LimitType::Frag:
+    case LimitType::Capture:
+    case LimitType::None:
+        break;
+    }
+    return GameLimits::maxLimit;
 }
 
 int usage(CtlIo& io, const QString& command, const QString& arguments)
@@ -63,13 +80,51 @@ int finish(const Sent& result, RunningServerSession& session, CtlIo& io)
     return result.answered ? CtlOk : session.reportMissingReply();
 }
 
+std::optional<int> integerArgument(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
 // The current map, which the Urban Terror rules start from.
 bool readCurrentMapWhenNeeded(RunningServerSession& session)
 {
-    RemoteControl& client = session.client();
-    if (!RemoteCommands::isUrbanTerror(client.rconMod()))
+    if (!RemoteCommands::isUrbanTerror(session.client().rconMod()))
         return true;
-    return RemoteCommands(client).refreshStatus() == RemoteCommands::Refresh::Refreshed;
+    return session.refreshStatus() == RemoteCommands::Refresh::Refreshed;
+}
+
+// The slot of the player a command names: "--slot N", or a name as status lists it (read
+// from a status first). -1, with a message, when no such player is listed.
+int playerSlot(const CtlArguments& arguments, const QString& slotText,
+               RunningServerSession& session, CtlIo& io)
+{
+    if (!slotText.isEmpty())
+        return slotText.toInt();
+    if (session.refreshStatus() != RemoteCommands::Refresh::Refreshed) {
+        session.reportMissingReply();
+        return -1;
+    }
+    const QString name = arguments.rest().first();
+    const int slot = session.slotOf(name);
+    if (slot < 0)
+        io.err << "voranthctl: no player named '" << VisibleText::escaped(name)
+               << "' is on the server (voranthctl status lists them)\n";
+    return slot;
+}
+
+// PLAYER or --slot N, checked.
+bool playerArgumentsOk(CtlArguments& arguments, QString& slotText)
+{
+    bool ok = true;
+    slotText = arguments.takeOption(QStringLiteral("--slot"), ok);
+    if (!ok || !arguments.firstUnknownOption().isEmpty())
+        return false;
+    if (!slotText.isEmpty())
+        return arguments.rest().isEmpty() && integerArgument(slotText).value_or(-1) >= 0 &&
+               integerArgument(slotText).value_or(-1) < GameLimits::maxClients;
+    return arguments.rest().size() == 1;
 }
 
 // Runs one command against the server of ours, with the arguments already checked.
@@ -93,22 +148,16 @@ int printLimit(const Sent& result, RunningServerSession& session, CtlIo& io)
     return CtlOk;
 }
 
-std::optional<int> integerArgument(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
 
 } // namespace
 
 void RemoteControlCommands::addTo(QList<CtlCommand>& commands)
 {
-    commands.append({QStringLiteral("kick"), QStringLiteral("PLAYER"),
-                     QStringLiteral("kicks a player (by the name status shows) off the running "
-                                    "server"),
+    commands.append({QStringLiteral("kick"), QStringLiteral("PLAYER | --slot N"),
+                     QStringLiteral("kicks a player (by the name status shows, or by its slot) "
+                                    "off the running server"),
                      &kick});
-    commands.append({QStringLiteral("dumpuser"), QStringLiteral("PLAYER"),
+    commands.append({QStringLiteral("dumpuser"), QStringLiteral("PLAYER | --slot N"),
                      QStringLiteral("prints what the running server knows of a player"),
                      &dumpUser});
     commands.append({QStringLiteral("restart-map"), QString(),
@@ -142,19 +191,35 @@ void RemoteControlCommands::addTo(QList<CtlCommand>& commands)
 
 int RemoteControlCommands::kick(const QStringList& args, CtlIo& io)
 {
-    if (args.size() != 1 || args.first().startsWith(QStringLiteral("--")))
-        return usage(io, QStringLiteral("kick"), QStringLiteral("PLAYER"));
+    CtlArguments arguments(args);
+    QString slotText;
+    if (!playerArgumentsOk(arguments, slotText))
+        return usage(io, QStringLiteral("kick"), QStringLiteral("PLAYER | --slot N"));
     return withSession(io, [&](RunningServerSession& session) {
-        return finish(RemoteCommands(session.client()).kick(args.first()), session, io);
+        const int slot = playerSlot(arguments, slotText, session, io);
+        if (slot < 0)
+            return int(CtlRefused);
+        return finish(session.run([slot](RemoteCommands& commands, auto done) {
+            commands.kick(slot, done);
+        }),
+                      session, io);
     });
 }
 
 int RemoteControlCommands::dumpUser(const QStringList& args, CtlIo& io)
 {
-    if (args.size() != 1 || args.first().startsWith(QStringLiteral("--")))
-        return usage(io, QStringLiteral("dumpuser"), QStringLiteral("PLAYER"));
+    CtlArguments arguments(args);
+    QString slotText;
+    if (!playerArgumentsOk(arguments, slotText))
+        return usage(io, QStringLiteral("dumpuser"), QStringLiteral("PLAYER | --slot N"));
     return withSession(io, [&](RunningServerSession& session) {
-        return finish(RemoteCommands(session.client()).dumpUser(args.first()), session, io);
+        const int slot = playerSlot(arguments, slotText, session, io);
+        if (slot < 0)
+            return int(CtlRefused);
+        return finish(session.run([slot](RemoteCommands& commands, auto done) {
+            commands.dumpUser(slot, done);
+        }),
+                      session, io);
     });
 }
 
@@ -163,11 +228,13 @@ int RemoteControlCommands::restartMap(const QStringList& args, CtlIo& io)
     if (!args.isEmpty())
         return usage(io, QStringLiteral("restart-map"), QString());
     return withSession(io, [&](RunningServerSession& session) {
-        RemoteCommands commands(session.client());
         // The players listed make the refresh delay; Urban Terror restarts the current map.
-        if (commands.refreshStatus() != RemoteCommands::Refresh::Refreshed)
+        if (session.refreshStatus() != RemoteCommands::Refresh::Refreshed)
             return session.reportMissingReply();
-        return finish(commands.restartMap(), session, io);
+        return finish(session.run([](RemoteCommands& commands, auto done) {
+            commands.restartMap(done);
+        }),
+                      session, io);
     });
 }
 
@@ -178,7 +245,10 @@ int RemoteControlCommands::nextMap(const QStringList& args, CtlIo& io)
     return withSession(io, [&](RunningServerSession& session) {
         if (!readCurrentMapWhenNeeded(session))
             return session.reportMissingReply();
-        return finish(RemoteCommands(session.client()).changeToNextMap(), session, io);
+        return finish(session.run([](RemoteCommands& commands, auto done) {
+            commands.changeToNextMap(done);
+        }),
+                      session, io);
     });
 }
 
@@ -190,7 +260,7 @@ int RemoteControlCommands::previewNextMap(const QStringList& args, CtlIo& io)
         if (!readCurrentMapWhenNeeded(session))
             return session.reportMissingReply();
         RemoteControl& client = session.client();
-        if (!RemoteCommands(client).previewNextMap()) {
+        if (!session.readNextMap()) {
             if (client.wrongPassword())
                 return int(CtlRefused);
             io.err << "voranthctl: the next map is not known\n";
@@ -213,14 +283,21 @@ int RemoteControlCommands::limit(const QStringList& args, CtlIo& io)
     const int value = setting ? integerArgument(args.at(1)).value_or(-1) : 0;
     if (value < 0)
         return usage(io, QStringLiteral("limit"), usageText);
+    // The window's limits field takes the same range.
+    const int highest = limitRange(type);
+    if (value > highest) {
+        io.err << "voranthctl: the " << args.first() << " limit is at most " << highest << '\n';
+        return CtlUsageError;
+    }
     return withSession(io, [&](RunningServerSession& session) {
-        RemoteCommands commands(session.client());
-        if (setting) {
-            const Sent set = commands.changeLimit(type, value);
-            if (!set.sent || set.wrongPassword)
-                return finish(set, session, io);
-        }
-        return printLimit(commands.readLimit(type), session, io);
+        // Setting reads the limit back, as the server took it.
+        return printLimit(session.run([&](RemoteCommands& commands, auto done) {
+            if (setting)
+                commands.changeLimit(type, value, done);
+            else
+                commands.readLimit(type, done);
+        }),
+                          session, io);
     });
 }
 
@@ -241,8 +318,10 @@ int RemoteControlCommands::addBot(const QStringList& args, CtlIo& io)
         *skill < GameLimits::minBotSkill || *skill > GameLimits::maxBotSkill || !teams.contains(teamText))
         return usage(io, QStringLiteral("addbot"), usageText);
     return withSession(io, [&](RunningServerSession& session) {
-        return finish(RemoteCommands(session.client())
-                          .addBots(arguments.rest(), *skill, teams.value(teamText)),
+        const RemoteCommands::Team team = teams.value(teamText);
+        return finish(session.run([&](RemoteCommands& commands, auto done) {
+            commands.addBots(arguments.rest(), *skill, team, {}, done);
+        }),
                       session, io);
     });
 }
@@ -253,7 +332,9 @@ int RemoteControlCommands::say(const QStringList& args, CtlIo& io)
     if (text.trimmed().isEmpty())
         return usage(io, QStringLiteral("say"), QStringLiteral("TEXT..."));
     return withSession(io, [&](RunningServerSession& session) {
-        return finish(RemoteCommands(session.client()).say(text), session, io);
+        return finish(
+            session.run([&](RemoteCommands& commands, auto done) { commands.say(text, done); }),
+            session, io);
     });
 }
 
@@ -268,8 +349,11 @@ int RemoteControlCommands::runConfig(const QStringList& args, CtlIo& io)
         const ServerConfig* config = access.findOrComplain(args.first());
         if (!config)
             return int(CtlRefused);
-        const Sent result =
-            RemoteCommands(session.client()).runConfig(*config, GameDirectory::settle());
+        const ServerConfig chosen = ServerConfig::copyOf(*config);
+        const QString gameRoot = GameDirectory::settle();
+        const Sent result = session.run([&](RemoteCommands& commands, auto done) {
+            commands.runConfig(chosen, gameRoot, done);
+        });
         const int status = finish(result, session, io);
         // Switched as soon as the server took the file, even when its reply went missing.
         if (result.sent && !result.wrongPassword)

@@ -1,11 +1,14 @@
 #include "ctl/RunningServerSession.h"
 
+#include "ctl/Await.h"
+
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
 #include "content/MapLibrary.h"
 #include "rcon/RconAlerts.h"
 #include "rcon/RemoteControl.h"
 #include "server/ServerLauncher.h"
+
 
 namespace {
 
@@ -69,4 +72,39 @@ int RunningServerSession::reportMissingReply()
         m_io.err << "voranthctl: " << RemoteControl::noResponseText << " at " << endpointText()
                  << '\n';
     return CtlRefused;
+}
+
+RemoteCommands::Sent RunningServerSession::run(const Command& command)
+{
+    return Await::value<RemoteCommands::Sent>([&](QObject* context, auto done) {
+        RemoteCommands commands(*m_client, context);
+        command(commands, done);
+    });
+}
+
+RemoteCommands::Refresh RunningServerSession::refreshStatus()
+{
+    return Await::value<RemoteCommands::Refresh>([&](QObject* context, auto done) {
+        RemoteCommands(*m_client, context).refreshStatus(RconPacer::Traffic::Command, done);
+    });
+}
+
+bool RunningServerSession::readNextMap()
+{
+    return Await::value<bool>([&](QObject* context, auto done) {
+        RemoteCommands(*m_client, context).previewNextMap(done);
+    });
+}
+
+int RunningServerSession::slotOf(const QString& name) const
+{
+    const QList<PlayerStatus> players = m_client->playersStatus().value_or(QList<PlayerStatus>());
+    for (const PlayerStatus& player : players)
+        if (player.name() == name)
+            return player.slot();
+    const QString plain = PlayerStatus::stringStrippedFromCaretChars(name);
+    for (const PlayerStatus& player : players)
+        if (player.name().compare(plain, Qt::CaseInsensitive) == 0)
+            return player.slot();
+    return -1;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "ctl/CtlCommand.h"
+#include "rcon/RemoteCommands.h"
 #include "server/RunningServer.h"
+
+#include <functional>
 
 #include <memory>
 #include <optional>
@@ -35,6 +38,17 @@ public:
     // Says that the server did not answer (unless it turned the password down, which its
     // alert already said); returns CtlRefused.
     int reportMissingReply();
+
+    // Runs a command on the server and waits for its outcome: a command-line program has
+    // nothing else to do meanwhile.
+    using Command = std::function<void(RemoteCommands&, RemoteCommands::Done)>;
+    RemoteCommands::Sent run(const Command& command);
+    RemoteCommands::Refresh refreshStatus();
+    // Reads the next map; false when it cannot be read.
+    bool readNextMap();
+    // The slot of the player the last status lists under name (exactly, or else without
+    // regard to case and colour codes); -1 when none.
+    int slotOf(const QString& name) const;
 
 private:
     CtlIo& m_io;

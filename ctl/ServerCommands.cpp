@@ -1,5 +1,7 @@
 #include "ctl/ServerCommands.h"
 
+#include "ctl/Await.h"
+
 #include "config/CommonData.h"
 #include "config/ConfigArchive.h"
 #include "config/ConfigStore.h"
@@ -32,9 +34,13 @@ bool waitUntilAnswering(const ServerConfig& config, int timeoutMs)
     if (!client)
         return false;
     const QDeadlineTimer deadline(timeoutMs);
-    RemoteCommands commands(*client);
+    const auto refresh = [&] {
+        return Await::value<RemoteCommands::Refresh>([&](QObject* context, auto done) {
+            RemoteCommands(*client, context).refreshStatus(RconPacer::Traffic::Command, done);
+        });
+    };
     // Each query without an answer waits about a second for it.
-    while (commands.refreshStatus() != RemoteCommands::Refresh::Refreshed) {
+    while (refresh() != RemoteCommands::Refresh::Refreshed) {
         if (client->wrongPassword() || deadline.hasExpired() ||
             ServerLauncher::recordedServerPid() == -1)
             return false;

@@ -16,6 +16,9 @@ public:
     void setPing(const QString& ping) { m_ping = ping; }
     const QString& score() const { return m_score; }
     void setScore(const QString& score) { m_score = score; }
+    // The client slot the server lists the player in; -1 when unknown.
+    int slot() const { return m_slot; }
+    void setSlot(int slot) { m_slot = slot; }
 
     // The text without colour codes: every caret goes together with the character after
     // it ("^1Red^7" gives "Red", "^^77" gives "77"); a caret at the very end goes alone.
@@ -29,4 +32,5 @@ private:
     QString m_name;
     QString m_ping;
     QString m_score;
+    int m_slot = -1;
 };

@@ -1,7 +1,7 @@
 #include "rcon/RconTransport.h"
 #include "format/Logging.h"
 
-#include <QEventLoop>
+#include <QPointer>
 #include <QUdpSocket>
 
 #include <cstring>
@@ -42,24 +42,32 @@ QHostAddress localBindAddress(const QHostAddress& server)
     return ipv6 ? QHostAddress(QHostAddress::AnyIPv6) : QHostAddress(QHostAddress::AnyIPv4);
 }
 
+// The text of a reply datagram: what follows its header. The server prints text, never a
+// zero byte; one that comes anyway is left out rather than ending the text there.
+void appendText(QByteArray& reply, const char* text, qsizetype size)
+{
+    const char* end = text + size;
+    while (text < end) {
+        const char* zero = static_cast<const char*>(std::memchr(text, '\0', size_t(end - text)));
+        const char* stop = zero ? zero : end;
+        reply.append(text, stop - text);
+        text = zero ? zero + 1 : end;
+    }
+}
+
 } // namespace
 
 RconTransport::RconTransport(QObject* parent)
     : QObject(parent), m_request(requestBufferSize, '\0'), m_datagram(requestBufferSize, '\0')
 {
-    // Room for a reply just below the reset total plus one datagram that crosses it.
-    m_reply.reserve(replyResetTotal + requestBufferSize);
-    m_quietGapTimer.setSingleShot(true);
-    m_quietGapTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_quietGapTimer, &QTimer::timeout, this, &RconTransport::finishCollecting);
+    for (QTimer* timer : {&m_firstDatagramTimer, &m_quietGapTimer}) {
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer, &QTimer::timeout, this, &RconTransport::finishExchange);
+    }
 }
 
-RconTransport::~RconTransport()
-{
-    *m_alive = false;
-    if (m_waitLoop)
-        m_waitLoop->quit();
-}
+RconTransport::~RconTransport() = default;
 
 std::optional<QByteArray> RconTransport::requestDatagram(const QByteArray& password,
                                                          const QByteArray& command)
@@ -92,10 +100,9 @@ bool RconTransport::close()
 {
     if (!m_socket)
         return false;
-    discardEverything();
     m_socket.reset();
-    if (m_waitLoop)
-        m_waitLoop->quit();
+    if (m_exchanging)
+        finishExchange();
     return true;
 }
 
@@ -107,7 +114,7 @@ quint16 RconTransport::localPort() const
 bool RconTransport::send(const QByteArray& password, const QByteArray& command,
                          int quietGapMicroseconds)
 {
-    if (!m_socket || m_waitLoop) {
+    if (!m_socket || m_exchanging) {
         qCWarning(lcRcon, "send() error!");
         return false;
     }
@@ -116,50 +123,28 @@ bool RconTransport::send(const QByteArray& password, const QByteArray& command,
         qCWarning(lcRcon, "send() error! The request does not fit in %d bytes.", requestBufferSize);
         return false;
     }
-    discardEverything();
-    startExchange();
-    m_quietGapMicroseconds = qMax(0, quietGapMicroseconds);
+    // Whatever came before this request answers no request of ours.
+    forgetPendingDatagrams();
     if (m_socket->writeDatagram(m_request.constData(), length, m_serverAddress, m_serverPort) !=
         length) {
         qCWarning(lcRcon, "send() error! %s", qPrintable(m_socket->errorString()));
         return false;
     }
+    m_reply = RconReply();
+    m_replyTotal = 0;
+    m_quietGapMicroseconds = qMax(0, quietGapMicroseconds);
+    m_exchanging = true;
+    m_exchangeDeadline.setRemainingTime(exchangeDeadlineMs, Qt::PreciseTimer);
+    m_firstDatagramTimer.start(firstDatagramWaitMs);
     return true;
-}
-
-QByteArray RconTransport::receive()
-{
-    if (!m_gotResponse && (m_socket || m_collecting) && !m_waitLoop) {
-        QEventLoop loop;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        // A reply that started before the deadline is collected to its end.
-        connect(&deadline, &QTimer::timeout, this, [this] {
-            if (!m_collecting && m_waitLoop)
-                m_waitLoop->quit();
-        });
-        m_waitLoop = &loop;
-        deadline.start(firstDatagramWaitMs);
-        readPendingDatagrams();
-        const std::shared_ptr<bool> alive = m_alive;
-        if (!m_gotResponse)
-            loop.exec();
-        if (!*alive)
-            return {};
-        m_waitLoop = nullptr;
-    }
-    m_replyArrived = m_gotResponse;
-    m_gotResponse = false;
-    if (m_collecting)
-        return {};
-    QByteArray text(m_reply.constData(), m_reply.size());
-    m_reply.truncate(0);
-    return text;
 }
 
 void RconTransport::readPendingDatagrams()
 {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
+    // The datagrams are taken one by one, and the exchange may end (and the receiver of its
+    // reply destroy this object) after any of them.
+    const QPointer<RconTransport> self(this);
+    while (self && m_socket && m_socket->hasPendingDatagrams()) {
         QHostAddress sender;
         quint16 senderPort = 0;
         const qint64 size =
@@ -169,7 +154,7 @@ void RconTransport::readPendingDatagrams()
             break;
         }
         // A connected socket would never see these: datagrams from anyone but the server.
-        if (senderPort != m_serverPort || sender != m_serverAddress)
+        if (!m_exchanging || senderPort != m_serverPort || sender != m_serverAddress)
             continue;
         takeDatagram(size);
     }
@@ -177,62 +162,44 @@ void RconTransport::readPendingDatagrams()
 
 void RconTransport::takeDatagram(qint64 size)
 {
-    if (!m_collecting)
-        startCollecting();
+    m_firstDatagramTimer.stop();
+    m_reply.arrived = true;
     m_replyTotal += int(size);
     if (m_replyTotal > replyResetTotal) {
-        m_reply.truncate(0);
+        m_reply.text.truncate(0);
+        m_reply.truncated = true;
         m_replyTotal = 0;
     }
-    if (size > replyHeaderSize) {
-        const char* text = m_datagram.constData() + replyHeaderSize;
-        m_reply.append(text, qstrnlen(text, uint(size - replyHeaderSize)));
-    } else if (size == replyHeaderSize) {
-        finishCollecting(); // an empty reply packet ends the reply
+    if (size == replyHeaderSize) {
+        finishExchange(); // an empty reply packet ends the reply
         return;
     }
+    if (size > replyHeaderSize)
+        appendText(m_reply.text, m_datagram.constData() + replyHeaderSize, size - replyHeaderSize);
     if (m_exchangeDeadline.hasExpired())
-        finishCollecting();
+        finishExchange();
     else
         restartQuietGap();
 }
 
-void RconTransport::startExchange()
+void RconTransport::finishExchange()
 {
-    m_exchangeDeadline.setRemainingTime(exchangeDeadlineMs, Qt::PreciseTimer);
-}
-
-void RconTransport::startCollecting()
-{
-    // A reply that comes unasked gets a deadline of its own.
-    if (m_exchangeDeadline.hasExpired())
-        startExchange();
-    m_reply.truncate(0);
-    m_replyTotal = 0;
-    m_gotResponse = false;
-    m_collecting = true;
-}
-
-void RconTransport::finishCollecting()
-{
+    if (!m_exchanging)
+        return;
+    m_firstDatagramTimer.stop();
     m_quietGapTimer.stop();
-    m_collecting = false;
-    m_gotResponse = true;
-    if (m_waitLoop)
-        m_waitLoop->quit();
+    m_exchanging = false;
+    const RconReply reply = std::exchange(m_reply, RconReply());
+    m_replyTotal = 0;
+    emit replied(reply);
 }
 
-void RconTransport::discardEverything()
+void RconTransport::forgetPendingDatagrams()
 {
     while (m_socket && m_socket->hasPendingDatagrams()) {
         if (m_socket->readDatagram(m_datagram.data(), m_datagram.size()) < 0)
             break;
     }
-    m_quietGapTimer.stop();
-    m_collecting = false;
-    m_gotResponse = false;
-    m_reply.truncate(0);
-    m_replyTotal = 0;
 }
 
 void RconTransport::restartQuietGap()

@@ -9,19 +9,29 @@
 #include <memory>
 #include <optional>
 
-class QEventLoop;
 class QUdpSocket;
+
+// What came back for one request.
+struct RconReply
+{
+    // The reply's text, the datagrams' texts after their headers joined in arrival order.
+    QByteArray text;
+    // The server sent anything at all, also an empty reply packet.
+    bool arrived = false;
+    // The reply passed replyResetTotal bytes and its beginning was dropped.
+    bool truncated = false;
+};
 
 // The wire side of the remote console: one UDP socket to the game server, the request
 // datagram, and the collection of the reply datagrams.
 //
-// A reply is whatever the server sends until it stays quiet for the quiet gap of the last
-// request, or until it sends an empty reply packet, or until the exchange's deadline: a
-// server (or anyone sending from its address) that keeps sending cannot keep a wait going
-// for longer than that; the reply so far is then the reply. Replies are collected whenever the event
-// loop runs, also between requests; a new request forgets anything collected or queued
-// before it. Waiting for a reply runs a nested event loop, so timers, painting and input go
-// on meanwhile.
+// One exchange at a time: send() puts a request on the wire, and replied() reports its reply
+// later, from the event loop. A reply is whatever the server sends until it stays quiet for
+// the request's quiet gap, or until it sends an empty reply packet, or until the exchange's
+// deadline: a server (or anyone sending from its address) that keeps sending cannot keep an
+// exchange going for longer than that. Nothing arriving within firstDatagramWaitMs ends the
+// exchange without a reply. Datagrams that arrive between exchanges belong to no request and
+// are dropped.
 class RconTransport : public QObject
 {
     Q_OBJECT
@@ -33,12 +43,9 @@ public:
     static constexpr int replyHeaderSize = 10;
     // When the bytes of one reply pass this total, the text collected so far is dropped.
     static constexpr int replyResetTotal = 60000;
-    // How long a wait lasts when no reply datagram comes.
+    // How long an exchange waits for the first datagram of its reply.
     static constexpr int firstDatagramWaitMs = 1100;
-    // The quiet gap until the first request sets its own, in microseconds.
-    static constexpr int defaultQuietGapMicroseconds = 400000;
-    // How long one exchange may last at most, from its request (or, for a reply that comes
-    // unasked, from its first datagram) to the end of its reply.
+    // How long one exchange may last at most, from its request to the end of its reply.
     static constexpr int exchangeDeadlineMs = 3000;
 
     explicit RconTransport(QObject* parent = nullptr);
@@ -50,7 +57,8 @@ public:
                                                      const QByteArray& command);
 
     // Opens a socket that talks to the server at address and port. Reopening closes the old
-    // socket first. False, with the reason in errorString(), when no socket can be made.
+    // socket first (an exchange in flight ends without a reply). False, with the reason in
+    // errorString(), when no socket can be made.
     bool open(const QHostAddress& address, quint16 port);
     // False when no socket was open.
     bool close();
@@ -59,32 +67,24 @@ public:
     // The local port the requests leave from (0 while closed).
     quint16 localPort() const;
 
-    // Sends one request after forgetting every earlier reply; quietGapMicroseconds is how
-    // long the server may stay quiet between the datagrams of its reply. False when the
-    // socket is closed, the request does not fit, a wait is running, or the send fails.
+    // Sends one request and starts its exchange; quietGapMicroseconds is how long the server
+    // may stay quiet between the datagrams of its reply. False, reporting nothing later, when
+    // the socket is closed, an exchange is in flight, the request does not fit or the send
+    // fails.
     bool send(const QByteArray& password, const QByteArray& command, int quietGapMicroseconds);
+    bool busy() const { return m_exchanging; }
 
-    // Waits for the reply to the last request: at most firstDatagramWaitMs for its first
-    // datagram, then until the reply is complete. Answers the reply text, empty when none
-    // came. A reply collected before the call is answered at once. The text is handed over
-    // once: the next receive without a send starts empty.
-    QByteArray receive();
-
-    // Whether the last receive() ended with a reply from the server, also an empty one; false
-    // when it ended in silence.
-    bool replyArrived() const { return m_replyArrived; }
-
-    bool waiting() const { return m_waitLoop != nullptr; }
-    int quietGapMicroseconds() const { return m_quietGapMicroseconds; }
+signals:
+    // The end of the exchange of the last send(). The transport may be destroyed by a
+    // receiver.
+    void replied(const RconReply& reply);
 
 private:
     void readPendingDatagrams();
     void takeDatagram(qint64 size);
-    void startCollecting();
-    void finishCollecting();
-    void discardEverything();
+    void finishExchange();
+    void forgetPendingDatagrams();
     void restartQuietGap();
-    void startExchange();
 
     std::unique_ptr<QUdpSocket> m_socket;
     QHostAddress m_serverAddress;
@@ -93,16 +93,11 @@ private:
 
     QByteArray m_request;  // the request buffer, allocated once
     QByteArray m_datagram; // one incoming datagram, allocated once
-    QByteArray m_reply;    // the collected reply text
+    RconReply m_reply;     // the reply being collected
     int m_replyTotal = 0;
-    bool m_collecting = false;
-    bool m_gotResponse = false;
-    bool m_replyArrived = false;
-    int m_quietGapMicroseconds = defaultQuietGapMicroseconds;
+    bool m_exchanging = false;
+    int m_quietGapMicroseconds = 0;
+    QTimer m_firstDatagramTimer;
     QTimer m_quietGapTimer;
     QDeadlineTimer m_exchangeDeadline;
-
-    QEventLoop* m_waitLoop = nullptr;
-    // Shared with a running wait, which must not touch the object once it is gone.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

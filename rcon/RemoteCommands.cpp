@@ -31,27 +31,42 @@ QString modOf(const ServerConfig& config)
     return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
 }
 
-// The server's kick command takes these names for every player, or every bot.
-bool namesEveryone(const QString& player)
+// What a status reading means for the refresh: only a whole status table is shown.
+RemoteCommands::Refresh refreshOf(RemoteControl::StatusRead read, RemoteControl& client)
 {
-    return player.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0 ||
-           player.compare(QLatin1String("allbots"), Qt::CaseInsensitive) == 0;
+    using Read = RemoteControl::StatusRead;
+    using Refresh = RemoteCommands::Refresh;
+    switch (read) {
+    case Read::GaveWay:
+        return Refresh::GaveWay;
+    case Read::NoReply:
+        return Refresh::NoReply;
+    case Read::NotAStatus:
+        return Refresh::NotAStatus;
+    case Read::CutShort:
+        return Refresh::CutShort;
+    case Read::Read:
+        break;
+    }
+    client.setCurrentMap();
+    client.setPlayersStatus();
+    return Refresh::Refreshed;
 }
 
 } // namespace
 
-RemoteCommands::RemoteCommands(RemoteControl& client)
-    : m_client(client), m_clientAlive(client.lifeToken())
+RemoteCommands::RemoteCommands(RemoteControl& client, QObject* context)
+    : m_client(client), m_context(context)
 {}
 
-QString RemoteCommands::kickText(const QString& player)
+QString RemoteCommands::kickText(int slot)
 {
-    return QStringLiteral("kick ") + player;
+    return QStringLiteral("clientkick ") + QString::number(slot);
 }
 
-QString RemoteCommands::dumpUserText(const QString& player)
+QString RemoteCommands::dumpUserText(int slot)
 {
-    return QStringLiteral("dumpuser ") + player;
+    return QStringLiteral("dumpuser ") + QString::number(slot);
 }
 
 QString RemoteCommands::restartMapText(bool urbanTerror, const QString& currentMap)
@@ -142,245 +157,269 @@ bool RemoteCommands::isUrbanTerror(const QString& mod)
     return mod == QLatin1String("q3ut2");
 }
 
-RemoteCommands::Sent RemoteCommands::refused(const QString& why)
+void RemoteCommands::refuse(const QString& why, Done done)
 {
     Sent result;
     result.refusal = why;
-    return result;
+    QMetaObject::invokeMethod(
+        m_context ? m_context : &m_client, [result, done] { done(result); },
+        Qt::QueuedConnection);
 }
 
-RemoteCommands::Sent RemoteCommands::exchange(const QString& command, bool visible, int timeout)
+void RemoteCommands::exchange(const QString& command, bool visible, int timeout, Done done)
 {
-    Sent result;
-    result.command = command;
-    result.visible = visible;
-    if (clientGone())
-        return refused(rconCommText(QStringLiteral("RconServerGone"),
-                                    QStringLiteral("The server was quit meanwhile.")));
-    // The send may wait for its turn, and the receive for the reply, in nested event loops.
-    const bool sent = m_client.sendRCon(command, timeout);
-    if (clientGone() || !sent) {
-        result.reply = RemoteControl::noResponseText;
-        return result;
-    }
-    result.reply = m_client.receiveRCon();
-    if (clientGone())
-        return result;
-    result.sent = true;
-    result.answered = m_client.serverAnswered();
-    result.wrongPassword = m_client.wrongPassword();
-    if (visible)
-        result.replies.append(result.reply);
-    return result;
+    m_client.sendRCon(command, timeout, m_context,
+                      [command, visible, done](const RemoteControl::Reply& reply) {
+                          Sent result;
+                          result.command = command;
+                          result.visible = visible;
+                          result.reply = reply.text;
+                          result.sent = reply.sent;
+                          result.answered = reply.answered;
+                          result.wrongPassword = reply.wrongPassword;
+                          if (reply.sent && visible)
+                              result.replies.append(reply.text);
+                          done(result);
+                      });
 }
 
-RemoteCommands::Sent RemoteCommands::freeCommand(const QString& text)
+namespace {
+
+QString noPlayerRefusal()
 {
-    return exchange(text, true, commandTimeout);
+    return rconCommText(QStringLiteral("RconNoPlayerGiven"), QStringLiteral("Choose a player first."));
 }
 
-RemoteCommands::Sent RemoteCommands::kick(const QString& player)
+QString noLimitTypeRefusal()
 {
-    if (player.isEmpty())
-        return refused(rconCommText(QStringLiteral("RconNoPlayerGiven"),
-                                    QStringLiteral("Choose a player first.")));
-    if (namesEveryone(player))
-        return refused(rconCommText(QStringLiteral("RconKickEveryoneRefused"),
-                                    QStringLiteral("A player named '%@' cannot be kicked by "
-                                                   "name: the server would kick every player."),
-                                    {player}));
-    Sent result = exchange(kickText(player), true, commandTimeout);
-    if (result.sent)
-        result.followUp = oneShotStatus(kickRefreshDelay);
-    return result;
+    return rconCommText(QStringLiteral("RconNoLimitType"),
+                        QStringLiteral("Choose a limit type first."));
 }
 
-RemoteCommands::Sent RemoteCommands::dumpUser(const QString& player)
+QString noRunningConfigRefusal()
 {
-    if (player.isEmpty())
-        return refused(rconCommText(QStringLiteral("RconNoPlayerGiven"),
-                                    QStringLiteral("Choose a player first.")));
-    return exchange(dumpUserText(player), true, commandTimeout);
+    return rconCommText(QStringLiteral("RconNoRunningConfig"),
+                        QStringLiteral("The running configuration is not known."));
 }
 
-RemoteCommands::Sent RemoteCommands::restartMap()
+// The outcome of a command with its follow-up, when every request of it went out.
+RemoteCommands::Done withFollowUp(RemoteCommands::FollowUp followUp, RemoteCommands::Done done)
+{
+    return [followUp, done](RemoteCommands::Sent result) {
+        if (result.sent)
+            result.followUp = followUp;
+        done(result);
+    };
+}
+
+} // namespace
+
+void RemoteCommands::freeCommand(const QString& text, Done done)
+{
+    exchange(text, true, commandTimeout, std::move(done));
+}
+
+void RemoteCommands::kick(int slot, Done done)
+{
+    if (slot < 0)
+        return refuse(noPlayerRefusal(), std::move(done));
+    exchange(kickText(slot), true, commandTimeout,
+             withFollowUp(oneShotStatus(kickRefreshDelay), std::move(done)));
+}
+
+void RemoteCommands::dumpUser(int slot, Done done)
+{
+    if (slot < 0)
+        return refuse(noPlayerRefusal(), std::move(done));
+    exchange(dumpUserText(slot), true, commandTimeout, std::move(done));
+}
+
+void RemoteCommands::restartMap(Done done)
 {
     const bool urbanTerror = isUrbanTerror(m_client.rconMod());
     const QString currentMap = m_client.currentMap();
     if (urbanTerror && (currentMap.trimmed().isEmpty() || currentMap == RemoteControl::unknownMap))
-        return refused(rconCommText(QStringLiteral("RconNoCurrentMap"),
-                                    QStringLiteral("The current map is not known.")));
+        return refuse(rconCommText(QStringLiteral("RconNoCurrentMap"),
+                                   QStringLiteral("The current map is not known.")),
+                      std::move(done));
     const int players = int(m_client.playersStatus().value_or(QList<PlayerStatus>()).size());
-    Sent result = exchange(restartMapText(urbanTerror, currentMap), false, commandTimeout);
-    if (result.sent)
-        result.followUp = oneShotStatus(restartDelay(players, urbanTerror));
-    return result;
+    exchange(restartMapText(urbanTerror, currentMap), false, commandTimeout,
+             withFollowUp(oneShotStatus(restartDelay(players, urbanTerror)), std::move(done)));
 }
 
-RemoteCommands::Sent RemoteCommands::changeToNextMap()
+void RemoteCommands::changeToNextMap(Done done)
 {
     if (m_client.runningServerConfigName().isEmpty())
-        return refused(rconCommText(QStringLiteral("RconNoRunningConfig"),
-                                    QStringLiteral("The running configuration is not known.")));
+        return refuse(noRunningConfigRefusal(), std::move(done));
     const bool urbanTerror = isUrbanTerror(m_client.rconMod());
-    Sent result;
-    if (urbanTerror) {
-        // Derived from the configuration: nothing is asked of the server.
-        if (!m_client.setNextMap(urbanTerrorNextMapTimeout))
-            return refused(rconCommText(QStringLiteral("RconNoNextMap"),
-                                        QStringLiteral("The next map is not known.")));
-        result = exchange(nextMapText(true, m_client.nextMap()), false, urbanTerrorMapTimeout);
-    } else {
-        result = exchange(nextMapText(false, QString()), false, commandTimeout);
-    }
-    if (!result.sent)
-        return result;
-    m_client.setCurrentMap();
-    result.followUp =
+    // Derived from the configuration for Urban Terror: nothing is asked of the server.
+    if (urbanTerror && !m_client.setNextMapForUrbanTerror())
+        return refuse(rconCommText(QStringLiteral("RconNoNextMap"),
+                                   QStringLiteral("The next map is not known.")),
+                      std::move(done));
+    RemoteControl* client = &m_client;
+    const FollowUp followUp =
         oneShotStatus(urbanTerror ? urbanTerrorNextMapRefreshDelay : nextMapRefreshDelay);
-    return result;
+    exchange(nextMapText(urbanTerror, m_client.nextMap()), false,
+             urbanTerror ? urbanTerrorMapTimeout : commandTimeout,
+             withFollowUp(followUp, [client, done](const Sent& result) {
+                 if (result.sent)
+                     client->setCurrentMap();
+                 done(result);
+             }));
 }
 
-bool RemoteCommands::previewNextMap()
+void RemoteCommands::previewNextMap(std::function<void(bool)> done)
 {
-    if (clientGone())
-        return false;
-    const std::shared_ptr<const bool> alive = m_clientAlive;
-    const bool read = m_client.setNextMap(nextMapTimeout);
-    return *alive && read && m_client.nextMap() != RemoteControl::unknownMap;
+    RemoteControl* client = &m_client;
+    m_client.setNextMap(nextMapTimeout, m_context, [client, done](bool read) {
+        done(read && client->nextMap() != RemoteControl::unknownMap);
+    });
 }
 
-RemoteCommands::Sent RemoteCommands::changeLimit(LimitType type, int value)
-{
-    if (limitVariable(type).isEmpty())
-        return refused(rconCommText(QStringLiteral("RconNoLimitType"),
-                                    QStringLiteral("Choose a limit type first.")));
-    Sent result = exchange(setLimitText(type, value), false, commandTimeout);
-    if (!result.sent)
-        return result;
-    m_client.setLimit(value, int(type));
-    result.followUp = {FollowUp::Kind::ReadLimitBack, inputPauseSeconds, false};
-    return result;
-}
-
-RemoteCommands::Sent RemoteCommands::readLimit(LimitType type)
+void RemoteCommands::changeLimit(LimitType type, int value, Done done)
 {
     if (limitVariable(type).isEmpty())
-        return refused(rconCommText(QStringLiteral("RconNoLimitType"),
-                                    QStringLiteral("Choose a limit type first.")));
-    return exchange(limitVariable(type), true, commandTimeout);
+        return refuse(noLimitTypeRefusal(), std::move(done));
+    RemoteControl* client = &m_client;
+    QObject* context = m_context;
+    exchange(setLimitText(type, value), false, commandTimeout,
+             [client, context, type, value, done](const Sent& set) {
+                 if (!set.sent || set.wrongPassword)
+                     return done(set);
+                 client->setLimit(value, int(type));
+                 // The server's own answer to the variable shows the value it took.
+                 client->pauseRequests(int(inputPauseSeconds * 1000));
+                 RemoteCommands(*client, context).readLimit(type, done);
+             });
 }
 
-RemoteCommands::Sent RemoteCommands::addBots(const QStringList& bots, int skill, Team team)
+void RemoteCommands::readLimit(LimitType type, Done done)
+{
+    if (limitVariable(type).isEmpty())
+        return refuse(noLimitTypeRefusal(), std::move(done));
+    exchange(limitVariable(type), true, commandTimeout, std::move(done));
+}
+
+void RemoteCommands::addBots(const QStringList& bots, int skill, Team team,
+                             std::function<void(const QString&)> eachReply, Done done)
 {
     if (bots.isEmpty() || bots.contains(QString()))
-        return refused(rconCommText(QStringLiteral("RconNoBotGiven"),
-                                    QStringLiteral("Choose at least one bot first.")));
-    Sent result;
-    QStringList replies;
-    bool everyAnswered = true;
+        return refuse(rconCommText(QStringLiteral("RconNoBotGiven"),
+                                   QStringLiteral("Choose at least one bot first.")),
+                      std::move(done));
+    // Every addbot is queued at once; they go in order, and the last one's outcome ends the
+    // command with every visible reply.
+    struct Progress
+    {
+        QStringList replies;
+        bool everyAnswered = true;
+        qsizetype left = 0;
+    };
+    auto progress = std::make_shared<Progress>();
+    progress->left = bots.size();
+    const Done finished = withFollowUp(oneShotStatus(addBotRefreshDelay), std::move(done));
     for (const QString& bot : bots) {
-        result = exchange(addBotText(bot, skill, team), true, addBotTimeout);
-        replies.append(result.replies);
-        everyAnswered = everyAnswered && result.answered;
-        if (clientGone())
-            break;
+        exchange(addBotText(bot, skill, team), true, addBotTimeout,
+                 [progress, eachReply, finished](Sent result) {
+                     progress->replies.append(result.replies);
+                     progress->everyAnswered = progress->everyAnswered && result.answered;
+                     if (result.sent && eachReply)
+                         eachReply(result.reply);
+                     if (--progress->left > 0)
+                         return;
+                     result.replies = progress->replies;
+                     result.answered = progress->everyAnswered;
+                     finished(result);
+                 });
     }
-    result.replies = replies;
-    result.answered = everyAnswered;
-    if (result.sent)
-        result.followUp = oneShotStatus(addBotRefreshDelay);
-    return result;
 }
 
-RemoteCommands::Sent RemoteCommands::runConfig(const ServerConfig& config,
-                                                 const QString& gameRoot)
+void RemoteCommands::runConfig(const ServerConfig& config, const QString& gameRoot, Done done)
 {
     if (config.configName().isEmpty())
-        return refused(rconCommText(QStringLiteral("RconNoRunningConfig"),
-                                    QStringLiteral("The running configuration is not known.")));
+        return refuse(noRunningConfigRefusal(), std::move(done));
     if (config.rconPassword().isEmpty())
-        return refused(rconCommText(QStringLiteral("RconRunConfigNoPassword"),
-                                    QStringLiteral("'%@' has no Remote Control password."),
-                                    {config.configName()}));
+        return refuse(rconCommText(QStringLiteral("RconRunConfigNoPassword"),
+                                   QStringLiteral("'%@' has no Remote Control password."),
+                                   {config.configName()}),
+                      std::move(done));
     const ServerConfig running = ServerConfig::copyOf(m_client.rconServerConfig());
     // The server looks for the file in the mod it runs; a file of another mod is never run.
     if (modOf(config) != modOf(running))
-        return refused(rconCommText(QStringLiteral("RconRunConfigOtherMod"),
-                                    QStringLiteral("'%@' is a configuration of the mod %@, and "
-                                                   "the server runs %@."),
-                                    {config.configName(), modOf(config), modOf(running)}));
+        return refuse(rconCommText(QStringLiteral("RconRunConfigOtherMod"),
+                                   QStringLiteral("'%@' is a configuration of the mod %@, and "
+                                                  "the server runs %@."),
+                                   {config.configName(), modOf(config), modOf(running)}),
+                      std::move(done));
 
-    ConfigFiles files(GamePaths(gameRoot, modOf(running)));
+    const GamePaths paths(gameRoot, modOf(running));
+    ConfigFiles files(paths);
     const QString file = ConfigFiles::configFileReplacedSpaces(config.configName());
     const bool sameFile = file == ConfigFiles::configFileReplacedSpaces(running.configName());
     // Written without the password: the server keeps the one the client talks with.
     if (!files.saveConfigToFile(config, false))
-        return refused(rconCommText(QStringLiteral("RconRunConfigNotWritten"),
-                                    QStringLiteral("%@ could not be written."),
-                                    {files.configFileWithPathReplacedSpaces(config.configName())}));
-    Sent result = exchange(execText(file), true, commandTimeout);
-    const bool notExecuted = result.reply.contains(QStringLiteral("couldn't exec"));
-    if (!result.sent || result.wrongPassword || notExecuted) {
-        if (!sameFile)
-            files.deleteConfigFile(config);
-        if (notExecuted) {
-            result.sent = false;
-            result.refusal =
-                rconCommText(QStringLiteral("RconRunConfigNotExecuted"),
+        return refuse(rconCommText(QStringLiteral("RconRunConfigNotWritten"),
+                                   QStringLiteral("%@ could not be written."),
+                                   {files.configFileWithPathReplacedSpaces(config.configName())}),
+                      std::move(done));
+    RemoteControl* client = &m_client;
+    const ServerConfig chosen = ServerConfig::copyOf(config);
+    exchange(execText(file), true, commandTimeout,
+             [client, paths, chosen, running, file, sameFile, done](Sent result) {
+                 ConfigFiles files(paths);
+                 const bool notExecuted = result.reply.contains(QStringLiteral("couldn't exec"));
+                 if (!result.sent || result.wrongPassword || notExecuted) {
+                     if (!sameFile)
+                         files.deleteConfigFile(chosen);
+                     if (notExecuted) {
+                         result.sent = false;
+                         result.refusal = rconCommText(
+                             QStringLiteral("RconRunConfigNotExecuted"),
                              QStringLiteral("The server could not execute %@."), {file});
-        }
-        return result;
-    }
-
-    // The server keeps its socket, its password and, without maps in the new configuration,
-    // its map cycle.
-    ServerConfig switched = ServerConfig::copyOf(config);
-    switched.setRconPassword(running.rconPassword());
-    switched.setNetIP(running.netIP());
-    switched.setNetPort(running.netPort());
-    if (switched.mapsCount() == 0)
-        switched.setMapList(running.mapList());
-    m_client.setRunningServerConfigName(switched.configName());
-    m_client.setServerNameFromConfig(switched.serverName());
-    m_client.setRconServerConfig(switched);
-    RunningServer::switchConfiguration(switched);
-    if (!sameFile)
-        files.deleteConfigFile(running);
-    result.followUp = oneShotStatus(runConfigRefreshDelay, true);
-    return result;
+                     }
+                     return done(result);
+                 }
+                 // The server keeps its socket, its password and, without maps in the new
+                 // configuration, its map cycle.
+                 ServerConfig switched = ServerConfig::copyOf(chosen);
+                 switched.setRconPassword(running.rconPassword());
+                 switched.setNetIP(running.netIP());
+                 switched.setNetPort(running.netPort());
+                 if (switched.mapsCount() == 0)
+                     switched.setMapList(running.mapList());
+                 client->setRunningServerConfigName(switched.configName());
+                 client->setServerNameFromConfig(switched.serverName());
+                 client->setRconServerConfig(switched);
+                 RunningServer::switchConfiguration(switched);
+                 if (!sameFile)
+                     files.deleteConfigFile(running);
+                 result.followUp = oneShotStatus(runConfigRefreshDelay, true);
+                 done(result);
+             });
 }
 
-RemoteCommands::Sent RemoteCommands::quit()
+void RemoteCommands::quit(Done done)
 {
-    Sent result = exchange(quitText(), true, quitTimeout);
-    if (result.sent)
-        result.followUp = {FollowUp::Kind::DisablePane, 0, false};
-    return result;
+    exchange(quitText(), true, quitTimeout,
+             withFollowUp({FollowUp::Kind::DisablePane, 0, false}, std::move(done)));
 }
 
-RemoteCommands::Sent RemoteCommands::say(const QString& text)
+void RemoteCommands::say(const QString& text, Done done)
 {
-    Sent result = exchange(sayText(text), false, sayTimeout);
-    if (result.sent)
-        result.followUp = {FollowUp::Kind::PauseInput, inputPauseSeconds, false};
-    return result;
+    RemoteControl* client = &m_client;
+    exchange(sayText(text), false, sayTimeout, [client, done](const Sent& result) {
+        if (result.sent)
+            client->pauseRequests(int(inputPauseSeconds * 1000));
+        done(result);
+    });
 }
 
-RemoteCommands::Refresh RemoteCommands::refreshStatus(RconPacer::Traffic traffic)
+void RemoteCommands::refreshStatus(RconPacer::Traffic traffic, std::function<void(Refresh)> done)
 {
-    if (clientGone())
-        return Refresh::NoReply;
-    const std::shared_ptr<const bool> alive = m_clientAlive;
-    if (traffic == RconPacer::Traffic::Poll) {
-        if (!m_client.pollServerStatus(statusTimeout))
-            return Refresh::GaveWay;
-    } else {
-        m_client.setServerStatus(statusTimeout);
-    }
-    if (!*alive || !m_client.serverStatusOK())
-        return Refresh::NoReply;
-    m_client.setCurrentMap();
-    m_client.setPlayersStatus();
-    return Refresh::Refreshed;
+    RemoteControl* client = &m_client;
+    m_client.setServerStatus(statusTimeout, traffic, m_context,
+                             [client, done](RemoteControl::StatusRead read) {
+                                 done(refreshOf(read, *client));
+                             });
 }

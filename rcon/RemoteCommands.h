@@ -5,16 +5,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include <memory>
 #include <optional>
 
+class QObject;
 class RemoteControl;
 class ServerConfig;
 
 // The commands of the remote-control pane, for the window and voranthctl alike: the exact
-// console text of each, sent through the client's paced sender (RemoteControl::sendRCon) with
-// its own receive timeout, and what should follow (a delayed status refresh, reading a limit
-// back, ...). The caller shows the reply and carries out the follow-up.
+// console text of each, queued on the client (RemoteControl::sendRCon) with its own receive
+// timeout, and what should follow (a delayed status refresh, ...). The outcome arrives later
+// through the command's callback, called while the context object lives; the caller shows the
+// reply and carries out the follow-up.
 //
 // Every request waits for its turn under the server's rate limit and so is never silently
 // dropped by the server; only the automatic status poll (refreshStatus with Poll) gives way.
@@ -57,8 +61,6 @@ public:
             None,
             // A status refresh after delaySeconds (complete: also the server name and limits).
             OneShotStatus,
-            // Read the limit back (readLimit) after delaySeconds, showing the reply.
-            ReadLimitBack,
             // Keep other exchanges out for delaySeconds while input is accepted.
             PauseInput,
             // The server quits: disable the pane.
@@ -91,11 +93,15 @@ public:
         FollowUp followUp;
     };
 
-    explicit RemoteCommands(RemoteControl& client);
+    using Done = std::function<void(const Sent&)>;
 
-    // The console texts.
-    static QString kickText(const QString& player);
-    static QString dumpUserText(const QString& player);
+    // Commands for client; their outcomes are reported while context lives.
+    RemoteCommands(RemoteControl& client, QObject* context);
+
+    // The console texts. A player is named by the slot the status lists it in, so that a
+    // name that looks like a number or holds blanks still means that player.
+    static QString kickText(int slot);
+    static QString dumpUserText(int slot);
     static QString restartMapText(bool urbanTerror, const QString& currentMap);
     static QString nextMapText(bool urbanTerror, const QString& nextMap);
     static QString setLimitText(LimitType type, int value);
@@ -116,42 +122,49 @@ public:
     static bool isUrbanTerror(const QString& mod);
 
     // The commands.
-    Sent freeCommand(const QString& text);
-    Sent kick(const QString& player);
-    Sent dumpUser(const QString& player);
-    Sent restartMap();
-    Sent changeToNextMap();
-    // Reads the next map (RemoteControl::nextMap()); false when it cannot be read.
-    bool previewNextMap();
-    // Sets the limit; the follow-up reads it back.
-    Sent changeLimit(LimitType type, int value);
+    void freeCommand(const QString& text, Done done);
+    void kick(int slot, Done done);
+    void dumpUser(int slot, Done done);
+    void restartMap(Done done);
+    void changeToNextMap(Done done);
+    // Reads the next map (RemoteControl::nextMap()); done gets false when it cannot be read.
+    void previewNextMap(std::function<void(bool)> done);
+    // Sets the limit, then, after inputPauseSeconds, asks for its variable (visible) so that
+    // the server's answer shows the value it took.
+    void changeLimit(LimitType type, int value, Done done);
     // Asks for the limit's variable, visible; ServerReplyParser::variableValue() of the reply
     // is its value.
-    Sent readLimit(LimitType type);
-    Sent addBots(const QStringList& bots, int skill, Team team);
+    void readLimit(LimitType type, Done done);
+    // One "addbot" per bot, in order; each reply goes to eachReply as it comes.
+    void addBots(const QStringList& bots, int skill, Team team,
+                 std::function<void(const QString&)> eachReply, Done done);
     // Runs another configuration on the server (its file, written without the password,
     // executed over rcon), and on success makes it the running one: in the client, in the
     // running-server record, with the old configuration's server file deleted. The game
     // directory gameRoot is where the files are written for.
-    Sent runConfig(const ServerConfig& config, const QString& gameRoot);
-    Sent quit();
-    Sent say(const QString& text);
+    void runConfig(const ServerConfig& config, const QString& gameRoot, Done done);
+    void quit(Done done);
+    // Chat; no other request of the server goes for inputPauseSeconds after it.
+    void say(const QString& text, Done done);
 
     // A status refresh: status, current map and players. A poll gives way under the rate
-    // limit (nothing is asked then).
+    // limit (nothing is asked then). Anything but a whole status table changes nothing.
     enum class Refresh
     {
         GaveWay,
         NoReply,
+        NotAStatus,
+        CutShort,
         Refreshed,
     };
-    Refresh refreshStatus(RconPacer::Traffic traffic = RconPacer::Traffic::Command);
+    void refreshStatus(RconPacer::Traffic traffic, std::function<void(Refresh)> done);
 
 private:
-    Sent exchange(const QString& command, bool visible, int timeout);
-    static Sent refused(const QString& why);
-    bool clientGone() const { return !*m_clientAlive; }
+    // One request; done gets its outcome.
+    void exchange(const QString& command, bool visible, int timeout, Done done);
+    // A refusal, reported from the event loop as every outcome is.
+    void refuse(const QString& why, Done done);
 
     RemoteControl& m_client;
-    std::shared_ptr<const bool> m_clientAlive;
+    QObject* m_context;
 };

@@ -3,12 +3,11 @@
 #include "config/CommonData.h"
 #include "config/StringTable.h"
 #include "rcon/RconAlerts.h"
+#include "rcon/RconExchanges.h"
 #include "rcon/RconTransport.h"
 #include "format/Logging.h"
 
-#include <QEventLoop>
 #include <QHostInfo>
-#include <QTimer>
 
 const QString RemoteControl::unknownMap = QStringLiteral(" - ");
 const QString RemoteControl::noResponseText = QStringLiteral("No response from server");
@@ -63,11 +62,11 @@ std::shared_ptr<RconPacer> sharedPacerFor(const ServerConfig& config)
 } // namespace
 
 RemoteControl::RemoteControl(const ServerConfig& config, RemoteControlServices services)
-    : m_services(std::move(services)),
-      m_pacer(m_services.pacer ? m_services.pacer : sharedPacerFor(config)),
-      m_transport(std::make_unique<RconTransport>()), m_password(config.rconPassword()),
-      m_serverStatus(noResponseText), m_currentMap(unknownMap), m_nextMap(unknownMap),
-      m_serverName(config.serverName()),
+    : m_services(std::move(services)), m_transport(std::make_unique<RconTransport>()),
+      m_exchanges(std::make_unique<RconExchanges>(
+          m_services.pacer ? m_services.pacer : sharedPacerFor(config), *m_transport)),
+      m_password(config.rconPassword()), m_serverStatus(noResponseText),
+      m_currentMap(unknownMap), m_nextMap(unknownMap), m_serverName(config.serverName()),
       m_serverNoResponse(noResponseText), m_limitsCommands{QStringLiteral("fraglimit"),
                                                            QStringLiteral("timelimit"),
                                                            QStringLiteral("capturelimit"),
@@ -76,11 +75,13 @@ RemoteControl::RemoteControl(const ServerConfig& config, RemoteControlServices s
       m_rconMod(config.modName()), m_rconServerConfig(ServerConfig::copyOf(config))
 {
     m_runningServerConfigName = m_rconServerConfig.configName();
+    m_exchanges->setPassword(m_password.toLocal8Bit());
 }
 
 RemoteControl::~RemoteControl()
 {
-    *m_alive = false;
+    // Nothing queued is reported once the client goes.
+    m_exchanges->clear();
     disconnectFromQ3Server();
 }
 
@@ -110,7 +111,7 @@ bool RemoteControl::connectToQ3Server()
     const auto endpoint = serverEndpoint(m_rconServerConfig);
     if (!endpoint) {
         qCWarning(lcRcon, "connect: cannot resolve the server address \"%s\"",
-                 qPrintable(m_rconServerConfig.netIP()));
+                  qPrintable(m_rconServerConfig.netIP()));
         return false;
     }
     if (!m_transport->open(endpoint->first, endpoint->second)) {
@@ -136,65 +137,71 @@ bool RemoteControl::connectedToServer()
     return m_connectedToServer;
 }
 
-bool RemoteControl::transportReady() const
+void RemoteControl::setCommPassword(const QString& password)
 {
-    return m_transport->isOpen() && !m_transport->waiting();
+    m_password = password;
+    m_exchanges->setPassword(password.toLocal8Bit());
 }
 
-bool RemoteControl::waitForTurn()
+const std::shared_ptr<RconPacer>& RemoteControl::pacer() const
 {
-    // Kept: the object may go during the wait.
-    const std::shared_ptr<RconPacer> pacer = m_pacer;
-    const std::shared_ptr<bool> alive = m_alive;
-    const RconPacer::Waiting waiting(*pacer);
-    while (!pacer->take(RconPacer::Traffic::Command)) {
-        const qint64 delay = std::max<qint64>(1, pacer->delayBefore(RconPacer::Traffic::Command));
-        QEventLoop loop;
-        QTimer::singleShot(int(delay), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
-        if (!*alive)
-            return false;
-    }
-    return true;
+    return m_exchanges->pacer();
 }
 
-bool RemoteControl::sendRCon(const QString& command, int withReceiveTimeout)
+void RemoteControl::sendRCon(const QString& command, int withReceiveTimeout, QObject* context,
+                             ReplyDone done, RconPacer::Traffic traffic)
 {
+    const QByteArray bytes = command.toLocal8Bit();
+    RconExchanges::Request request;
+    request.command = bytes;
+    request.quietGapMicroseconds = withReceiveTimeout;
+    request.traffic = traffic;
+    request.context = context;
     // A request that cannot go anyway does not wait for its turn, nor use it up.
-    if (!transportReady() ||
-        !RconTransport::requestDatagram(m_password.toLocal8Bit(), command.toLocal8Bit())) {
-        qWarning("send() error!");
-        return false;
-    }
-    if (!waitForTurn() || !transportReady())
-        return false;
-    return m_transport->send(m_password.toLocal8Bit(), command.toLocal8Bit(), withReceiveTimeout);
+    request.sendable = m_transport->isOpen() &&
+                       RconTransport::requestDatagram(m_password.toLocal8Bit(), bytes);
+    if (!request.sendable)
+        qCWarning(lcRcon, "send() error!");
+    request.done = [this, done = std::move(done)](const RconExchanges::Outcome& outcome) {
+        const Reply reply = judge(outcome.sent, outcome.gaveWay, outcome.reply);
+        if (done)
+            done(reply);
+    };
+    m_exchanges->enqueue(std::move(request));
 }
 
-QString RemoteControl::receiveRCon(bool tracking)
+void RemoteControl::pauseRequests(int ms)
 {
-    Q_UNUSED(tracking);
-    const std::shared_ptr<bool> alive = m_alive;
-    const QByteArray reply = m_transport->receive();
-    if (!*alive)
-        return noResponseText;
-    if (reply.isEmpty()) {
-        m_wrongPassword = false;
-        return m_serverNoResponse;
-    }
-    if (reply.contains("rconpassword")) {
-        m_wrongPassword = true;
-        const QString answer = m_serverNoResponse;
-        showRconPasswordErrorDialog(reply);
-        return answer;
-    }
-    m_wrongPassword = false;
-    return QString::fromLocal8Bit(reply);
+    m_exchanges->pauseFor(ms);
 }
 
-bool RemoteControl::serverAnswered() const
+bool RemoteControl::busy() const
 {
-    return m_transport->replyArrived();
+    return !m_exchanges->idle();
+}
+
+int RemoteControl::commandsQueued() const
+{
+    return m_exchanges->commandsQueued();
+}
+
+RemoteControl::Reply RemoteControl::judge(bool sent, bool gaveWay, const RconReply& reply)
+{
+    Reply judged;
+    judged.sent = sent;
+    judged.gaveWay = gaveWay;
+    judged.answered = sent && reply.arrived;
+    judged.truncated = reply.truncated;
+    judged.text = m_serverNoResponse;
+    if (!sent)
+        return judged;
+    m_wrongPassword = ServerReplyParser::isPasswordRefusal(reply.text);
+    judged.wrongPassword = m_wrongPassword;
+    if (m_wrongPassword)
+        showRconPasswordErrorDialog(reply.text);
+    else if (!reply.text.isEmpty())
+        judged.text = QString::fromLocal8Bit(reply.text);
+    return judged;
 }
 
 void RemoteControl::showRconPasswordErrorDialog(const QByteArray& message)
@@ -212,42 +219,30 @@ void RemoteControl::setRconServerConfig(const ServerConfig& config)
     m_rconServerConfig = ServerConfig::copyOf(config);
 }
 
-void RemoteControl::setServerStatus(int timeout)
+void RemoteControl::setServerStatus(int timeout, RconPacer::Traffic traffic, QObject* context,
+                                    std::function<void(StatusRead)> done)
 {
-    const std::shared_ptr<bool> alive = m_alive;
-    const bool sent = sendRCon(QStringLiteral("status"), timeout);
-    if (*alive)
-        storeStatusReply(sent);
+    sendRCon(
+        QStringLiteral("status"), timeout, context,
+        [this, done = std::move(done)](const Reply& reply) {
+            const StatusRead read =
+                reply.gaveWay ? StatusRead::GaveWay : storeStatusReply(reply);
+            if (done)
+                done(read);
+        },
+        traffic);
 }
 
-bool RemoteControl::pollServerStatus(int timeout)
+RemoteControl::StatusRead RemoteControl::storeStatusReply(const Reply& reply)
 {
-    if (transportReady() && !m_pacer->take(RconPacer::Traffic::Poll))
-        return false;
-    const bool sent =
-        transportReady() && m_transport->send(m_password.toLocal8Bit(), "status", timeout);
-    storeStatusReply(sent);
-    return true;
-}
-
-bool RemoteControl::mayPoll() const
-{
-    return m_pacer->delayBefore(RconPacer::Traffic::Poll) == 0;
-}
-
-void RemoteControl::storeStatusReply(bool sent)
-{
-    if (!sent) {
-        m_serverStatus = m_serverNoResponse;
-        m_serverStatusOK = false;
-        return;
-    }
-    const std::shared_ptr<bool> alive = m_alive;
-    const QString reply = receiveRCon();
-    if (!*alive)
-        return;
-    m_serverStatus = reply;
-    m_serverStatusOK = reply != m_serverNoResponse;
+    m_serverStatus = reply.text;
+    m_serverStatusOK = reply.text != m_serverNoResponse;
+    if (!m_serverStatusOK)
+        return StatusRead::NoReply;
+    if (reply.truncated)
+        return StatusRead::CutShort;
+    return ServerReplyParser::parseStatus(m_serverStatus) ? StatusRead::Read
+                                                          : StatusRead::NotAStatus;
 }
 
 bool RemoteControl::setCurrentMap()
@@ -256,33 +251,41 @@ bool RemoteControl::setCurrentMap()
         m_currentMap = unknownMap;
         return false;
     }
-    const std::optional<QString> reported = ServerReplyParser::mapNameFromStatus(m_serverStatus);
-    if (!reported)
+    const std::optional<ServerReplyParser::StatusReply> status =
+        ServerReplyParser::parseStatus(m_serverStatus);
+    if (!status)
         return false;
     // A map the library does not know is still shown under the server's own name.
     const QString known =
-        m_services.mapDBNameForServerMap ? m_services.mapDBNameForServerMap(*reported) : QString();
-    m_currentMap = known.isEmpty() ? *reported : known;
+        m_services.mapDBNameForServerMap ? m_services.mapDBNameForServerMap(status->map) : QString();
+    m_currentMap = known.isEmpty() ? status->map : known;
     return true;
 }
 
-bool RemoteControl::setNextMap(int timeout)
+void RemoteControl::setNextMap(int timeout, QObject* context, std::function<void(bool)> done)
 {
-    if (m_rconMod == urbanTerrorMod)
-        return setNextMapForUrbanTerror();
-    if (!sendRCon(QStringLiteral("nextmap"), timeout)) {
+    if (m_rconMod == urbanTerrorMod) {
+        const bool read = setNextMapForUrbanTerror();
+        QMetaObject::invokeMethod(
+            context ? context : this, [done, read] { if (done) done(read); },
+            Qt::QueuedConnection);
+        return;
+    }
+    sendRCon(QStringLiteral("nextmap"), timeout, context,
+             [this, done = std::move(done)](const Reply& reply) {
+                 const bool read = readNextMapReply(reply);
+                 if (done)
+                     done(read);
+             });
+}
+
+bool RemoteControl::readNextMapReply(const Reply& reply)
+{
+    if (reply.text == m_serverNoResponse) {
         m_nextMap = unknownMap;
         return false;
     }
-    const std::shared_ptr<bool> alive = m_alive;
-    const QString reply = receiveRCon(true);
-    if (!*alive)
-        return false;
-    if (reply == m_serverNoResponse) {
-        m_nextMap = unknownMap;
-        return false;
-    }
-    const std::optional<QString> variable = ServerReplyParser::mapCycleVariable(reply);
+    const std::optional<QString> variable = ServerReplyParser::mapCycleVariable(reply.text);
     if (!variable)
         return false;
     // A variable that names no map of the rotation gives no next map rather than a stale one.
@@ -314,16 +317,13 @@ bool RemoteControl::setNextMapForUrbanTerror()
 
 bool RemoteControl::setPlayersStatus()
 {
-    if (!m_serverStatusOK) {
+    const std::optional<ServerReplyParser::StatusReply> status =
+        m_serverStatusOK ? ServerReplyParser::parseStatus(m_serverStatus) : std::nullopt;
+    if (!status || status->players.isEmpty()) {
         m_playersStatus.reset();
         return false;
     }
-    QList<PlayerStatus> players = ServerReplyParser::playersFromStatus(m_serverStatus);
-    if (players.isEmpty()) {
-        m_playersStatus.reset();
-        return false;
-    }
-    m_playersStatus = std::move(players);
+    m_playersStatus = status->players;
     return true;
 }
 

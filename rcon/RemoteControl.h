@@ -8,6 +8,7 @@
 
 #include <QHostAddress>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -17,32 +18,61 @@
 #include <optional>
 #include <utility>
 
-class RconAlerts;
+class RconExchanges;
 class RconTransport;
+struct RconReply;
 
-// The remote console of the server the application started: the channel to it, and what
-// its replies say about its map, next map, players and limits.
+// The remote console of one server the application started: the channel to it, and what its
+// replies say about its map, next map, players and limits.
 //
-// Every exchange is one request followed by one bounded wait (a nested event loop). Every
-// request goes through the pacer (RconPacer): a request waits for its turn, again in a nested
-// event loop, so that the server answers it; an automatic status poll gives way instead. The
-// object may be destroyed by something that runs during a wait; the waiting call then
-// returns without touching it again.
-class RemoteControl
+// Every request is queued and goes in its turn under the server's rate limit (RconExchanges):
+// one exchange at a time, a command never dropped, an automatic poll giving way to commands.
+// Its reply arrives later through the callback given with it, called only while the context
+// object given with it lives.
+class RemoteControl : public QObject
 {
+    Q_OBJECT
 public:
     // Server variable names of the limit types, by type.
     static constexpr int limitTypesCount = 5;
     static const QString unknownMap;
     static const QString noResponseText;
 
+    // The outcome of one request.
+    struct Reply
+    {
+        // The reply, or noResponseText when none came or the password was turned down.
+        QString text;
+        // The request went out.
+        bool sent = false;
+        // The server answered at all: an empty reply (the answer to "set ...") counts.
+        bool answered = false;
+        bool wrongPassword = false;
+        // The reply was longer than the transport keeps: its beginning is missing.
+        bool truncated = false;
+        // An automatic poll that gave way, unsent.
+        bool gaveWay = false;
+    };
+    using ReplyDone = std::function<void(const Reply&)>;
+
+    // What a status query found.
+    enum class StatusRead
+    {
+        GaveWay,
+        NoReply,
+        // The server answered, but not with a status table ("Server is not running.", a
+        // late reply to another request).
+        NotAStatus,
+        // The reply was cut short: nothing of it is taken.
+        CutShort,
+        Read,
+    };
+
     // A client of the server running config, or nothing while no server process is found or
     // no socket can be made.
     static std::unique_ptr<RemoteControl> create(const ServerConfig& config,
                                                  RemoteControlServices services);
-    ~RemoteControl();
-    RemoteControl(const RemoteControl&) = delete;
-    RemoteControl& operator=(const RemoteControl&) = delete;
+    ~RemoteControl() override;
 
     // Where the server of a configuration answers: its address ("localhost", an empty
     // address and a listen-on-all address mean this machine, 127.0.0.1) and its port.
@@ -55,23 +85,21 @@ public:
     bool disconnectFromQ3Server();
     // Tries to connect again when the channel is down; then whether it is up.
     bool connectedToServer();
-    // Sends command once the pacer lets it go (waiting for its turn if need be);
-    // withReceiveTimeout is the quiet gap, in microseconds, that ends the reply. False when
-    // the channel is down, a reply is being waited for, the request is too long or the send
-    // fails.
-    bool sendRCon(const QString& command, int withReceiveTimeout);
-    // The reply to the last request, or serverNoResponse() when none came or the server
-    // turned the password down (then wrongPassword() is true and the alert has been shown).
-    // The tracking flag is accepted for the callers' sake; every wait is the same.
-    QString receiveRCon(bool tracking = false);
-    // Whether the server answered the last request at all: an empty reply (the answer to
-    // "set ...") gives the no-response text as well, but the server is there.
-    bool serverAnswered() const;
+
+    // Queues command; withReceiveTimeout is the quiet gap, in microseconds, that ends its
+    // reply. done gets the reply (not sent when the channel is down or the request too long).
+    void sendRCon(const QString& command, int withReceiveTimeout, QObject* context,
+                  ReplyDone done, RconPacer::Traffic traffic = RconPacer::Traffic::Command);
+    // The next request goes no sooner than ms from now.
+    void pauseRequests(int ms);
+    // A request is on the wire or waits for its turn.
+    bool busy() const;
+    int commandsQueued() const;
     void showRconPasswordErrorDialog(const QByteArray& message);
 
     // The record.
     const QString& password() const { return m_password; }
-    void setCommPassword(const QString& password) { m_password = password; }
+    void setCommPassword(const QString& password);
     bool wrongPassword() const { return m_wrongPassword; }
     const QString& serverNoResponse() const { return m_serverNoResponse; }
     const QString& runningServerConfigName() const { return m_runningServerConfigName; }
@@ -80,28 +108,28 @@ public:
     const ServerConfig& rconServerConfig() const { return m_rconServerConfig; }
     void setRconServerConfig(const ServerConfig& config);
     const QStringList& rconMapList() const { return m_rconServerConfig.mapList(); }
-    void setRconMapList(const QStringList& maps) { m_rconServerConfig.setMapList(maps); }
     const std::shared_ptr<MapLibrary>& rconMapLibrary() const { return m_services.mapLibrary; }
     const std::shared_ptr<BotLibrary>& rconBotLibrary() const { return m_services.botLibrary; }
+    const std::shared_ptr<RconPacer>& pacer() const;
 
-    // The server's state, read from its replies.
-    void setServerStatus(int timeout);
-    // The status query of an automatic poll: false, asking nothing and changing nothing, when
-    // the poll gives way to commands (see RconPacer); else setServerStatus().
-    bool pollServerStatus(int timeout);
-    // Whether an automatic poll would go now.
-    bool mayPoll() const;
-    const std::shared_ptr<RconPacer>& pacer() const { return m_pacer; }
+    // The server's state, read from its replies. A status query stores the reply (its text,
+    // or the no-response text) and, when it is a status table, the current map and players.
+    void setServerStatus(int timeout, RconPacer::Traffic traffic, QObject* context,
+                         std::function<void(StatusRead)> done);
     const QString& serverStatus() const { return m_serverStatus; }
     bool serverStatusOK() const { return m_serverStatusOK; }
+    // The current map of the stored status; false, changing nothing, when it names none.
     bool setCurrentMap();
     const QString& currentMap() const { return m_currentMap; }
-    bool setNextMap(int timeout);
+    // Asks for the next map (Urban Terror: derives it from the rotation, asking nothing);
+    // done gets whether one was read.
+    void setNextMap(int timeout, QObject* context, std::function<void(bool)> done);
     bool setNextMapForUrbanTerror();
     void setNextMapFromMapInConfig(const QString& map) { m_nextMap = map; }
     const QString& nextMap() const { return m_nextMap; }
     void setServerNameFromConfig(const QString& name) { m_serverName = name; }
     const QString& serverName() const { return m_serverName; }
+    // The players of the stored status; false, and none, when it lists no players.
     bool setPlayersStatus();
     // Absent when the last reading found no players.
     const std::optional<QList<PlayerStatus>>& playersStatus() const { return m_playersStatus; }
@@ -122,24 +150,20 @@ public:
     // The server variable of a limit type; empty outside the table.
     QString limitsCommands(int type) const;
 
-    // True while the object lives, false once it is gone: for callers whose call may run a
-    // nested event loop in which the object is destroyed.
-    std::shared_ptr<const bool> lifeToken() const { return m_alive; }
-
     // The local port requests leave from, 0 while disconnected (diagnostics and tests).
     quint16 localPort() const;
 
 private:
     RemoteControl(const ServerConfig& config, RemoteControlServices services);
-    bool transportReady() const;
-    // Waits, running the event loop, until the pacer lets a command go and counts it; false
-    // when the object went meanwhile.
-    bool waitForTurn();
-    void storeStatusReply(bool sent);
+    // The reply as the callers see it: a turned-down password noted (and its alert shown),
+    // the text decoded.
+    Reply judge(bool sent, bool gaveWay, const RconReply& reply);
+    StatusRead storeStatusReply(const Reply& reply);
+    bool readNextMapReply(const Reply& reply);
 
     RemoteControlServices m_services;
-    std::shared_ptr<RconPacer> m_pacer;
     std::unique_ptr<RconTransport> m_transport;
+    std::unique_ptr<RconExchanges> m_exchanges;
     QString m_password;
     bool m_connectedToServer = false;
     QString m_serverStatus;
@@ -158,6 +182,4 @@ private:
     QString m_runningServerConfigName;
     QString m_rconMod;
     ServerConfig m_rconServerConfig;
-    // Shared with a running wait, which must not touch the object once it is gone.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

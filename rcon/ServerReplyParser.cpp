@@ -79,6 +79,9 @@ QList<PlayerStatus> ServerReplyParser::playersFromStatus(const QString& status)
         player.setName(columnText(line, playerNameRange(line, columns.nameStart)));
         player.setPing(columnText(line, columns.ping));
         player.setScore(columnText(line, columns.score));
+        bool slotOk = false;
+        const int slot = line.left(columns.score.location).trimmed().toInt(&slotOk);
+        player.setSlot(slotOk ? slot : -1);
         list.append(player);
     }
     return list;
@@ -134,4 +137,22 @@ std::optional<int> ServerReplyParser::mapCycleNumber(const QString& variable)
     if (!ok)
         return std::nullopt;
     return number;
+}
+
+std::optional<ServerReplyParser::StatusReply> ServerReplyParser::parseStatus(const QString& text)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() < statusHeadLines || !lines.at(0).startsWith(QStringLiteral("map: ")) ||
+        !lines.at(statusHeadLines - 1).startsWith(QStringLiteral("--")))
+        return std::nullopt;
+    const std::optional<QString> map = mapNameFromStatus(text);
+    if (!map)
+        return std::nullopt;
+    return StatusReply{*map, playersFromStatus(text)};
+}
+
+bool ServerReplyParser::isPasswordRefusal(const QByteArray& reply)
+{
+    const QByteArray answer = reply.trimmed();
+    return answer == "Bad rconpassword." || answer == "No rconpassword set on the server.";
 }

@@ -58,4 +58,15 @@ public:
     // The number in a map-cycle variable ("d12" gives 12): the first run of decimal digits.
     // Nothing when it has no digit or the number is too large.
     static std::optional<int> mapCycleNumber(const QString& variable);
+
+    // A status reply: its map line, the table's header and dash lines, then its players.
+    struct StatusReply
+    {
+        QString map;
+        QList<PlayerStatus> players;
+    };
+    // Nothing when the text is not a status reply.
+    static std::optional<StatusReply> parseStatus(const QString& text);
+    // The server's whole answer to a wrong or missing password.
+    static bool isPasswordRefusal(const QByteArray& reply);
 };

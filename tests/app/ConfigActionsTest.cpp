@@ -276,7 +276,7 @@ TEST_F(ConfigActionsTest, DeleteAsksFirstAndRemovesTheConfigurationAndItsServerF
     EXPECT_EQ(listedConfigs(), QStringList{"Alpha"});
     EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "Alpha");
 
-    controller->actions().setRunningConfigNameQuery([] { return QString("Alpha"); });
+    controller->actions().setRunningConfigNamesQuery([] { return QStringList{"Alpha"}; });
     controller->actions().deleteFile();
     ASSERT_EQ(alerts.size(), 3);
     EXPECT_EQ(alerts.last().title, "'Alpha' is running!");

@@ -148,7 +148,32 @@ TEST_F(VoranthctlRemote, BotsMapsLimitsAndChatReachTheRealServer)
     EXPECT_TRUE(eventually([] { return playerNames() == QStringList({"Grunt"}); }));
     const ProgramResult everyone = ProgramRunner::voranthctl({"kick", "all"});
     EXPECT_EQ(everyone.exitCode, 1);
-    EXPECT_TRUE(everyone.err.contains("would kick every player")) << everyone.err.toStdString();
+    EXPECT_TRUE(everyone.err.contains("no player named 'all'")) << everyone.err.toStdString();
+    EXPECT_TRUE(eventually([] { return playerNames() == QStringList({"Grunt"}); }));
+
+    // A player is kicked by the slot status lists it in: a name that is a number, or that
+    // holds a blank, still means that player.
+    ASSERT_EQ(ProgramRunner::voranthctl({"rcon", "addbot", "major", "1", "free", "0", "0"}).exitCode,
+              0);
+    ASSERT_EQ(ProgramRunner::voranthctl({"rcon", "addbot", "major", "1", "free", "0", "\"Big Boss\""})
+                  .exitCode,
+              0);
+    // The new players take the lowest free slots.
+    const auto namesInAnyOrder = [] {
+        QStringList names = playerNames();
+        names.sort();
+        return names;
+    };
+    EXPECT_TRUE(eventually([&] {
+        return namesInAnyOrder() == QStringList({"0", "Big Boss", "Grunt"});
+    })) << playerNames().join(", ").toStdString();
+    EXPECT_EQ(ProgramRunner::voranthctl({"kick", "0"}).exitCode, 0);
+    EXPECT_TRUE(eventually([&] { return namesInAnyOrder() == QStringList({"Big Boss", "Grunt"}); }))
+        << playerNames().join(", ").toStdString();
+    EXPECT_EQ(ProgramRunner::voranthctl({"kick", "Big Boss"}).exitCode, 0);
+    EXPECT_TRUE(eventually([] { return playerNames() == QStringList({"Grunt"}); }))
+        << playerNames().join(", ").toStdString();
+    EXPECT_EQ(ProgramRunner::voranthctl({"kick", "--slot", "99"}).exitCode, 2);
 
     const MapLibrary library(GamePaths(GameDirectory::settle(), "baseq3"));
     const ProgramResult preview = ProgramRunner::voranthctl({"preview-next-map"});

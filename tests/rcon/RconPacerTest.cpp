@@ -1,6 +1,7 @@
 #include "rcon/RconPacer.h"
 
 #include "rcon/RconResponder.h"
+#include "support/WaitUntil.h"
 #include "rcon/ServerRateLimit.h"
 #include "rcon/RemoteControl.h"
 #include "support/TestEnvironment.h"
@@ -186,13 +187,23 @@ TEST(RconPacer, APacedClientLosesNothingWhereAnUnpacedOneLosesReplies)
         auto client = server.client(services);
         int answered = 0;
         int pollsGaveWay = 0;
+        int done = 0;
+        // A poll and a command each round, all asked for at once.
         for (int i = 0; i < rounds; ++i) {
-            if (!client->pollServerStatus(5000))
-                ++pollsGaveWay;
-            if (client->sendRCon(QStringLiteral("say %1").arg(i), 5000) &&
-                client->receiveRCon() == "ok\n")
-                ++answered;
+            client->sendRCon(
+                QStringLiteral("status"), 5000, nullptr,
+                [&](const RemoteControl::Reply& reply) {
+                    pollsGaveWay += reply.gaveWay ? 1 : 0;
+                    ++done;
+                },
+                Traffic::Poll);
+            client->sendRCon(QStringLiteral("say %1").arg(i), 5000, nullptr,
+                             [&](const RemoteControl::Reply& reply) {
+                                 answered += reply.text == "ok\n" ? 1 : 0;
+                                 ++done;
+                             });
         }
+        EXPECT_TRUE(waitUntil([&] { return done == 2 * rounds; }, 60000));
         return std::make_pair(answered, pollsGaveWay);
     };
 

@@ -1,6 +1,7 @@
 #include "rcon/RemoteCommands.h"
 
 #include "config/GamePaths.h"
+#include "rcon/RconAsk.h"
 #include "rcon/RconResponder.h"
 #include "rcon/RemoteControl.h"
 #include "server/ConfigFiles.h"
@@ -49,6 +50,22 @@ QList<QByteArray> commandsSent(const RconResponder& server)
     return commands;
 }
 
+// Runs commands on the client, waiting for each outcome.
+class Commands
+{
+public:
+    explicit Commands(RemoteControl& client) : m_client(client) {}
+    template <typename Command> RemoteCommands::Sent operator()(Command command)
+    {
+        return RconAsk::run(m_client, [&](RemoteCommands& commands, RemoteCommands::Done done) {
+            command(commands, done);
+        });
+    }
+
+private:
+    RemoteControl& m_client;
+};
+
 FollowUp oneShot(double delay, bool complete = false)
 {
     return {FollowUp::Kind::OneShotStatus, delay, complete};
@@ -67,42 +84,49 @@ TEST(RemoteCommands, EachCommandSendsItsTextAndAsksForItsFollowUp)
     server.answerEveryRequestWith("done\n");
     auto client = clientOf(server);
     ASSERT_TRUE(client);
-    RemoteCommands commands(*client);
+    Commands run(*client);
 
-    RemoteCommands::Sent result = commands.kick("Sarge");
+    RemoteCommands::Sent result = run([](auto& c, auto done) { c.kick(3, done); });
     EXPECT_TRUE(result.sent && result.visible && result.answered);
     EXPECT_EQ(result.reply, "done\n");
     EXPECT_EQ(result.replies, QStringList{"done\n"});
     EXPECT_EQ(result.followUp, oneShot(0.5));
-    result = commands.dumpUser("Sarge");
+    result = run([](auto& c, auto done) { c.dumpUser(0, done); });
     EXPECT_TRUE(result.visible);
     EXPECT_EQ(result.followUp, FollowUp());
-    result = commands.freeCommand("serverinfo");
+    result = run([](auto& c, auto done) { c.freeCommand("serverinfo", done); });
     EXPECT_TRUE(result.visible);
     EXPECT_EQ(result.followUp, FollowUp());
-    result = commands.changeToNextMap();
+    result = run([](auto& c, auto done) { c.changeToNextMap(done); });
     EXPECT_FALSE(result.visible);
     EXPECT_TRUE(result.replies.isEmpty());
     EXPECT_EQ(result.followUp, oneShot(3.5));
-    result = commands.say("hello there");
+    result = run([](auto& c, auto done) { c.say("hello there", done); });
     EXPECT_FALSE(result.visible);
-    EXPECT_EQ(result.followUp, (FollowUp{FollowUp::Kind::PauseInput, 0.5, false}));
-    result = commands.changeLimit(LimitType::Time, 25);
-    EXPECT_FALSE(result.visible);
-    EXPECT_EQ(result.followUp, (FollowUp{FollowUp::Kind::ReadLimitBack, 0.5, false}));
+    EXPECT_EQ(result.followUp, FollowUp());
+    // Setting a limit reads it back, visible, with the server's answer.
+    result = run([](auto& c, auto done) { c.changeLimit(LimitType::Time, 25, done); });
+    EXPECT_TRUE(result.visible);
+    EXPECT_EQ(result.command, "timelimit");
     EXPECT_EQ(client->timeLimit(), 25) << "kept as the pane's limit";
-    EXPECT_TRUE(commands.readLimit(LimitType::Time).visible);
-    result = commands.addBots({"Sarge", "Grunt", "Major"}, 3, Team::Red);
+    QStringList eachReply;
+    result = run([&](auto& c, auto done) {
+        c.addBots({"Sarge", "Grunt", "Major"}, 3, Team::Red,
+                  [&](const QString& reply) { eachReply.append(reply); }, done);
+    });
     EXPECT_EQ(result.replies.size(), 3);
+    EXPECT_EQ(eachReply.size(), 3) << "each reply as it came";
     EXPECT_EQ(result.followUp, oneShot(0.6)) << "one refresh, after the last";
-    commands.addBots({"Sarge"}, 5, Team::None);
-    commands.addBots({"Sarge"}, 1, RemoteCommands::teamForRow(1));
-    result = commands.quit();
+    run([](auto& c, auto done) { c.addBots({"Sarge"}, 5, Team::None, {}, done); });
+    run([](auto& c, auto done) {
+        c.addBots({"Sarge"}, 1, RemoteCommands::teamForRow(1), {}, done);
+    });
+    result = run([](auto& c, auto done) { c.quit(done); });
     EXPECT_TRUE(result.visible);
     EXPECT_EQ(result.followUp.kind, FollowUp::Kind::DisablePane);
 
     EXPECT_EQ(commandsSent(server),
-              (QList<QByteArray>{"kick Sarge", "dumpuser Sarge", "serverinfo", "vstr nextmap",
+              (QList<QByteArray>{"clientkick 3", "dumpuser 0", "serverinfo", "vstr nextmap",
                                  "say hello there", "set timelimit 25", "timelimit",
                                  "addbot Sarge 3 red", "addbot Grunt 3 red", "addbot Major 3 red",
                                  "addbot Sarge 5 ", "addbot Sarge 1 blue", "quit"}));
@@ -113,10 +137,10 @@ TEST(RemoteCommands, RestartsAndMapChangesFollowTheModsRules)
     RconResponder server;
     server.answerNextWith(tenPlayers);
     auto client = clientOf(server);
-    RemoteCommands commands(*client);
-    ASSERT_EQ(commands.refreshStatus(), RemoteCommands::Refresh::Refreshed);
+    Commands run(*client);
+    ASSERT_EQ(RconAsk::refresh(*client), RemoteCommands::Refresh::Refreshed);
     server.answerNextWith("");
-    RemoteCommands::Sent restart = commands.restartMap();
+    RemoteCommands::Sent restart = run([](auto& c, auto done) { c.restartMap(done); });
     EXPECT_EQ(RconResponder::commandOf(server.requests().last()), "map_restart");
     EXPECT_FALSE(restart.visible);
     EXPECT_EQ(restart.followUp, oneShot(5.2));
@@ -124,23 +148,24 @@ TEST(RemoteCommands, RestartsAndMapChangesFollowTheModsRules)
     // Urban Terror: the map is loaded again by name, and the next map is the configuration's.
     RconResponder urtServer;
     auto urt = clientOf(urtServer, "q3ut2", {"ut4_abbey", "ut4_casa", "oa_dm1"});
-    RemoteCommands urtCommands(*urt);
+    Commands urtRun(*urt);
     urtServer.answerNextWith(tenPlayers);
-    ASSERT_EQ(urtCommands.refreshStatus(), RemoteCommands::Refresh::Refreshed);
-    restart = urtCommands.restartMap();
+    ASSERT_EQ(RconAsk::refresh(*urt), RemoteCommands::Refresh::Refreshed);
+    restart = urtRun([](auto& c, auto done) { c.restartMap(done); });
     EXPECT_EQ(restart.followUp, oneShot(6.2));
-    const RemoteCommands::Sent next = urtCommands.changeToNextMap();
+    const RemoteCommands::Sent next = urtRun([](auto& c, auto done) { c.changeToNextMap(done); });
     EXPECT_EQ(next.followUp, oneShot(4.5));
     EXPECT_EQ(commandsSent(urtServer),
               (QList<QByteArray>{"status", "map oa_dm1", "map ut4_abbey"}));
-    EXPECT_TRUE(urtCommands.previewNextMap()) << "derived, nothing asked";
+    EXPECT_TRUE(RconAsk::nextMap(*urt)) << "derived, nothing asked";
     EXPECT_EQ(urtServer.requests().size(), 3);
 
     // Without a current map there is nothing to load by name.
     RconResponder unknown;
     auto lost = clientOf(unknown, "q3ut2");
-    EXPECT_FALSE(RemoteCommands(*lost).restartMap().refusal.isEmpty());
-    EXPECT_FALSE(RemoteCommands(*lost).changeToNextMap().refusal.isEmpty());
+    Commands lostRun(*lost);
+    EXPECT_FALSE(lostRun([](auto& c, auto done) { c.restartMap(done); }).refusal.isEmpty());
+    EXPECT_FALSE(lostRun([](auto& c, auto done) { c.changeToNextMap(done); }).refusal.isEmpty());
     EXPECT_TRUE(unknown.requests().isEmpty());
 }
 
@@ -148,11 +173,16 @@ TEST(RemoteCommands, WhatCannotBeMeantIsNotSent)
 {
     RconResponder server;
     auto client = clientOf(server);
-    RemoteCommands commands(*client);
-    for (const RemoteCommands::Sent& result :
-         {commands.kick(""), commands.dumpUser(""), commands.kick("all"), commands.kick("AllBots"),
-          commands.changeLimit(LimitType::None, 10), commands.readLimit(LimitType::None),
-          commands.addBots({}, 3, Team::Red), commands.addBots({"Sarge", ""}, 3, Team::Red)}) {
+    Commands run(*client);
+    const QList<std::function<void(RemoteCommands&, RemoteCommands::Done)>> meaningless = {
+        [](auto& c, auto done) { c.kick(-1, done); },
+        [](auto& c, auto done) { c.dumpUser(-1, done); },
+        [](auto& c, auto done) { c.changeLimit(LimitType::None, 10, done); },
+        [](auto& c, auto done) { c.readLimit(LimitType::None, done); },
+        [](auto& c, auto done) { c.addBots({}, 3, Team::Red, {}, done); },
+        [](auto& c, auto done) { c.addBots({"Sarge", ""}, 3, Team::Red, {}, done); }};
+    for (const auto& command : meaningless) {
+        const RemoteCommands::Sent result = run(command);
         EXPECT_FALSE(result.sent);
         EXPECT_FALSE(result.refusal.isEmpty());
         EXPECT_EQ(result.followUp, FollowUp());
@@ -173,7 +203,7 @@ TEST(RemoteCommands, WhatCannotBeMeantIsNotSent)
 
     // A send that fails asks for no follow-up.
     client->disconnectFromQ3Server();
-    const RemoteCommands::Sent notSent = commands.kick("Sarge");
+    const RemoteCommands::Sent notSent = run([](auto& c, auto done) { c.kick(2, done); });
     EXPECT_FALSE(notSent.sent);
     EXPECT_EQ(notSent.followUp, FollowUp());
 }
@@ -185,7 +215,11 @@ TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRu
     ServerConfig running = client->rconServerConfig();
     ASSERT_TRUE(ConfigFiles(GamePaths(QString(), "baseq3")).saveConfigToFile(running, true));
     ASSERT_TRUE(RunningServer::record(running));
-    RemoteCommands commands(*client);
+    const auto runConfig = [&](const ServerConfig& config) {
+        return RconAsk::run(*client, [&](RemoteCommands& commands, RemoteCommands::Done done) {
+            commands.runConfig(config, QString(), done);
+        });
+    };
 
     ServerConfig second;
     second.setConfigName("Second Config");
@@ -197,14 +231,14 @@ TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRu
 
     ServerConfig otherMod = second;
     otherMod.setModName("missionpack");
-    EXPECT_FALSE(commands.runConfig(otherMod, QString()).refusal.isEmpty());
+    EXPECT_FALSE(runConfig(otherMod).refusal.isEmpty());
     ServerConfig noPassword = second;
     noPassword.setRconPassword("");
-    EXPECT_FALSE(commands.runConfig(noPassword, QString()).refusal.isEmpty());
+    EXPECT_FALSE(runConfig(noPassword).refusal.isEmpty());
     EXPECT_TRUE(server.requests().isEmpty());
 
     server.answerNextWith("couldn't exec VO_Second_Config.config\n");
-    RemoteCommands::Sent refused = commands.runConfig(second, QString());
+    RemoteCommands::Sent refused = runConfig(second);
     EXPECT_FALSE(refused.sent);
     EXPECT_FALSE(refused.refusal.isEmpty());
     EXPECT_EQ(refused.replies.size(), 1) << "the server's answer is still shown";
@@ -213,7 +247,7 @@ TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRu
     EXPECT_TRUE(QFile::exists(serverFile("Running")));
 
     server.answerNextWith("execing VO_Second_Config.config\n");
-    const RemoteCommands::Sent switched = commands.runConfig(second, QString());
+    const RemoteCommands::Sent switched = runConfig(second);
     EXPECT_TRUE(switched.sent);
     EXPECT_EQ(RconResponder::commandOf(server.requests().last()), "exec VO_Second_Config.config");
     EXPECT_EQ(switched.followUp, oneShot(2.5, true));
@@ -235,13 +269,13 @@ TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRu
 
     // Running the running configuration again keeps its file.
     server.answerNextWith("execing VO_Second_Config.config\n");
-    EXPECT_TRUE(commands.runConfig(second, QString()).sent);
+    EXPECT_TRUE(runConfig(second).sent);
     EXPECT_TRUE(QFile::exists(serverFile("Second Config")));
 
     server.answerNextWith("Bad rconpassword.\n");
     ServerConfig third = second;
     third.setConfigName("Third");
-    const RemoteCommands::Sent rejected = commands.runConfig(third, QString());
+    const RemoteCommands::Sent rejected = runConfig(third);
     EXPECT_TRUE(rejected.wrongPassword);
     EXPECT_EQ(client->runningServerConfigName(), "Second Config");
     EXPECT_FALSE(QFile::exists(serverFile("Third")));

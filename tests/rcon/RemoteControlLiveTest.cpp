@@ -3,6 +3,7 @@
 #include "content/BotLibrary.h"
 #include "content/ContentScan.h"
 #include "content/MapLibrary.h"
+#include "rcon/RconAsk.h"
 #include "rcon/RconResponder.h"
 #include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
@@ -26,16 +27,13 @@ namespace {
 const QStringList threeMaps = {QStringLiteral("oa_dm1"), QStringLiteral("oa_dm2"),
                                QStringLiteral("oa_dm3")};
 
-// Receive timeouts as the window uses them, in microseconds.
-constexpr int statusTimeout = 100000;
-constexpr int nextMapTimeout = 40000;
+// The receive timeout of a command, in microseconds.
 constexpr int commandTimeout = 150000;
 
 QString exchange(RemoteControl& client, const QString& command)
 {
-    if (!client.sendRCon(command, commandTimeout))
-        return QStringLiteral("(not sent)");
-    return client.receiveRCon();
+    const RemoteControl::Reply reply = RconAsk::ask(client, command, commandTimeout);
+    return reply.sent ? reply.text : QStringLiteral("(not sent)");
 }
 
 // Status queries until condition holds, for at most timeoutMs. The server answers about one
@@ -44,10 +42,7 @@ bool statusUntil(RemoteControl& client, const std::function<bool()>& condition, 
 {
     return waitUntil(
         [&] {
-            client.setServerStatus(statusTimeout);
-            client.setCurrentMap();
-            client.setPlayersStatus();
-            return client.serverStatusOK() && condition();
+            return RconAsk::refresh(client) == RemoteCommands::Refresh::Refreshed && condition();
         },
         timeoutMs, 300);
 }
@@ -86,14 +81,14 @@ TEST(RemoteControlLive, StatusPlayersMapsAndLimitsOfTheRealServer)
     EXPECT_TRUE(client->rconBotLibrary()->names().contains(QStringLiteral("Sarge")));
 
     // No players yet: the map, and no player list at all.
-    client->setServerStatus(statusTimeout);
-    ASSERT_TRUE(client->serverStatusOK()) << client->serverStatus().toStdString();
+    ASSERT_EQ(RconAsk::refresh(*client), RemoteCommands::Refresh::Refreshed)
+        << client->serverStatus().toStdString();
     EXPECT_TRUE(client->setCurrentMap());
     EXPECT_EQ(client->currentMap(), "oa_dm1");
     EXPECT_NE(library->mapTitleForMap(client->currentMap()), MapLibrary::unknownMapMarker());
     EXPECT_FALSE(client->setPlayersStatus());
     EXPECT_FALSE(client->playersStatus().has_value());
-    EXPECT_TRUE(client->setNextMap(nextMapTimeout));
+    EXPECT_TRUE(RconAsk::nextMap(*client));
     EXPECT_EQ(client->nextMap(), "oa_dm2");
 
     // Two bots, one of them under a coloured name.
@@ -116,9 +111,10 @@ TEST(RemoteControlLive, StatusPlayersMapsAndLimitsOfTheRealServer)
 
     // A limit set as the window sets it, and read back from the server: "set" answers with
     // an empty reply, which is no text but an answer.
-    EXPECT_EQ(exchange(*client, QStringLiteral("set %1 17").arg(client->limitsCommands(0))),
-              client->serverNoResponse());
-    EXPECT_TRUE(client->serverAnswered());
+    const RemoteControl::Reply set =
+        RconAsk::ask(*client, QStringLiteral("set %1 17").arg(client->limitsCommands(0)));
+    EXPECT_EQ(set.text, client->serverNoResponse());
+    EXPECT_TRUE(set.answered);
     client->setLimit(17, 0);
     EXPECT_EQ(client->fragLimit(), 17);
     EXPECT_TRUE(exchange(*client, client->limitsCommands(0)).contains("\"fraglimit\" is:\"17^7\""));
@@ -128,7 +124,7 @@ TEST(RemoteControlLive, StatusPlayersMapsAndLimitsOfTheRealServer)
     EXPECT_TRUE(statusUntil(
         *client, [&] { return client->currentMap() == "oa_dm2"; }, 8000))
         << client->serverStatus().toStdString();
-    EXPECT_TRUE(client->setNextMap(nextMapTimeout));
+    EXPECT_TRUE(RconAsk::nextMap(*client));
     EXPECT_EQ(client->nextMap(), "oa_dm3");
 
     EXPECT_TRUE(alerts.shown.isEmpty());
@@ -148,7 +144,7 @@ TEST(RemoteControlLive, WrongPasswordIsReportedAndTheChannelFollowsTheServer)
     ASSERT_TRUE(client);
 
     client->setCommPassword(QStringLiteral("wrong-one"));
-    client->setServerStatus(statusTimeout);
+    EXPECT_EQ(RconAsk::refresh(*client), RemoteCommands::Refresh::NoReply);
     EXPECT_FALSE(client->serverStatusOK());
     EXPECT_TRUE(client->wrongPassword());
     EXPECT_EQ(client->serverStatus(), client->serverNoResponse());
@@ -158,7 +154,7 @@ TEST(RemoteControlLive, WrongPasswordIsReportedAndTheChannelFollowsTheServer)
         << alerts.shown.first().message.toStdString();
 
     client->setCommPassword(server.config().rconPassword());
-    client->setServerStatus(statusTimeout);
+    EXPECT_EQ(RconAsk::refresh(*client), RemoteCommands::Refresh::Refreshed);
     EXPECT_TRUE(client->serverStatusOK());
     EXPECT_FALSE(client->wrongPassword());
 
@@ -170,8 +166,7 @@ TEST(RemoteControlLive, WrongPasswordIsReportedAndTheChannelFollowsTheServer)
     EXPECT_FALSE(client->disconnectFromQ3Server());
     EXPECT_TRUE(client->connectedToServer());
     EXPECT_NE(client->localPort(), 0);
-    client->setServerStatus(statusTimeout);
-    EXPECT_TRUE(client->serverStatusOK());
+    EXPECT_EQ(RconAsk::refresh(*client), RemoteCommands::Refresh::Refreshed);
 
     // None once the server is gone.
     server.stop();
@@ -194,17 +189,18 @@ TEST(RemoteControlLive, CommandsPastTheRateLimitAreAnsweredAndPollsGiveWay)
         server.config(), RemoteControlServices::forRunningServer(QProcessCom(), nullptr));
     ASSERT_TRUE(client);
     ASSERT_TRUE(client->pacer()->isPaced());
-    RemoteCommands commands(*client);
-
     // Twice what the server answers at once, each with an automatic poll beside it.
     int pollsGaveWay = 0;
     for (int i = 0; i < 10; ++i) {
-        const RemoteCommands::Refresh poll = commands.refreshStatus(RconPacer::Traffic::Poll);
+        const RemoteCommands::Refresh poll = RconAsk::refresh(*client, RconPacer::Traffic::Poll);
         if (poll == RemoteCommands::Refresh::GaveWay)
             ++pollsGaveWay;
         else
             EXPECT_EQ(poll, RemoteCommands::Refresh::Refreshed) << i;
-        const RemoteCommands::Sent read = commands.readLimit(RemoteCommands::LimitType::Frag);
+        const RemoteCommands::Sent read =
+            RconAsk::run(*client, [](RemoteCommands& commands, RemoteCommands::Done done) {
+                commands.readLimit(RemoteCommands::LimitType::Frag, done);
+            });
         EXPECT_TRUE(read.sent && read.answered) << i;
         EXPECT_TRUE(ServerReplyParser::variableValue(read.reply).has_value())
             << i << ": " << read.reply.toStdString();

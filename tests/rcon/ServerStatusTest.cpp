@@ -1,4 +1,5 @@
 #include "config/CommonData.h"
+#include "rcon/RconAsk.h"
 #include "rcon/RconResponder.h"
 #include "rcon/RconTransport.h"
 #include "rcon/RemoteControl.h"
@@ -71,7 +72,7 @@ TEST(StatusReply, IoquakeTableGivesMapAndPlayersWithTheirColumns)
     EXPECT_EQ(client->serverStatus(), "No response from server");
     EXPECT_FALSE(client->playersStatus());
 
-    client->setServerStatus(20000);
+    RconAsk::refresh(*client);
     EXPECT_TRUE(client->serverStatusOK());
     EXPECT_EQ(client->serverStatus(), QString::fromLatin1(ioquakeStatus));
     EXPECT_TRUE(client->setCurrentMap());
@@ -137,19 +138,19 @@ TEST(StatusReply, CurrentMapGoesThroughTheMapLibrary)
     auto client = server.client(services);
     ASSERT_TRUE(client);
 
-    client->setServerStatus(20000);
+    RconAsk::refresh(*client);
     EXPECT_TRUE(client->setCurrentMap());
     EXPECT_EQ(client->currentMap(), "q3dm10");
-    client->setServerStatus(20000);
+    RconAsk::refresh(*client);
     EXPECT_TRUE(client->setCurrentMap());
     EXPECT_EQ(client->currentMap(), "oa_dm9"); // unknown to the library: the server's name
-    client->setServerStatus(20000);
+    RconAsk::refresh(*client);
     EXPECT_FALSE(client->setCurrentMap());
     EXPECT_EQ(client->currentMap(), "oa_dm9");
     EXPECT_FALSE(client->setPlayersStatus());
     EXPECT_FALSE(client->playersStatus());
 
-    client->setServerStatus(20000); // no answer scripted
+    RconAsk::refresh(*client); // no answer scripted
     EXPECT_FALSE(client->serverStatusOK());
     EXPECT_FALSE(client->setCurrentMap());
     EXPECT_EQ(client->currentMap(), unknownMap);
@@ -183,13 +184,13 @@ TEST(NextMap, ReadsTheMapCycleVariableAgainstTheRotation)
     for (const auto& sample : cases) {
         client->setNextMapFromMapInConfig(QStringLiteral("kept"));
         server.answerNextWith(sample.reply);
-        EXPECT_EQ(client->setNextMap(20000), sample.found) << sample.reply.constData();
+        EXPECT_EQ(RconAsk::nextMap(*client), sample.found) << sample.reply.constData();
         EXPECT_EQ(client->nextMap(), sample.nextMap) << sample.reply.constData();
     }
     EXPECT_EQ(server.requests().last(), *RconTransport::requestDatagram("secret", "nextmap"));
 
     client->setNextMapFromMapInConfig(QStringLiteral("kept"));
-    EXPECT_FALSE(client->setNextMap(20000)); // no answer
+    EXPECT_FALSE(RconAsk::nextMap(*client)); // no answer
     EXPECT_EQ(client->nextMap(), unknownMap);
 }
 
@@ -209,9 +210,9 @@ TEST(NextMap, UrbanTerrorFollowsTheRotationWithoutAsking)
 
     const auto nextAfter = [&](const QByteArray& map) {
         server.answerNextWith("map: " + map + "\n");
-        client->setServerStatus(20000);
+        RconAsk::refresh(*client);
         client->setCurrentMap();
-        const bool found = client->setNextMap(20000);
+        const bool found = RconAsk::nextMap(*client);
         return found ? client->nextMap() : QStringLiteral("not found: ") + client->nextMap();
     };
     EXPECT_EQ(nextAfter("ut4_abbey"), "ut4_casa");

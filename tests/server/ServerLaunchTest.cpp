@@ -6,6 +6,7 @@
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "rcon/RconAsk.h"
 #include "rcon/RemoteControl.h"
 #include "server/ConfigFiles.h"
 #include "server/QProcessCom.h"
@@ -378,8 +379,8 @@ TEST_F(ServerLaunch, OnlyTheServerVoranthStartedIsFoundSpokenToAndStopped)
     auto client = RemoteControl::create(config, RemoteControlServices::forRecordedServer(nullptr));
     ASSERT_TRUE(client);
     EXPECT_TRUE(waitUntil([&] {
-        client->setServerStatus(100000);
-        return client->setCurrentMap() && client->currentMap() == "oa_dm4";
+        return RconAsk::refresh(*client) == RemoteCommands::Refresh::Refreshed &&
+               client->currentMap() == "oa_dm4";
     }));
 
     // One server at a time, whatever starts it.

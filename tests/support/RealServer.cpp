@@ -7,6 +7,7 @@
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
+#include "server/ServerLauncher.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
 
@@ -153,3 +154,8 @@ void Test::SetUp()
 }
 
 } // namespace RealServer
+
+bool RealServer::endsWithin(qint64 pid, int timeoutMs)
+{
+    return waitUntil([pid] { return ServerLauncher::waitForEnd(qint32(pid), 0); }, timeoutMs);
+}

@@ -31,6 +31,9 @@ QList<QByteArray> arguments(qint64 pid);
 qint64 parentOf(qint64 pid);
 QByteArray commandName(qint64 pid);
 bool isRunning(qint64 pid);
+// Whether the process ends within timeoutMs, handling events meanwhile (a quit from the
+// window goes on in the event loop).
+bool endsWithin(qint64 pid, int timeoutMs = 30000);
 // Whether the process becomes the engine within timeoutMs: the server's script replaces
 // itself with the engine (same process id), which then rewrites its first argument to ".".
 bool becomesEngine(qint64 pid, int timeoutMs = 30000);

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "format/Result.h"
+#include "rcon/ServerSession.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class MapLibrary;
+class ServerConfig;
+
+// The servers of ours that run, each with its session: started here or found running when the
+// window opened, quit here or ended by themselves. A session is known by the name of the
+// configuration its server runs.
+class HostedServers : public QObject
+{
+    Q_OBJECT
+public:
+    // The map library of a mod, shared with whoever else shows it.
+    using MapLibraryFor = std::function<std::shared_ptr<MapLibrary>(const QString& mod)>;
+
+    explicit HostedServers(MapLibraryFor mapLibraryFor, QObject* parent = nullptr);
+    ~HostedServers() override;
+
+    // The session of the server that runs the configuration; none when it does not run.
+    ServerSession* session(const QString& configName) const;
+    const QList<ServerSession*>& sessions() const { return m_sessions; }
+    bool anyControlled() const;
+
+    // Starts the server of config (the caller has checked it can start) and follows it:
+    // connecting when it has a remote-control password, else only running.
+    Result<ServerSession*> start(const ServerConfig& config, const QString& gameRoot);
+    // Follows every server of ours that still runs (a window opened while servers ran).
+    void adoptRunningServers();
+    // Quits the server: over its remote console where that can work, then its process; the
+    // session goes once the process has ended (sessionRemoved).
+    void quit(ServerSession* session);
+    bool quitting(const ServerSession* session) const;
+    // Quits the server's process at once, without asking its console first (the application
+    // is going); the session goes.
+    void quitNow(ServerSession* session);
+    // Stops every session's timers (the application is going).
+    void stopTimers();
+
+signals:
+    void sessionAdded(ServerSession* session);
+    // The session is gone: quit, or its server ended by itself (unexpectedly).
+    void sessionRemoved(const QString& configName, bool unexpectedly);
+    // A session's state or running configuration changed.
+    void sessionChanged(ServerSession* session);
+
+private:
+    ServerSession* follow(const ServerConfig& config);
+    void stopProcess(ServerSession* session);
+    void remove(ServerSession* session, bool unexpectedly);
+    void watchForEnd(ServerSession* session);
+
+    MapLibraryFor m_mapLibraryFor;
+    QList<ServerSession*> m_sessions;
+    QList<const ServerSession*> m_quitting;
+};
