@@ -65,6 +65,7 @@ int DialogAlertPresenter::show(QWidget* parent, const AlertRequest& request)
     }
     if (request.escapeButton >= 0 && request.escapeButton < buttons.size())
         box.setEscapeButton(buttons.at(request.escapeButton));
+    // Not a wait for a reply: a modal alert, answered by the user.
     box.exec();
     const qsizetype index = buttons.indexOf(box.clickedButton());
     return index < 0 ? 0 : int(index);

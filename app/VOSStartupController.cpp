@@ -28,6 +28,7 @@ void waitUntilExposed(QWindow* window)
     QElapsedTimer elapsed;
     elapsed.start();
     while (window && !window->isExposed() && elapsed.elapsed() < exposeTimeoutMs) {
+        // Not a wait for a reply: the window system maps the progress window.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (!window->isExposed())
             QThread::msleep(5);
@@ -39,6 +40,7 @@ void waitUntilExposed(QWindow* window)
 void showAtOnce(QWidget* widget)
 {
     widget->repaint();
+    // Not a wait for a reply: the picture reaches the screen before the scan goes on.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

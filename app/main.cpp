@@ -49,5 +49,6 @@ int main(int argc, char* argv[])
     window.setCloseHandler([&controller] { return controller.applicationShouldTerminate(); });
     window.show();
     controller.applicationDidFinishLaunching();
+    // Not a wait for a reply: the application's own event loop.
     return app.exec();
 }
