@@ -145,7 +145,6 @@ QString DemoServerFixture::prepareGame()
 
 void DemoServerFixture::TearDown()
 {
-    if (const qint32 pid = ServerLauncher::recordedServerPid(); pid > 0)
-        ::kill(pid, SIGKILL);
+    // The window goes first; the reaper then ends whatever server it left running.
     EditorFixture::TearDown();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScriptedAlerts.h"
+#include "support/RealServer.h"
 
 #include "app/MainWindow.h"
 #include "app/QVXController.h"
@@ -64,4 +65,8 @@ class DemoServerFixture : public EditorFixture
 protected:
     QString prepareGame() override;
     void TearDown() override;
+
+private:
+    // Every server the test started is gone when it ends, also one still starting.
+    RealServer::Reaper m_reaper;
 };
