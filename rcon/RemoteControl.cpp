@@ -182,7 +182,7 @@ QString RemoteControl::receiveRCon(bool tracking)
         m_wrongPassword = false;
         return m_serverNoResponse;
     }
-    if (reply.contains("rconpassword")) {
+    if (ServerReplyParser::isPasswordRefusal(reply)) {
         m_wrongPassword = true;
         const QString answer = m_serverNoResponse;
         showRconPasswordErrorDialog(reply);
@@ -256,13 +256,15 @@ bool RemoteControl::setCurrentMap()
         m_currentMap = unknownMap;
         return false;
     }
-    const std::optional<QString> reported = ServerReplyParser::mapNameFromStatus(m_serverStatus);
-    if (!reported)
+    const std::optional<ServerReplyParser::StatusReply> status =
+        ServerReplyParser::parseStatus(m_serverStatus);
+    if (!status)
         return false;
+    const QString& reported = status->map;
     // A map the library does not know is still shown under the server's own name.
     const QString known =
-        m_services.mapDBNameForServerMap ? m_services.mapDBNameForServerMap(*reported) : QString();
-    m_currentMap = known.isEmpty() ? *reported : known;
+        m_services.mapDBNameForServerMap ? m_services.mapDBNameForServerMap(reported) : QString();
+    m_currentMap = known.isEmpty() ? reported : known;
     return true;
 }
 
@@ -318,12 +320,13 @@ bool RemoteControl::setPlayersStatus()
         m_playersStatus.reset();
         return false;
     }
-    QList<PlayerStatus> players = ServerReplyParser::playersFromStatus(m_serverStatus);
-    if (players.isEmpty()) {
+    std::optional<ServerReplyParser::StatusReply> status =
+        ServerReplyParser::parseStatus(m_serverStatus);
+    if (!status || status->players.isEmpty()) {
         m_playersStatus.reset();
         return false;
     }
-    m_playersStatus = std::move(players);
+    m_playersStatus = std::move(status->players);
     return true;
 }
 
