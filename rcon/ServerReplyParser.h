@@ -50,7 +50,9 @@ public:
     // dash line up to the first line that is not a player line; what follows that line is
     // not read. A player line reads, as the server prints it: the slot, the score, the ping
     // (or CNCT / ZMBI), each right-aligned and followed by one blank; the name as the player
-    // chose it, colour codes and blanks included; blank padding; then "^7" and the address,
+    // chose it, colour codes and blanks included, from the column the dash line marks for it
+    // (a number wider than its column pushes the name right, as it does in the server's
+    // output); blank padding; then "^7" and the address,
     // padding and the rate (the classic table: "^7", padding, the time since the last
     // message, the address, the qport and the rate). The name ends where the padding before
     // the address begins, found from the end of the line, so that blanks inside a name and a
