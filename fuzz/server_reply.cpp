@@ -5,8 +5,8 @@
 // Beyond not crashing, a status reply keeps these promises: every player comes from a line of
 // the reply (its name and address stand in the text), has a slot and a name without colour
 // codes; and the players, printed again as ioquake3 prints a status, read back the same.
-#include "rcon/ServerReplyParser.h"
 #include "fuzz/FuzzSupport.h"
+#include "rcon/ServerReplyParser.h"
 
 #include <QStringList>
 
@@ -79,10 +79,10 @@ void checkPlayer(const PlayerStatus& player, const QString& text)
 void readAsStatus(const QString& text)
 {
     const std::optional<StatusReply> reply = ServerReplyParser::parseStatus(text);
-    if (ServerReplyParser::mapNameFromStatus(text) != (reply ? std::optional(reply->map)
-                                                               : std::nullopt) ||
-        ServerReplyParser::playersFromStatus(text) != (reply ? reply->players
-                                                             : QList<PlayerStatus>()))
+    if (ServerReplyParser::mapNameFromStatus(text) !=
+            (reply ? std::optional(reply->map) : std::nullopt) ||
+        ServerReplyParser::playersFromStatus(text) !=
+            (reply ? reply->players : QList<PlayerStatus>()))
         FuzzSupport::fail("the status wrappers disagree with the status reply");
     if (reply) {
         if (reply->map.trimmed().isEmpty())

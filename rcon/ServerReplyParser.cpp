@@ -58,8 +58,8 @@ QList<ServerReplyParser::Range> dashRuns(QStringView line)
 
 std::optional<TableLayout> layoutOfHeader(QStringView line)
 {
-    static const QList<QStringView> ioquake = {u"cl", u"score", u"ping", u"name", u"address",
-                                               u"rate"};
+    static const QList<QStringView> ioquake = {u"cl",   u"score",   u"ping",
+                                               u"name", u"address", u"rate"};
     static const QList<QStringView> classic = {u"num",     u"score",   u"ping",  u"name",
                                                u"lastmsg", u"address", u"qport", u"rate"};
     const QList<QStringView> words =
@@ -148,8 +148,7 @@ class LineFromRight
 public:
     LineFromRight(QStringView line, qsizetype floor)
         : m_line(line), m_floor(floor), m_end(withoutTrailingSpace(line).size())
-    {
-    }
+    {}
 
     qsizetype end() const { return m_end; }
 

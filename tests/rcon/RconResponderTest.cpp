@@ -41,8 +41,8 @@ TEST(RconResponder, SendsEachRequestsDatagramsInScriptOrderUnderLoad)
     load.start(0);
 
     for (int request = 0; request < 2; ++request)
-        client.writeDatagram("\xff\xff\xff\xffrcon secret status", QHostAddress(QHostAddress::LocalHost),
-                             server.port());
+        client.writeDatagram("\xff\xff\xff\xffrcon secret status",
+                             QHostAddress(QHostAddress::LocalHost), server.port());
     ASSERT_TRUE(waitUntil([&] { return received['a'].size() + received['b'].size() == 2 * count; },
                           30000, 5));
     QList<int> inOrder;

@@ -25,7 +25,8 @@ const QByteArray realStatus =
     ioquakeHead +
     " 0     0    0 Big Boss        ^7bot                                     16384\n"
     " 1     0    0 ^1Gr^7unt           ^7bot                                     16384\n"
-    " 2     0    0 ThisIsAVeryLongBotNameOfThirty1 ^7bot                                     16384\n"
+    " 2     0    0 ThisIsAVeryLongBotNameOfThirty1 ^7bot                                     "
+    "16384\n"
     " 3     0    0 0               ^7bot                                     16384\n"
     " 4     0    0   lead blank    ^7bot                                     16384\n"
     " 5     0    0 rconpassword    ^7bot                                     16384\n"
@@ -187,9 +188,9 @@ TEST(StatusReply, TheRealServersNamesWithBlanksColoursAndDigitsAreReadWhole)
         20000, 300);
     ASSERT_TRUE(reply) << status.constData();
     EXPECT_EQ(reply->map, "oa_dm1");
-    EXPECT_EQ(namesOf(reply->players),
-              (QStringList{"Big Boss", "Grunt", "ThisIsAVeryLongBotNameOfThirty1", "0",
-                           "rconpassword"}))
+    EXPECT_EQ(
+        namesOf(reply->players),
+        (QStringList{"Big Boss", "Grunt", "ThisIsAVeryLongBotNameOfThirty1", "0", "rconpassword"}))
         << status.constData();
     for (qsizetype i = 0; i < reply->players.size(); ++i) {
         const PlayerStatus& bot = reply->players.at(i);
@@ -208,8 +209,8 @@ TEST(StatusReply, TheRealServersNamesWithBlanksColoursAndDigitsAreReadWhole)
     EXPECT_TRUE(chat.contains("hello rconpassword")) << chat.constData();
     EXPECT_FALSE(ServerReplyParser::isPasswordRefusal(chat));
     QByteArray refusal;
-    waitUntil(
-        [&] { return !(refusal = ask(socket, port, "wrong", "status")).isEmpty(); }, 20000, 300);
+    waitUntil([&] { return !(refusal = ask(socket, port, "wrong", "status")).isEmpty(); }, 20000,
+              300);
     EXPECT_EQ(refusal, "Bad rconpassword.\n");
     EXPECT_TRUE(ServerReplyParser::isPasswordRefusal(refusal));
 }
@@ -249,8 +250,10 @@ TEST(StatusReply, TextsThatAreNoStatusReplyGiveNoPlayers)
 
 TEST(StatusReply, PlayersEndAtTheFirstLineThatIsNoPlayerLine)
 {
-    const QByteArray sarge = " 0     0    0 Sarge           ^7bot                                     16384\n";
-    const QByteArray grunt = " 1     3   20 Grunt           ^7bot                                     16384\n";
+    const QByteArray sarge =
+        " 0     0    0 Sarge           ^7bot                                     16384\n";
+    const QByteArray grunt =
+        " 1     3   20 Grunt           ^7bot                                     16384\n";
     const struct
     {
         const char* what;
@@ -260,14 +263,17 @@ TEST(StatusReply, PlayersEndAtTheFirstLineThatIsNoPlayerLine)
         {"cut inside the address", sarge + grunt.left(33), {"Sarge"}},
         {"cut inside the name", sarge + grunt.left(18), {"Sarge"}},
         {"a chat line between", sarge + "console: hello\n" + grunt + "\n", {"Sarge"}},
-        {"a zero byte inside a line", sarge + grunt.left(20) + '\0' + grunt.mid(20) + "\n",
+        {"a zero byte inside a line",
+         sarge + grunt.left(20) + '\0' + grunt.mid(20) + "\n",
          {"Sarge"}},
-        {"no address colour code", sarge + QByteArray(grunt).replace("^7bot", "  bot") + "\n",
+        {"no address colour code",
+         sarge + QByteArray(grunt).replace("^7bot", "  bot") + "\n",
          {"Sarge"}},
         {"no rate", sarge + grunt.left(grunt.indexOf("16384")) + "\n", {"Sarge"}},
         {"a letter in the ping", sarge + QByteArray(grunt).replace("20", "2x") + "\n", {"Sarge"}},
         {"no blank before the name", QByteArray(" 0     0    0") + "^7bot  16384\n", {}},
-        {"two bots, then white space after the last rate", sarge + grunt.chopped(1) + " \r\n",
+        {"two bots, then white space after the last rate",
+         sarge + grunt.chopped(1) + " \r\n",
          {"Sarge", "Grunt"}},
     };
     for (const auto& c : cases) {
@@ -280,9 +286,10 @@ TEST(StatusReply, PlayersEndAtTheFirstLineThatIsNoPlayerLine)
 
 TEST(StatusReply, NameRangeOfALineGoesUpToTheAddress)
 {
-    const QString ioquakeLine =
-        QStringLiteral(" 0     0    0 Big Boss        ^7bot                                     16384");
-    EXPECT_EQ(ServerReplyParser::playerNameRange(ioquakeLine, 14), (ServerReplyParser::Range{14, 8}));
+    const QString ioquakeLine = QStringLiteral(
+        " 0     0    0 Big Boss        ^7bot                                     16384");
+    EXPECT_EQ(ServerReplyParser::playerNameRange(ioquakeLine, 14),
+              (ServerReplyParser::Range{14, 8}));
     const QString classicLine = QString::fromLatin1(classicStatus.split('\n').at(5));
     EXPECT_EQ(RemoteControl::playerNameRange(classicLine, 15), (ServerReplyParser::Range{15, 8}));
     // Lines that are no player line: up to a tab, else a blank, else 15 characters.
