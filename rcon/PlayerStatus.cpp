@@ -15,5 +15,6 @@ QString PlayerStatus::stringStrippedFromCaretChars(const QString& text)
 
 QString PlayerStatus::description() const
 {
-    return QStringLiteral("name:%1\nping: %2\nscore: %3\n").arg(m_name, m_ping, m_score);
+    return QStringLiteral("name:%1\nping: %2\nscore: %3\nslot: %4\naddress: %5\n")
+        .arg(m_name, m_ping, m_score, QString::number(m_slot), m_address);
 }

@@ -9,12 +9,15 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
 // A game server stand-in on the loopback: answers each request with the next scripted list
-// of datagrams, each sent after its delay (counted from the request's arrival). It answers
-// only while an event loop runs, as a real server's reply arrives only during a wait.
+// of datagrams, each sent after its delay (counted from the request's arrival) and never
+// before the datagram ahead of it in the script, so that a reply arrives in script order
+// however late the timers fire. It answers only while an event loop runs, as a real
+// server's reply arrives only during a wait.
 class RconResponder
 {
 public:
@@ -95,14 +98,41 @@ private:
                                            : m_defaultReply.isEmpty()
                                                ? QList<Datagram>()
                                                : QList<Datagram>{{0, m_defaultReply}};
-            const quint16 clientPort = m_clientPort;
-            for (const Datagram& datagram : script) {
-                QTimer::singleShot(datagram.delayMs, Qt::PreciseTimer, &m_socket,
-                                   [this, datagram, sender, clientPort] {
-                                       m_socket.writeDatagram(datagram.bytes, sender, clientPort);
-                                   });
-            }
+            if (!script.isEmpty())
+                sendInOrder(std::make_shared<Reply>(script, sender, m_clientPort));
         }
+    }
+
+    // The datagrams of one request still to be sent, and when it arrived.
+    struct Reply
+    {
+        Reply(QList<Datagram> datagrams, QHostAddress client, quint16 clientPort)
+            : datagrams(std::move(datagrams)), client(std::move(client)), clientPort(clientPort)
+        {
+            arrival.start();
+        }
+        QList<Datagram> datagrams;
+        qsizetype next = 0;
+        QHostAddress client;
+        quint16 clientPort;
+        QElapsedTimer arrival;
+    };
+
+    // Sends every datagram that is due, in script order, then waits for the next one alone:
+    // one timer per request at a time, so no timer can overtake another.
+    void sendInOrder(const std::shared_ptr<Reply>& reply)
+    {
+        while (reply->next < reply->datagrams.size() &&
+               reply->datagrams.at(reply->next).delayMs <= reply->arrival.elapsed()) {
+            m_socket.writeDatagram(reply->datagrams.at(reply->next).bytes, reply->client,
+                                   reply->clientPort);
+            ++reply->next;
+        }
+        if (reply->next == reply->datagrams.size())
+            return;
+        const qint64 wait = reply->datagrams.at(reply->next).delayMs - reply->arrival.elapsed();
+        QTimer::singleShot(int(std::max<qint64>(wait, 1)), Qt::PreciseTimer, &m_socket,
+                           [this, reply] { sendInOrder(reply); });
     }
 
     bool rateLimitExceeded() { return m_rateLimit && !m_rateLimit->accepts(m_clock.elapsed()); }
