@@ -35,6 +35,8 @@ std::optional<QRect> savedNormalGeometry(const QByteArray& geometry)
     return normal;
 }
 
+// Whether the window fits the screen it would open on, or is no larger than the window can
+// be made on a screen too small for it.
 bool fitsItsScreen(const QRect& geometry, const QWidget& window)
 {
     const QScreen* screen = QGuiApplication::screenAt(geometry.center());
@@ -42,7 +44,7 @@ bool fitsItsScreen(const QRect& geometry, const QWidget& window)
         screen = window.screen();
     if (!screen)
         return true;
-    const QSize room = screen->availableGeometry().size();
+    const QSize room = screen->availableGeometry().size().expandedTo(window.minimumSizeHint());
     return geometry.width() <= room.width() && geometry.height() <= room.height();
 }
 

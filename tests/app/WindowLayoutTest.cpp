@@ -193,7 +193,8 @@ TEST_F(WindowLayoutTest, LongNamesAndTitlesLeaveTheWindowAsWideAsItWas)
 
 TEST_F(WindowLayoutTest, AKeptSizeLargerThanTheScreenIsNotRestored)
 {
-    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size().expandedTo(
+        window->minimumSizeHint());
     const auto keep = [](const QSize& size) {
         QMainWindow kept;
         kept.setGeometry(QRect(QPoint(0, 0), size));
