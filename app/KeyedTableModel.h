@@ -46,7 +46,7 @@ public:
     const QList<Row>& rows() const { return m_rows; }
     // The key of a row; empty for a row outside the table.
     QString key(int row) const;
-    // The row of the first row with that key, -1 when none has it.
+    // The first row with that key, -1 when none has it.
     int rowOfKey(const QString& key) const;
     QVariant value(int row, const QString& column) const;
     QStringList columnIds() const;
