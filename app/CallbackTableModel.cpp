@@ -1,5 +1,7 @@
 #include "app/CallbackTableModel.h"
 
+#include "app/KeyedTableModel.h"
+
 #include <QColor>
 
 CallbackTableModel::CallbackTableModel(QStringList columns, RowCount rowCount, Cell cell,
@@ -58,7 +60,11 @@ bool CallbackTableModel::setData(const QModelIndex& index, const QVariant& value
 
 QVariant CallbackTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == KeyedTableModel::ColumnIdRole)
+        return m_columns.value(section);
+    if (role != Qt::DisplayRole)
         return {};
     return m_headers.value(section, m_columns.value(section));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ElidedLabel.h"
+
 class MapTableView;
 class QAction;
 class QCheckBox;
@@ -70,8 +72,9 @@ struct EditorControls
     MapTableView* mapListTableView = nullptr;
     QCheckBox* rotateMapsSwitch = nullptr;
     QLabel* mapImageView = nullptr;
-    QLabel* mapNameField = nullptr;
-    QLabel* selectedMapField = nullptr;
+    // A map's title and name, from the game's scripts: cut to the room there is.
+    ElidedLabel* mapNameField = nullptr;
+    ElidedLabel* selectedMapField = nullptr;
     // Keys of the lists: Return adds the library's selection, Alt+Up and Alt+Down move the
     // rotation's selection, Delete removes it.
     QAction* addSelectedMapsAction = nullptr;

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/ElidedLabel.h"
 #include "app/FormControls.h"
 #include "app/RemoteControlView.h"
 #include "app/SetupEditorView.h"
@@ -83,7 +84,7 @@ QWidget* MainWindow::makeConfigList()
     bold.setBold(true);
     title->setFont(bold);
     layout->addWidget(title);
-    c.modNameField = new QLabel(panel);
+    c.modNameField = new ElidedLabel(panel);
     c.modNameField->setObjectName(QStringLiteral("modNameField"));
     layout->addWidget(c.modNameField);
 

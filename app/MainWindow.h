@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ElidedLabel.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -23,7 +25,8 @@ public:
     // The list of configurations and the buttons beneath it.
     struct ConfigList
     {
-        QLabel* modNameField = nullptr;
+        // The mod's name from its gameinfo.txt: cut to the room there is.
+        ElidedLabel* modNameField = nullptr;
         QTableView* configFilesTableView = nullptr;
         QPushButton* newConfigButton = nullptr;
         QPushButton* duplicateConfigButton = nullptr;

@@ -81,21 +81,24 @@ void PreferenceController::showWindow()
 
 void PreferenceController::connectControls()
 {
+    // A change of a control's state counts however it came: a click, a key, an assistive
+    // tool. What windowDidLoad shows is no change: it ends clean.
     const PreferenceControls& c = controls();
     for (QCheckBox* box :
          {c.putTerminalBackSwitch, c.preserveServerName, c.preserveWelcomeText,
           c.preserveNetIPAddress, c.preserveNetPort, c.preserverPrivateClientsPassword,
           c.enablePunkBusterByDefault, c.useDefaultMasterServers})
-        connect(box, &QCheckBox::clicked, this, [this, box] { switchClicked(box); });
+        connect(box, &QCheckBox::toggled, this, [this, box] { switchClicked(box); });
     for (RadioMatrix* matrix :
          {c.dedicatedApp, c.rconPasswordGenerationType, c.mapImageLoadingMethod})
-        connect(matrix, &RadioMatrix::clicked, this, [this, matrix] { switchClicked(matrix); });
+        connect(matrix, &RadioMatrix::choiceChanged, this,
+                [this, matrix] { switchClicked(matrix); });
     connect(c.mapImageCacheSize, &QSlider::valueChanged, this,
             [this, slider = c.mapImageCacheSize] { switchClicked(slider); });
     QList<QLineEdit*> fields(c.masterServers.begin(), c.masterServers.end());
     fields.append(c.customDedicatedAppName);
     for (QLineEdit* field : fields)
-        connect(field, &QLineEdit::textEdited, this, &PreferenceController::textDidChange);
+        connect(field, &QLineEdit::textChanged, this, &PreferenceController::textDidChange);
     connect(c.saveButton, &QPushButton::clicked, this, &PreferenceController::saveChanges);
 }
 

@@ -19,6 +19,10 @@ RadioMatrix::RadioMatrix(const QStringList& titles, Qt::Orientation orientation,
     if (QAbstractButton* first = m_group->button(0))
         first->setChecked(true);
     connect(m_group, &QButtonGroup::idClicked, this, &RadioMatrix::clicked);
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int tag, bool checked) {
+        if (checked)
+            emit choiceChanged(tag);
+    });
 }
 
 int RadioMatrix::selectedTag() const

@@ -19,7 +19,11 @@ public:
     QRadioButton* buttonForTag(int tag) const;
 
 signals:
+    // A choice clicked with the mouse (or the keyboard's space).
     void clicked(int tag);
+    // Another choice selected, however that came: a click, the arrow keys, an assistive tool
+    // toggling a button, or selectTag.
+    void choiceChanged(int tag);
 
 private:
     QButtonGroup* m_group;

@@ -1,5 +1,6 @@
 #include "app/RemoteControlView.h"
 
+#include "app/ElidedLabel.h"
 #include "app/FormControls.h"
 #include "app/KZColorView.h"
 #include "app/RadioMatrix.h"
@@ -29,11 +30,13 @@ using GameLimits::maxBotSkill;
 using GameLimits::maxLimit;
 using GameLimits::minBotSkill;
 
-QLabel* label(const QString& name, QWidget* parent)
+// A name or title the server sends, shown without its colour codes and cut to the room the
+// window has: a server can send one of thousands of characters.
+ElidedLabel* label(const QString& name, QWidget* parent)
 {
-    auto* l = new QLabel(QStringLiteral(" - "), parent);
+    auto* l = new ElidedLabel(parent, ElidedLabel::ColourCodes::Stripped);
     l->setObjectName(name);
-    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    l->setText(QStringLiteral(" - "));
     return l;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ElidedLabel.h"
+
 #include <QWidget>
 
 class KZColorView;
@@ -18,10 +20,11 @@ class RadioMatrix;
 struct RemoteControlControls
 {
     QLabel* rconCurrentMapImageView = nullptr;
-    QLabel* rconServerNameField = nullptr;
-    QLabel* rconServerConfigNameField = nullptr;
-    QLabel* rconCurrentMapNameField = nullptr;
-    QLabel* rconCurrentMapTitleField = nullptr;
+    // Names and titles from the server's replies: one line, cut to the room there is.
+    ElidedLabel* rconServerNameField = nullptr;
+    ElidedLabel* rconServerConfigNameField = nullptr;
+    ElidedLabel* rconCurrentMapNameField = nullptr;
+    ElidedLabel* rconCurrentMapTitleField = nullptr;
     QPushButton* rconPreviewNextMapButton = nullptr;
     QProgressBar* nextMapProgressCircle = nullptr;
     QPushButton* rconChangeToNextMapButton = nullptr;

@@ -1,10 +1,11 @@
 #include "app/SetupEditor.h"
 
 #include "app/AlertPresenter.h"
-#include "app/CallbackTableModel.h"
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ControllerState.h"
 #include "app/FormControls.h"
+#include "app/KeyedTableModel.h"
+#include "app/MapLibraryFilter.h"
 #include "app/MapListDragDrop.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
@@ -117,6 +119,17 @@ template <typename SpinBox, typename Value> void showValue(SpinBox* field, Value
     field->setValue(value);
 }
 
+void showState(QCheckBox* box, bool on)
+{
+    const QSignalBlocker blocker(box);
+    box->setChecked(on);
+}
+
+const QString configNameColumn = QStringLiteral("configName");
+const QString mapListColumn = QStringLiteral("mapList");
+const QString xvariableColumn = QStringLiteral("xvariable");
+const QString xvalueColumn = QStringLiteral("xvalue");
+
 } // namespace
 
 SetupEditor::SetupEditor(ControllerState& state, const MainWindow::ConfigList& configList,
@@ -137,71 +150,17 @@ ServerConfig* SetupEditor::currentRecord() const
 
 void SetupEditor::makeModels()
 {
-    m_configListModel = new CallbackTableModel(
-        {QStringLiteral("configName")},
-        [this] { return int(m_state.serverConfigKeysModFiltered.size()); },
-        [this](int row, const QString& column) -> QVariant {
-            if (column != QLatin1String("configName"))
-                return {};
-            return m_state.serverConfigKeysModFiltered.value(row);
-        },
-        this);
-    m_mapLibraryModel = new CallbackTableModel(
-        {QStringLiteral("mapLibrary"), QStringLiteral("mapTitle")},
-        [this] { return m_libraryRows.count(); },
-        [this](int row, const QString& column) -> QVariant {
-            const MapLibrary* library = m_state.theMapLibrary.get();
-            const int index = m_libraryRows.filteredIndex(row);
-            if (!library || index < 0)
-                return {};
-            if (column == QLatin1String("mapLibrary"))
-                return library->mapWithGameType(index);
-            if (column == QLatin1String("mapTitle"))
-                return library->mapTitleWithGameType(index);
-            return {};
-        },
-        this);
-    m_mapLibraryModel->setHeaders({tr("Map"), tr("Title")});
-    m_mapListModel = new CallbackTableModel(
-        {QStringLiteral("mapList")},
-        [this] {
-            const ServerConfig* record = currentRecord();
-            return record ? int(record->mapsCount()) : 0;
-        },
-        [this](int row, const QString& column) -> QVariant {
-            const ServerConfig* record = currentRecord();
-            if (column != QLatin1String("mapList") || !record)
-                return {};
-            return record->map(row);
-        },
-        this);
-    m_extraParametersModel = new CallbackTableModel(
-        {QStringLiteral("xvariable"), QStringLiteral("xvalue")},
-        [this] {
-            const ServerConfig* record = currentRecord();
-            return record ? int(record->extraParameters().size()) : 0;
-        },
-        [this](int row, const QString& column) -> QVariant {
-            const ServerConfig* record = currentRecord();
-            if (!record || row >= record->extraParameters().size())
-                return {};
-            const ExtraParameter& parameter = record->extraParameters().at(row);
-            if (column == QLatin1String("xvariable"))
-                return parameter.xvariable();
-            if (column == QLatin1String("xvalue"))
-                return parameter.xvalue();
-            return {};
-        },
-        this);
-    m_extraParametersModel->setHeaders({tr("Variable"), tr("Value")});
-    m_configListModel->setHeaders({tr("Configuration")});
-    m_mapListModel->setHeaders({tr("Map")});
-    m_extraParametersModel->setEditor([this](int row, const QString& column, const QString& value) {
-        ServerConfig* record = currentRecord();
-        return record && record->setExtraParameter(row, value, column);
-    });
-    m_mapLibraryModel->setDragAndDrop(true);
+    m_configListModel = new KeyedTableModel({{configNameColumn, tr("Configuration")}}, this);
+    m_mapLibraryModel = new MapLibraryFilter(this);
+    m_mapListModel = new KeyedTableModel({{mapListColumn, tr("Map")}}, this);
     m_mapListModel->setDragAndDrop(true);
+    m_extraParametersModel = new KeyedTableModel(
+        {{xvariableColumn, tr("Variable")}, {xvalueColumn, tr("Value")}}, this);
+    m_extraParametersModel->setCellEditor(
+        [this](int row, const QString& column, const QVariant& value) {
+            ServerConfig* record = currentRecord();
+            return record && record->setExtraParameter(row, value.toString(), column);
+        });
 
     m_configList.configFilesTableView->setModel(m_configListModel);
     m_controls.mapLibraryTableView->setModel(m_mapLibraryModel);
@@ -217,14 +176,16 @@ void SetupEditor::makeModels()
 void SetupEditor::connectControls()
 {
     const EditorControls& c = m_controls;
+    // Every change of a control's state counts, however it came (a click, a key, an assistive
+    // tool); the editor's own updates block the notices.
     for (const FlagBinding& binding : flagBindings) {
         QCheckBox* box = c.*binding.control;
-        connect(box, &QCheckBox::clicked, this, [this, box] { switchClicked(box); });
+        connect(box, &QCheckBox::toggled, this, [this, box] { switchClicked(box); });
     }
-    connect(c.listAllMapsSwitch, &QCheckBox::clicked, this,
+    connect(c.listAllMapsSwitch, &QCheckBox::toggled, this,
             [this] { switchClicked(m_controls.listAllMapsSwitch); });
     for (const TextBinding& binding : textBindings)
-        connect(c.*binding.control, &QLineEdit::textEdited, this, &SetupEditor::textDidChange);
+        connect(c.*binding.control, &QLineEdit::textChanged, this, &SetupEditor::textDidChange);
     for (const NumberBinding& binding : numberBindings)
         if (c.*binding.control != c.maxPlayersField)
             connect(c.*binding.control, &QSpinBox::valueChanged, this, &SetupEditor::textDidChange);
@@ -235,19 +196,29 @@ void SetupEditor::connectControls()
             &SetupEditor::maxPlayersTextDidEndEditing);
     connect(c.netIPField, &QLineEdit::editingFinished, this, &SetupEditor::netIPTextDidEndEditing);
     connect(c.botMinPlayersSlider, &QSlider::valueChanged, this, &SetupEditor::sliderClicked);
-    connect(c.dedicatedTypeMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
-    connect(c.optimizeNetworkMatrix, &RadioMatrix::clicked, this, &SetupEditor::radioClicked);
-    connect(c.gameTypeDynamicPopUpMenu, &QComboBox::activated, this, &SetupEditor::popupClicked);
+    connect(c.dedicatedTypeMatrix, &RadioMatrix::choiceChanged, this, &SetupEditor::radioClicked);
+    connect(c.optimizeNetworkMatrix, &RadioMatrix::choiceChanged, this,
+            &SetupEditor::radioClicked);
+    connect(c.gameTypeDynamicPopUpMenu, &QComboBox::currentIndexChanged, this,
+            &SetupEditor::popupClicked);
 
     connect(m_configList.configFilesTableView->selectionModel(),
             &QItemSelectionModel::selectionChanged, this, [this] {
+                if (m_refreshing)
+                    return;
                 m_recordNeedsSaving = true;
                 handleTVClick();
             });
     connect(c.mapListTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &SetupEditor::mapListTVClicked);
+            [this] {
+                if (!m_refreshing)
+                    mapListTVClicked();
+            });
     connect(c.mapLibraryTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &SetupEditor::mapLibraryTVClicked);
+            [this] {
+                if (!m_refreshing)
+                    mapLibraryTVClicked();
+            });
 
     connect(c.addMapsButton, &QPushButton::clicked, this, &SetupEditor::addMapToList);
     connect(c.mapLibrarySearchField, &QLineEdit::textChanged, this, &SetupEditor::searchLibrary);
@@ -334,18 +305,25 @@ void SetupEditor::populateFields(const ServerConfig& record)
     for (const NumberBinding& binding : numberBindings)
         showValue(c.*binding.control, (record.*binding.get)());
     for (const FlagBinding& binding : flagBindings)
-        (c.*binding.control)->setChecked((record.*binding.get)());
-    c.listAllMapsSwitch->setChecked(m_state.theMapLibrary &&
-                                    m_state.theMapLibrary->mapLibGlobalListAllMaps());
+        showState(c.*binding.control, (record.*binding.get)());
+    followLibrary();
+    showState(c.listAllMapsSwitch, m_listAllMaps);
     showValue(c.quadFactorField, double(record.quadFactor()));
 
     QComboBox* gameTypes = c.gameTypeDynamicPopUpMenu;
     const int item = gameTypes->findData(record.gameType());
-    gameTypes->setCurrentIndex(item >= 0 ? item : (gameTypes->count() > 0 ? 0 : -1));
+    {
+        const QSignalBlocker blocker(gameTypes);
+        gameTypes->setCurrentIndex(item >= 0 ? item : (gameTypes->count() > 0 ? 0 : -1));
+    }
 
     c.hunkMegsField->setEnabled(record.hunkMegsUse());
-    c.dedicatedTypeMatrix->selectTag(record.radioDedicatedType());
-    c.optimizeNetworkMatrix->selectTag(record.radioOptimizeNetwork());
+    {
+        const QSignalBlocker dedicated(c.dedicatedTypeMatrix);
+        const QSignalBlocker optimize(c.optimizeNetworkMatrix);
+        c.dedicatedTypeMatrix->selectTag(record.radioDedicatedType());
+        c.optimizeNetworkMatrix->selectTag(record.radioOptimizeNetwork());
+    }
     c.optimizeNetworkMatrix->setTitleForTag(0, record.radioDedicatedType() == 0 ? tr("LAN")
                                                                                 : tr("Internet"));
     showValue(c.optimizeNetworkField, record.optimizeNetwork());
@@ -390,8 +368,7 @@ void SetupEditor::extractFields(ServerConfig& record)
         (record.*binding.set)((c.*binding.control)->isChecked());
     const bool listAll = c.listAllMapsSwitch->isChecked();
     record.setListAllMaps(listAll);
-    if (m_state.theMapLibrary)
-        m_state.theMapLibrary->setMapLibGlobalListAllMaps(listAll);
+    m_listAllMaps = listAll;
     record.setQuadFactor(float(c.quadFactorField->value()));
     QComboBox* gameTypes = c.gameTypeDynamicPopUpMenu;
     if (gameTypes->currentIndex() >= 0) {
@@ -449,12 +426,22 @@ QString SetupEditor::libraryFilterFor(const QString& gameTypeString) const
         .value_or(QStringLiteral("all"));
 }
 
+void SetupEditor::followLibrary()
+{
+    // By owner: a library made where a released one was is still another library.
+    const std::shared_ptr<MapLibrary>& library = m_state.theMapLibrary;
+    if (!m_libraryShown.owner_before(library) && !library.owner_before(m_libraryShown))
+        return;
+    m_libraryShown = m_state.theMapLibrary;
+    m_listAllMaps = false;
+    reloadMapLibrary();
+}
+
 void SetupEditor::applyLibraryFilter(const QString& filter)
 {
-    if (m_state.theMapLibrary)
-        m_state.theMapLibrary->setMapLibraryKeysWithGameType(filter);
-    m_libraryRows.update(m_state.theMapLibrary.get());
-    reloadMapLibrary();
+    followLibrary();
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+    m_mapLibraryModel->setGameType(filter);
 }
 
 void SetupEditor::handleTVClick()
@@ -464,11 +451,11 @@ void SetupEditor::handleTVClick()
     const int row = rows.isEmpty() ? -1 : rows.first();
     if (row < 0) {
         deactivateAllSetupGUIObjects();
-        m_controls.listAllMapsSwitch->setChecked(true);
+        showState(m_controls.listAllMapsSwitch, true);
     } else {
         if (!m_controls.serverNameField->isEnabled())
             activateAllSetupGUIObjects();
-        const QString name = m_state.serverConfigKeysModFiltered.value(row);
+        const QString name = m_configListModel->key(row);
         if (m_recordNeedsSaving && record) {
             extractFields(*record);
             selectRow(m_configList.configFilesTableView, row);
@@ -510,9 +497,8 @@ void SetupEditor::mapLibraryTVClicked()
     MapLibrary* library = m_state.theMapLibrary.get();
     if (rows.isEmpty() || !library || library->mapLibraryKeys().isEmpty())
         return;
-    const int index = m_libraryRows.filteredIndex(rows.first());
-    showPreview(library->mapImageWithGameType(index).value_or(QImage()),
-                library->mapTitleWithGameType(index), library->mapWithGameType(index));
+    const QString map = libraryMap(rows.first());
+    showPreview(library->mapImageForMap(map), library->mapTitleForMap(map), map);
 }
 
 void SetupEditor::mapListTVClicked()
@@ -556,8 +542,7 @@ void SetupEditor::addMapToList()
 
 QString SetupEditor::libraryMap(int row) const
 {
-    const MapLibrary* library = m_state.theMapLibrary.get();
-    return library ? library->mapWithGameType(m_libraryRows.filteredIndex(row)) : QString();
+    return m_mapLibraryModel->mapAt(row);
 }
 
 void SetupEditor::addLibraryMapAt(int row)
@@ -596,25 +581,19 @@ void SetupEditor::moveSelectedMaps(int step)
 void SetupEditor::searchLibrary(const QString& text)
 {
     QTableView* table = m_controls.mapLibraryTableView;
-    QStringList selectedMaps;
-    for (int row : selectedRows(table))
-        selectedMaps.append(m_libraryRows.name(row));
-    m_libraryRows.setSearchText(text);
-    m_libraryRows.update(m_state.theMapLibrary.get());
     {
-        const QSignalBlocker blocker(table->selectionModel());
-        m_mapLibraryModel->reload();
-        for (const QString& map : std::as_const(selectedMaps))
-            if (const int row = m_libraryRows.rowOf(map); row >= 0)
-                selectRow(table, row, true);
+        // The maps still shown stay selected; when none is, the first is.
+        const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+        m_mapLibraryModel->setSearchText(text);
         if (selectedRows(table).isEmpty())
             selectRow(table, 0);
     }
-    if (selectedRows(table).isEmpty()) {
+    const QList<int> rows = selectedRows(table);
+    if (rows.isEmpty()) {
         clearPreview();
         return;
     }
-    table->scrollTo(table->currentIndex());
+    table->scrollTo(m_mapLibraryModel->index(rows.first(), 0));
     mapLibraryTVClicked();
 }
 
@@ -720,37 +699,41 @@ void SetupEditor::textDidChange()
     m_recordNeedsSaving = true;
 }
 
-namespace {
-
-// Re-reads a table, keeping the rows that still exist selected, without selection notices.
-void reloadKeepingSelection(QAbstractItemView* view, CallbackTableModel* model)
-{
-    const QList<int> rows = FormControls::selectedRows(view);
-    const QSignalBlocker blocker(view->selectionModel());
-    model->reload();
-    for (int row : rows)
-        if (row < model->rowCount())
-            FormControls::selectRow(view, row, true);
-}
-
-} // namespace
-
 void SetupEditor::reloadConfigList()
 {
-    reloadKeepingSelection(m_configList.configFilesTableView, m_configListModel);
+    QList<KeyedTableModel::Row> rows;
+    for (const QString& name : std::as_const(m_state.serverConfigKeysModFiltered))
+        rows.append({name, {{configNameColumn, name}}});
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+    m_configListModel->setRows(rows);
 }
 
 void SetupEditor::reloadMapLibrary()
 {
-    reloadKeepingSelection(m_controls.mapLibraryTableView, m_mapLibraryModel);
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+    m_mapLibraryModel->setLibrary(m_state.theMapLibrary.get());
 }
 
 void SetupEditor::reloadMapList()
 {
-    reloadKeepingSelection(m_controls.mapListTableView, m_mapListModel);
+    QList<KeyedTableModel::Row> rows;
+    if (const ServerConfig* record = currentRecord())
+        for (const QString& map : record->mapList())
+            rows.append({map, {{mapListColumn, map}}});
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+    m_mapListModel->setRows(rows);
 }
 
 void SetupEditor::reloadExtraParameters()
 {
-    reloadKeepingSelection(m_controls.extraParametersTableView, m_extraParametersModel);
+    QList<KeyedTableModel::Row> rows;
+    if (const ServerConfig* record = currentRecord()) {
+        const QList<ExtraParameter>& parameters = record->extraParameters();
+        for (int row = 0; row < parameters.size(); ++row)
+            rows.append({QString::number(row),
+                         {{xvariableColumn, parameters.at(row).xvariable()},
+                          {xvalueColumn, parameters.at(row).xvalue()}}});
+    }
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+    m_extraParametersModel->setRows(rows);
 }

@@ -2,13 +2,14 @@
 
 #include "app/EditorControls.h"
 #include "app/MainWindow.h"
-#include "app/MapLibraryRows.h"
 
 #include <QObject>
 
 #include <memory>
 
-class CallbackTableModel;
+class KeyedTableModel;
+class MapLibrary;
+class MapLibraryFilter;
 class MapListDragDrop;
 class QAbstractButton;
 class QImage;
@@ -68,7 +69,8 @@ public:
     void netIPTextDidEndEditing();
     void textDidChange();
 
-    // Table reloads keep the selection as far as the rows still exist, without notices.
+    // The tables take their rows afresh from the state and the record shown; a row that stays
+    // keeps its selection. A refresh is no selection of the user's: it shows nothing.
     void reloadConfigList();
     void reloadMapLibrary();
     void reloadMapList();
@@ -78,7 +80,6 @@ public:
     // The filter of the library: "all" or the short name of a game type in the current mod.
     QString libraryFilterFor(const QString& gameTypeString) const;
 
-    CallbackTableModel* configListModel() const { return m_configListModel; }
     MapListDragDrop& dragDrop() const { return *m_dragDrop; }
 
 private:
@@ -86,6 +87,8 @@ private:
     void connectControls();
     QList<QWidget*> setupGUIObjects() const;
     void showPreview(const QImage& image, const QString& title, const QString& name);
+    // Lists the maps of the mod's library; a new library starts with list-all off.
+    void followLibrary();
     void applyLibraryFilter(const QString& filter);
     int teamDivisor(const ServerConfig& record) const;
     void limitBotSlider(int cap);
@@ -94,10 +97,15 @@ private:
     const MainWindow::ConfigList& m_configList;
     const EditorControls& m_controls;
     bool m_recordNeedsSaving = false;
-    CallbackTableModel* m_configListModel = nullptr;
-    CallbackTableModel* m_mapLibraryModel = nullptr;
-    CallbackTableModel* m_mapListModel = nullptr;
-    CallbackTableModel* m_extraParametersModel = nullptr;
+    // Set while a table takes in rows: the selection changes it makes are no user's.
+    bool m_refreshing = false;
+    KeyedTableModel* m_configListModel = nullptr;
+    MapLibraryFilter* m_mapLibraryModel = nullptr;
+    KeyedTableModel* m_mapListModel = nullptr;
+    KeyedTableModel* m_extraParametersModel = nullptr;
     std::unique_ptr<MapListDragDrop> m_dragDrop;
-    MapLibraryRows m_libraryRows;
+    // The library whose maps the library list holds, and the list-all-maps choice kept for
+    // it from one configuration shown to the next.
+    std::weak_ptr<const MapLibrary> m_libraryShown;
+    bool m_listAllMaps = false;
 };

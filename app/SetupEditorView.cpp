@@ -1,5 +1,6 @@
 #include "app/SetupEditorView.h"
 
+#include "app/ElidedLabel.h"
 #include "app/FormControls.h"
 #include "app/LevelShotView.h"
 #include "app/MapTableView.h"
@@ -309,12 +310,12 @@ QWidget* SetupEditorView::makeMapsTab()
     auto* preview = group(tr("Preview"), tab);
     auto* previewLayout = new QVBoxLayout(preview);
     auto* names = new QFormLayout;
-    c.mapNameField = new QLabel(preview);
+    c.mapNameField = new ElidedLabel(preview);
     c.mapNameField->setObjectName(QStringLiteral("mapNameField"));
     QFont bold = c.mapNameField->font();
     bold.setBold(true);
     c.mapNameField->setFont(bold);
-    c.selectedMapField = new QLabel(preview);
+    c.selectedMapField = new ElidedLabel(preview);
     c.selectedMapField->setObjectName(QStringLiteral("selectedMapField"));
     names->addRow(tr("Title:"), c.mapNameField);
     names->addRow(tr("Map:"), c.selectedMapField);

@@ -13,7 +13,8 @@ public:
         : m_window(window), m_splitter(splitter), m_tabs(tabs)
     {}
 
-    // False when no size and place were kept (the window keeps its own size then).
+    // False when no size and place were kept, or they do not fit the screen the window would
+    // open on (the window keeps its own size then).
     bool restore();
     void save();
 

@@ -17,9 +17,8 @@ void ContentScan::run()
     scanner.checkAndExtractGamePaks();
     scanner.rebuildArenasPlistFilesIfNeeded();
     m_summary = scanner.summary();
+    // The bar's last two steps are the library's, which the caller opens next.
     m_progress = std::move(scanner.startupController());
-    if (m_progress)
-        m_progress->updateProgressBar();
     if (foundUnparsableMaps())
         qCInfo(lcContent, "%s", qPrintable(unparsableMapsPrintoutTable()));
 }

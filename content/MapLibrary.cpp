@@ -98,6 +98,7 @@ void MapLibrary::truncateMapShortnames()
 void MapLibrary::setMapsAndTitlesFromPlist()
 {
     m_mapLibraryKeys.clear();
+    m_mapLibraryTypes.clear();
     m_mapLibraryTitleDict.clear();
     if (!m_mapLibraryDB)
         return;
@@ -108,6 +109,7 @@ void MapLibrary::setMapsAndTitlesFromPlist()
         if (name.isEmpty())
             continue;
         m_mapLibraryKeys.append(name);
+        m_mapLibraryTypes.append(map.value(typeKey).toString());
         // The first entry of a name gives its title.
         if (!m_mapLibraryTitleDict.contains(name))
             m_mapLibraryTitleDict.insert(name, map.value(longnameKey, name).toString());
@@ -225,39 +227,21 @@ std::optional<QString> MapLibrary::mapDBNameForServerMap(const QString& serverMa
     return std::nullopt;
 }
 
-void MapLibrary::setMapLibraryKeysWithGameType(const QString& shortName)
+QString MapLibrary::mapTypes(int index) const
 {
-    if (shortName == QLatin1String("all")) {
-        m_mapLibraryKeysForGameType = m_mapLibraryKeys;
-        return;
-    }
-    QStringList filtered;
-    if (m_mapLibraryDB) {
-        for (const QVariant& entry : std::as_const(*m_mapLibraryDB)) {
-            const QVariantMap map = entry.toMap();
-            const QString name = map.value(mapKey).toString();
-            if (!name.isEmpty() && map.value(typeKey).toString().contains(shortName))
-                filtered.append(name);
-        }
-    }
-    m_mapLibraryKeysForGameType = filtered;
+    return m_mapLibraryTypes.value(index);
 }
 
-QString MapLibrary::mapWithGameType(int index) const
+bool MapLibrary::mapTypesMatch(const QString& mapTypes, const QString& shortName)
 {
-    return m_mapLibraryKeysForGameType ? m_mapLibraryKeysForGameType->value(index) : QString();
+    return shortName == QLatin1String("all") || mapTypes.contains(shortName);
 }
 
-std::optional<QImage> MapLibrary::mapImageWithGameType(int index)
+QStringList MapLibrary::mapsOfGameType(const QString& shortName) const
 {
-    if (!m_mapLibraryKeysForGameType || index < 0 || index >= m_mapLibraryKeysForGameType->size())
-        return std::nullopt;
-    return mapImageForMap(m_mapLibraryKeysForGameType->at(index));
-}
-
-QString MapLibrary::mapTitleWithGameType(int index) const
-{
-    if (!m_mapLibraryKeysForGameType || index < 0 || index >= m_mapLibraryKeysForGameType->size())
-        return QString();
-    return m_mapLibraryTitleDict.value(m_mapLibraryKeysForGameType->at(index));
+    QStringList maps;
+    for (int index = 0; index < m_mapLibraryKeys.size(); ++index)
+        if (mapTypesMatch(m_mapLibraryTypes.at(index), shortName))
+            maps.append(m_mapLibraryKeys.at(index));
+    return maps;
 }

@@ -14,8 +14,8 @@
 
 class StartupProgress;
 
-// The map database of one mod: its maps in order, their titles, the maps of one game type,
-// and their level-shot pictures under the memory policy the user chose. Opening a library
+// The map database of one mod: its maps in order, their titles and map types, and their
+// level-shot pictures under the memory policy the user chose. Opening a library
 // only reads the databases a scan (ContentScan) built.
 class MapLibrary
 {
@@ -40,18 +40,13 @@ public:
     // The first map whose name contains the name the server reports.
     std::optional<QString> mapDBNameForServerMap(const QString& serverMap) const;
 
-    // Filters the maps by a game type's short name, or "all".
-    void setMapLibraryKeysWithGameType(const QString& shortName);
-    const std::optional<QStringList>& mapLibraryKeysWithGameType() const
-    {
-        return m_mapLibraryKeysForGameType;
-    }
-    QString mapWithGameType(int index) const;
-    std::optional<QImage> mapImageWithGameType(int index);
-    QString mapTitleWithGameType(int index) const;
-
-    bool mapLibGlobalListAllMaps() const { return m_mapLibGlobalListAllMaps; }
-    void setMapLibGlobalListAllMaps(bool on) { m_mapLibGlobalListAllMaps = on; }
+    // The map types of the entry of a map ("ffa tourney", say); empty when it names none.
+    QString mapTypes(int index) const;
+    // The maps of a game type's short name, in entry order ("all": every map).
+    QStringList mapsOfGameType(const QString& shortName) const;
+    // Whether an entry of those map types belongs to the game type of that short name: "all"
+    // takes every entry, another name an entry whose types contain it ("ctf" is in "1fctf").
+    static bool mapTypesMatch(const QString& mapTypes, const QString& shortName);
 
     static bool modMapsIsBaseQ3Mergable(const QString& mod);
     static QString truncatedMapName(const QString& name);
@@ -81,10 +76,9 @@ private:
     QString m_mod;
     std::optional<QVariantList> m_mapLibraryDB;
     QStringList m_mapLibraryKeys;
-    std::optional<QStringList> m_mapLibraryKeysForGameType;
+    QStringList m_mapLibraryTypes; // beside m_mapLibraryKeys
     QHash<QString, QString> m_mapLibraryTitleDict;
     QHash<QString, QString> m_mapLibraryPathToImageDict;
     QHash<QString, QImage> m_mapLibraryImageDict;
     std::unique_ptr<KZQueueCache> m_mapCache;
-    bool m_mapLibGlobalListAllMaps = false;
 };

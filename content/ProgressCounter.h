@@ -7,7 +7,7 @@ class ProgressCounter : public StartupProgress
 {
 public:
     void show() override {}
-    void setStartupInfoField(const QString& text) override { m_text = text; }
+    void setStartupInfoField(const QString&) override {}
     void setProgressBarMax(double maximum) override { m_max = maximum; }
     double progressBarMax() const override { return m_max; }
     void setProgressBarDelta(double delta) override { m_delta = delta; }
@@ -15,11 +15,9 @@ public:
     double progressBarValue() const override { return m_value; }
     void updateProgressBar() override { m_value += m_delta; }
     void setBarExplicitlyToMax() override { m_value = m_max; }
-    const QString& startupInfo() const { return m_text; }
 
 private:
     double m_max = 100.0;
     double m_delta = 1.0;
     double m_value = 0.0;
-    QString m_text;
 };

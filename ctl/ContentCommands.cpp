@@ -163,8 +163,7 @@ int ContentCommands::maps(const QStringList& args, CtlIo& io)
         }
         shortName = types->gametypeShortnameForLongname(gameType);
     }
-    library->setMapLibraryKeysWithGameType(shortName);
-    const QStringList names = *library->mapLibraryKeysWithGameType();
+    const QStringList names = library->mapsOfGameType(shortName);
     QList<QStringList> rows;
     QJsonArray array;
     for (const QString& name : names) {

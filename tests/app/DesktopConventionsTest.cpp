@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 
@@ -22,7 +23,10 @@ using DesktopConventionsTest = EditorFixture;
 TEST_F(DesktopConventionsTest, WindowSizePlaceDividerAndTabAreThereAfterARestart)
 {
     const QRect defaultGeometry = window->geometry();
-    window->setGeometry(120, 90, 1300, 820);
+    // A size the screen has room for (or the smallest the window can be, on a small screen).
+    const QSize room = window->screen()->availableGeometry().size().expandedTo(
+        window->minimumSizeHint());
+    window->setGeometry(20, 30, room.width(), room.height() - 50);
     window->splitter().setSizes({340, 900});
     window->setupEditor().setCurrentIndex(3);
     const QRect geometry = window->geometry();

@@ -2,7 +2,6 @@
 
 #include "app/FormControls.h"
 
-#include "app/CallbackTableModel.h"
 #include "app/ConfigActions.h"
 #include "app/MapTableView.h"
 #include "app/NewConfigSheet.h"

@@ -1,7 +1,7 @@
 #include "EditorFixture.h"
 
 #include "app/FormControls.h"
-#include "app/MapLibraryRows.h"
+#include "app/KeyedTableModel.h"
 #include "app/MapTableView.h"
 #include "app/SetupEditorView.h"
 #include "support/Pk3Builder.h"
@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -156,4 +157,49 @@ TEST_F(MapLibraryListTest, TheKeyboardAddsMovesAndRemovesMaps)
     EXPECT_EQ(rotation(), QStringList{"Bastion"});
     EXPECT_EQ(listedConfigs(), QStringList{"Server"}) << "Delete in the rotation keeps the config";
     EXPECT_TRUE(alerts.isEmpty());
+}
+
+TEST_F(MapLibraryListTest, ASearchedLibraryKeepsItsSelectionAndPreviewWhileTheRotationChanges)
+{
+    newConfig("Server");
+    c().listAllMapsSwitch->click();
+    search("a");
+    ASSERT_EQ(libraryMaps(), (QStringList{"arena", "Bastion", "zz"}));
+    selectLibraryMap("zz");
+    const auto libraryAsShown = [&] {
+        EXPECT_EQ(libraryMaps(), (QStringList{"arena", "Bastion", "zz"}));
+        EXPECT_EQ(selectedLibraryMap(), "zz");
+        EXPECT_EQ(c().selectedMapField->text(), "zz");
+        EXPECT_EQ(c().mapNameField->text(), "Arena Gate");
+    };
+
+    c().addMapsButton->click();
+    c().addMapsButton->click();
+    ASSERT_EQ(rotation(), (QStringList{"zz", "zz"}));
+    libraryAsShown();
+
+    // Moved and added to behind the list, then shown again.
+    shown()->setMapList({"arena", "zz", "Bastion", "zz"});
+    controller->editor().reloadMapList();
+    libraryAsShown();
+
+    // Emptied with the remove button: the preview goes back to the library's selection.
+    MapTableView* list = c().mapListTableView;
+    for (int row = 0; row < 4; ++row)
+        FormControls::selectRow(list, row, row > 0);
+    c().removeMapsButton->click();
+    ASSERT_TRUE(rotation().isEmpty());
+    libraryAsShown();
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+TEST_F(MapLibraryListTest, RowsAreTintedByTheirPlaceAsShown)
+{
+    search("a");
+    const QAbstractItemModel* model = c().mapLibraryTableView->model();
+    ASSERT_EQ(model->rowCount(), 3);
+    for (int row = 0; row < model->rowCount(); ++row)
+        EXPECT_EQ(model->index(row, 1).data(Qt::BackgroundRole).value<QColor>(),
+                  KeyedTableModel::rowColour(row))
+            << row;
 }

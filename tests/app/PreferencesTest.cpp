@@ -1,3 +1,4 @@
+#include "AssistiveTool.h"
 #include "EditorFixture.h"
 
 #include "app/PreferenceController.h"
@@ -444,4 +445,30 @@ TEST_F(PreferencesTest, EveryControlIsNamedAndTheKeyboardAloneSavesAChange)
     EXPECT_EQ(preferences.passwordGenTypeString(), "empty");
     press(Qt::Key_Return);
     EXPECT_EQ(UserDefaults::stringValue(KZXRconPasswordGenerationTypeStringKey), "empty");
+}
+
+TEST_F(PreferencesTest, ChoicesMadeThroughTheAccessibilityInterfaceEnableSave)
+{
+    PreferenceController& preferences = openPreferences();
+    const PreferenceControls& c = prefs();
+    ASSERT_FALSE(c.saveButton->isEnabled());
+    QAbstractButton* empty = c.rconPasswordGenerationType->buttonForTag(2);
+    AssistiveTool::toggle(empty);
+    ASSERT_TRUE(empty->isChecked());
+    EXPECT_TRUE(c.saveButton->isEnabled());
+    EXPECT_EQ(preferences.passwordGenTypeString(), "empty");
+    save();
+    EXPECT_EQ(UserDefaults::stringValue(KZXRconPasswordGenerationTypeStringKey), "empty");
+    EXPECT_FALSE(c.saveButton->isEnabled());
+
+    // A switch, and the fields it enables, the same way.
+    AssistiveTool::toggle(c.useDefaultMasterServers);
+    EXPECT_TRUE(c.masterServers[1]->isEnabled());
+    EXPECT_TRUE(c.saveButton->isEnabled());
+    save();
+    AssistiveTool::setText(c.masterServers[1], "master.example");
+    EXPECT_TRUE(c.saveButton->isEnabled());
+    save();
+    EXPECT_EQ(UserDefaults::stringListValue(KZXGameMasterServKey).value(1), "master.example");
+    EXPECT_FALSE(UserDefaults::boolValue(KZXUseDefaultMasterServersKey));
 }

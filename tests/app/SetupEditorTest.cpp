@@ -1,8 +1,9 @@
+#include "AssistiveTool.h"
 #include "EditorFixture.h"
 
 #include "app/FormControls.h"
 
-#include "app/CallbackTableModel.h"
+#include "app/KeyedTableModel.h"
 #include "app/MapListDragDrop.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -368,12 +370,12 @@ TEST_F(SetupEditorTest, ExtraParametersAreEditedInTheirTable)
 
 TEST_F(SetupEditorTest, RowsAreTintedAlternately)
 {
-    EXPECT_EQ(CallbackTableModel::rowColour(0), QColor::fromRgbF(0.93f, 0.94f, 1.0f));
-    EXPECT_EQ(CallbackTableModel::rowColour(1), QColor(Qt::white));
+    EXPECT_EQ(KeyedTableModel::rowColour(0), QColor::fromRgbF(0.93f, 0.94f, 1.0f));
+    EXPECT_EQ(KeyedTableModel::rowColour(1), QColor(Qt::white));
     newConfig("Tint");
     const QAbstractItemModel* model = control<QTableView>("configFilesTableView")->model();
     EXPECT_EQ(model->index(0, 0).data(Qt::BackgroundRole).value<QColor>(),
-              CallbackTableModel::rowColour(0));
+              KeyedTableModel::rowColour(0));
 }
 
 TEST_F(SetupEditorTest, WithoutAConfigurationTheEditorIsDisabled)
@@ -408,4 +410,103 @@ TEST_F(SetupEditorTest, AnAddressThatIsNoneIsRefusedAndTheRecordsShownAgain)
     emit field->editingFinished();
     EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(field->text(), "10.0.0.7");
+}
+
+TEST_F(SetupEditorTest, ChoicesMadeThroughTheAccessibilityInterfaceReachTheRecord)
+{
+    newConfig("One");
+    newConfig("Two");
+    selectConfig("One");
+    const EditorControls& c = editor().controls();
+    editor().setRecordNeedsSaving(false);
+    AssistiveTool::toggle(c.friendlyFireSwitch);
+    EXPECT_TRUE(editor().recordNeedsSaving());
+
+    editor().setRecordNeedsSaving(false);
+    AssistiveTool::toggle(c.dedicatedTypeMatrix->buttonForTag(1));
+    EXPECT_TRUE(editor().recordNeedsSaving());
+    EXPECT_EQ(c.optimizeNetworkMatrix->titleForTag(0), "Internet") << "the record shown again";
+
+    editor().setRecordNeedsSaving(false);
+    AssistiveTool::setText(c.serverNameField, "Spoken host");
+    EXPECT_TRUE(editor().recordNeedsSaving());
+    editor().setRecordNeedsSaving(false);
+    auto* gameTypes = control<QComboBox>("gameTypeDynamicPopUpMenu");
+    gameTypes->setCurrentIndex(gameTypes->findText("Capture the Flag"));
+    EXPECT_TRUE(editor().recordNeedsSaving());
+    EXPECT_EQ(libraryMaps(), (QStringList{"B", "D"}));
+
+    selectConfig("Two");
+    EXPECT_TRUE(record("One")->friendlyFire());
+    EXPECT_EQ(record("One")->radioDedicatedType(), 1);
+    EXPECT_EQ(record("One")->serverName(), "Spoken host");
+    EXPECT_EQ(record("One")->gameTypeString(), "Capture the Flag");
+
+    // Showing a record is no edit of it.
+    editor().setRecordNeedsSaving(false);
+    editor().populateFields(*record("One"));
+    EXPECT_TRUE(c.friendlyFireSwitch->isChecked());
+    EXPECT_FALSE(editor().recordNeedsSaving());
+}
+
+TEST_F(SetupEditorTest, TheConfigurationListKeepsItsSelectionAndScrollWhenOthersChange)
+{
+    for (int i = 0; i < 30; ++i)
+        newConfig(QString("Server %1").arg(i, 2, 10, QChar('0')));
+    QTableView* list = configList().configFilesTableView;
+    selectConfig("Server 25");
+    list->scrollToBottom();
+    const int scrolled = list->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    const auto selectedNames = [&] {
+        QStringList names;
+        for (int row : FormControls::selectedRows(list))
+            names.append(listedConfigs().value(row));
+        return names;
+    };
+
+    // Another is added, another renamed, and the list is taken afresh each time.
+    QStringList& names = controller->state().serverConfigKeysModFiltered;
+    names.append("Server 05b");
+    names.sort();
+    editor().reloadConfigList();
+    EXPECT_EQ(listedConfigs().size(), 31);
+    EXPECT_EQ(selectedNames(), QStringList{"Server 25"});
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+    names[names.indexOf("Server 03")] = "Server 99";
+    names.sort();
+    editor().reloadConfigList();
+    EXPECT_EQ(listedConfigs().last(), "Server 99");
+    EXPECT_EQ(selectedNames(), QStringList{"Server 25"});
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "Server 25");
+    EXPECT_TRUE(editor().controls().serverNameField->isEnabled()) << "nothing was shown anew";
+}
+
+TEST_F(SetupEditorTest, TheRotationKeepsItsSelectionAndScrollThroughARefresh)
+{
+    newConfig("Rotation");
+    QStringList maps;
+    for (int i = 0; i < 60; ++i)
+        maps.append(QString("ABCDE").at(i % 5));
+    shown()->setMapList(maps);
+    editor().reloadMapList();
+    MapTableView* list = editor().controls().mapListTableView;
+    FormControls::selectRow(list, 42);
+    list->scrollToBottom();
+    const int scrolled = list->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+
+    // The rotation changed behind the list (by a start, say): the first map went, one came.
+    maps.removeFirst();
+    maps.append("A");
+    shown()->setMapList(maps);
+    editor().reloadMapList();
+    EXPECT_EQ(FormControls::selectedRows(list), QList<int>{41}) << "the same entry";
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+    editor().reloadMapList();
+    EXPECT_EQ(FormControls::selectedRows(list), QList<int>{41});
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(control<QLabel>("selectedMapField")->text(), "C");
+    EXPECT_TRUE(alerts.isEmpty());
 }

@@ -3,15 +3,22 @@
 #include "app/LevelShotView.h"
 #include "app/MapTableView.h"
 #include "app/RadioMatrix.h"
+#include "app/RemoteControlView.h"
 #include "app/SetupEditorView.h"
+#include "config/UserDefaults.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTest>
 
@@ -146,4 +153,65 @@ TEST_F(WindowLayoutTest, TabGoesThroughTheControlsInTheOrderTheyAreLaidOut)
                          "friendlyFireSwitch", "allowVotingSwitch", "weaponsRespawnField",
                          "inactivityField", "saveAndStartButton"}))
         << tabOrder(window.get()).join(", ").toStdString();
+}
+
+TEST_F(WindowLayoutTest, LongNamesAndTitlesLeaveTheWindowAsWideAsItWas)
+{
+    newConfig("Server");
+    const RemoteControlControls& r = window->remoteControl().controls();
+    showAt(QSize(780, 560), r.rconServerNameField);
+    const int width = window->width();
+    const int minimum = window->minimumSizeHint().width();
+
+    // What a server may send: a name of thousands of characters, with colour codes.
+    const QString longName = QString("^1Red^7 ") + QString(5000, 'W');
+    r.rconServerNameField->setText(longName);
+    r.rconServerConfigNameField->setText(QString(5000, 'c'));
+    r.rconCurrentMapNameField->setText("Current map: " + QString(5000, 'm'));
+    // Also when set as a plain label.
+    static_cast<QLabel*>(r.rconCurrentMapTitleField)->setText(QString(5000, 't'));
+    c().mapNameField->setText(QString(5000, 'T'));
+    c().selectedMapField->setText(QString(5000, 'n'));
+    configList().modNameField->setText(QString(5000, 'M'));
+    for (QWidget* tab : std::initializer_list<QWidget*>{r.rconServerNameField, c().mapNameField}) {
+        showAt(window->size(), tab);
+        EXPECT_EQ(window->width(), width);
+        EXPECT_LE(window->minimumSizeHint().width(), minimum);
+    }
+
+    ElidedLabel* name = r.rconServerNameField;
+    const QString shown = "Red " + QString(5000, 'W');
+    EXPECT_EQ(name->text(), shown) << "without its colour codes";
+    EXPECT_EQ(name->toolTip(), shown);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(name)->text(QAccessible::Name), shown);
+    EXPECT_TRUE(name->shownText().startsWith("Red WWW"));
+    EXPECT_TRUE(name->shownText().endsWith(QChar(0x2026)));
+    EXPECT_LE(name->fontMetrics().horizontalAdvance(name->shownText()), name->width());
+    r.rconServerNameField->setText(" - ");
+    EXPECT_EQ(name->shownText(), " - ");
+}
+
+TEST_F(WindowLayoutTest, AKeptSizeLargerThanTheScreenIsNotRestored)
+{
+    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size().expandedTo(
+        window->minimumSizeHint());
+    const auto keep = [](const QSize& size) {
+        QMainWindow kept;
+        kept.setGeometry(QRect(QPoint(0, 0), size));
+        UserDefaults::setValue("MainWindow/geometry", kept.saveGeometry());
+    };
+
+    keep(QSize(32767, 700));
+    MainWindow wide;
+    EXPECT_LE(wide.width(), room.width());
+    EXPECT_LE(wide.height(), room.height());
+    keep(QSize(600, 4000));
+    MainWindow tall;
+    EXPECT_LE(tall.height(), room.height());
+
+    // A size that fits is the one the window opens with.
+    const QSize fits = room - QSize(40, 40);
+    keep(fits);
+    MainWindow restored;
+    EXPECT_EQ(restored.size(), fits);
 }

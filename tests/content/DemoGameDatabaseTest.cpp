@@ -54,7 +54,7 @@ TEST(DemoGameDatabase, OpenArenasMapsBotsAndLevelShotsArrive)
     }
     EXPECT_GT(withPicture, 30);
 
-    library.setMapLibraryKeysWithGameType("ctf");
-    EXPECT_TRUE(library.mapLibraryKeysWithGameType()->contains("oa_ctf4ish"));
-    EXPECT_FALSE(library.mapLibraryKeysWithGameType()->contains("oa_dm1"));
+    const QStringList ctf = library.mapsOfGameType("ctf");
+    EXPECT_TRUE(ctf.contains("oa_ctf4ish"));
+    EXPECT_FALSE(ctf.contains("oa_dm1"));
 }

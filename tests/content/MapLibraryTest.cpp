@@ -102,16 +102,12 @@ TEST_F(MapLibraryTest, FiltersByGameTypeShortName)
                 "( { map = a; type = \"ffa ctf\"; }, { map = b; type = \"1fctf\"; },"
                 "  { map = c; type = tourney; }, { map = d; }, { map = a; type = ctf; } )");
     auto library = open("baseq3");
-    EXPECT_FALSE(library->mapLibraryKeysWithGameType().has_value());
-    library->setMapLibraryKeysWithGameType("ctf");
-    EXPECT_EQ(*library->mapLibraryKeysWithGameType(), (QStringList{"a", "b", "a"}));
-    library->setMapLibraryKeysWithGameType("all");
-    EXPECT_EQ(*library->mapLibraryKeysWithGameType(), (QStringList{"a", "b", "c", "d", "a"}));
-    library->setMapLibraryKeysWithGameType("CTF");
-    EXPECT_TRUE(library->mapLibraryKeysWithGameType()->isEmpty());
-    EXPECT_EQ(library->mapTitleWithGameType(0), "");
-    EXPECT_FALSE(library->mapImageWithGameType(0).has_value());
-    EXPECT_FALSE(library->mapImageWithGameType(-1).has_value());
+    EXPECT_EQ(library->mapsOfGameType("ctf"), (QStringList{"a", "b", "a"}));
+    EXPECT_EQ(library->mapsOfGameType("all"), (QStringList{"a", "b", "c", "d", "a"}));
+    EXPECT_TRUE(library->mapsOfGameType("CTF").isEmpty());
+    EXPECT_EQ(library->mapTypes(0), "ffa ctf");
+    EXPECT_EQ(library->mapTypes(3), "") << "an entry without types";
+    EXPECT_EQ(library->mapTypes(5), "");
 }
 
 TEST_F(MapLibraryTest, MergeableModsAndEmptyModsGetTheBaseGamesMaps)
