@@ -59,7 +59,7 @@ void RemoteControlActions::wireControls()
             &RemoteControlActions::rconPopupClicked);
     connect(c.rconLimitsChangeButton, &QPushButton::clicked, this,
             &RemoteControlActions::rconLimitsChange);
-    connect(c.rconBotsTeamColorMatrix, &RadioMatrix::clicked, this,
+    connect(c.rconBotsTeamColorMatrix, &RadioMatrix::choiceChanged, this,
             &RemoteControlActions::rconTeamColorRadioClicked);
     connect(c.rconBotsAddBotButton, &QPushButton::clicked, this,
             &RemoteControlActions::rconBotsAddBot);
@@ -89,16 +89,16 @@ void RemoteControlActions::rconSay()
 
 void RemoteControlActions::rconPlayersKick()
 {
-    const PlayerStatus* player = m_pane.selectedPlayer();
-    if (ServerSession* session = controlled(); session && player)
-        session->kick(player->slot());
+    const int slot = m_pane.selectedPlayerSlot();
+    if (ServerSession* session = controlled(); session && slot >= 0)
+        session->kick(slot);
 }
 
 void RemoteControlActions::rconPlayersDumpUser()
 {
-    const PlayerStatus* player = m_pane.selectedPlayer();
-    if (ServerSession* session = controlled(); session && player)
-        session->dumpUser(player->slot());
+    const int slot = m_pane.selectedPlayerSlot();
+    if (ServerSession* session = controlled(); session && slot >= 0)
+        session->dumpUser(slot);
 }
 
 // Maps ---------------------------------------------------------------------------------------

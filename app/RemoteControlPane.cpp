@@ -1,6 +1,6 @@
 #include "app/RemoteControlPane.h"
 
-#include "app/CallbackTableModel.h"
+#include "app/KeyedTableModel.h"
 #include "app/ControllerState.h"
 #include "app/FormControls.h"
 #include "app/PlayersModel.h"
@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTextEdit>
 
@@ -40,14 +39,17 @@ RemoteControlPane::~RemoteControlPane() = default;
 void RemoteControlPane::wireControls()
 {
     m_playersModel = new PlayersModel(this);
-    m_controls.rconPlayersTableView->setModel(m_playersModel);
     // A player who leaves takes the selection along; the view would otherwise select the
-    // next row, and Kick would act on a player nobody chose.
-    connect(m_playersModel, &PlayersModel::playerLeaving, this, [this](int row) {
-        QItemSelectionModel* selection = m_controls.rconPlayersTableView->selectionModel();
-        if (selection->currentIndex().row() == row)
-            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    });
+    // next row, and Kick would act on a player nobody chose. Connected before the view's
+    // own handler, which runs after this one.
+    connect(m_playersModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                QItemSelectionModel* selection = m_controls.rconPlayersTableView->selectionModel();
+                const int current = selection ? selection->currentIndex().row() : -1;
+                if (current >= first && current <= last)
+                    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            });
+    m_controls.rconPlayersTableView->setModel(m_playersModel);
     // The name takes the room; ping and score are short numbers.
     QHeaderView* header = m_controls.rconPlayersTableView->horizontalHeader();
     header->setStretchLastSection(false);
@@ -55,8 +57,7 @@ void RemoteControlPane::wireControls()
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
 
-    m_botsModel = new QStandardItemModel(0, 1, this);
-    m_botsModel->setHorizontalHeaderLabels({tr("Bot")});
+    m_botsModel = new KeyedTableModel({{QStringLiteral("botName"), tr("Bot")}}, this);
     m_controls.rconBotsTableView->setModel(m_botsModel);
 
     connect(m_controls.rconPlayersGetStatusButton, &QPushButton::clicked, this, [this] {
@@ -277,26 +278,22 @@ void RemoteControlPane::reloadBots()
     if (const BotLibrary* bots = shownBotLibrary())
         for (int row = 0; row < bots->numberOfBots(); ++row)
             names.append(bots->botNameAtIndex(row));
-    QStringList shown;
-    for (int row = 0; row < m_botsModel->rowCount(); ++row)
-        shown.append(m_botsModel->item(row)->text());
-    if (names == shown)
+    QList<KeyedTableModel::Row> rows;
+    for (const QString& name : std::as_const(names))
+        rows.append({name, {{QStringLiteral("botName"), name}}});
+    if (rows.size() == m_botsModel->rows().size() &&
+        std::equal(rows.cbegin(), rows.cend(), m_botsModel->rows().cbegin(),
+                   [](const auto& a, const auto& b) { return a.key == b.key; }))
         return;
-    m_botsModel->removeRows(0, m_botsModel->rowCount());
-    for (const QString& name : std::as_const(names)) {
-        auto* item = new QStandardItem(name);
-        item->setEditable(false);
-        item->setBackground(CallbackTableModel::rowColour(m_botsModel->rowCount()));
-        m_botsModel->appendRow(item);
-    }
+    m_botsModel->setRows(rows);
     // A table filled anew offers its first bot.
     FormControls::selectRow(m_controls.rconBotsTableView, 0);
 }
 
-const PlayerStatus* RemoteControlPane::selectedPlayer() const
+int RemoteControlPane::selectedPlayerSlot() const
 {
     const QList<int> rows = FormControls::selectedRows(m_controls.rconPlayersTableView);
-    return rows.isEmpty() ? nullptr : m_playersModel->playerAt(rows.first());
+    return rows.isEmpty() ? -1 : m_playersModel->slotAt(rows.first());
 }
 
 void RemoteControlPane::startProgress(int progress)

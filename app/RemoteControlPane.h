@@ -8,10 +8,9 @@
 #include <QPointer>
 
 class BotLibrary;
-class PlayerStatus;
 class PlayersModel;
 class QProgressBar;
-class QStandardItemModel;
+class KeyedTableModel;
 struct ControllerState;
 
 // The remote-control pane of the main window, showing one server's session: its names, map
@@ -45,8 +44,8 @@ public:
     // Fills the bots table anew and selects its first bot.
     void reloadBots();
     PlayersModel* playersModel() const { return m_playersModel; }
-    // The player selected in the players table; none when no row is selected.
-    const PlayerStatus* selectedPlayer() const;
+    // The slot of the player selected in the players table; -1 when no row is selected.
+    int selectedPlayerSlot() const;
 
 private:
     void wireControls();
@@ -68,5 +67,5 @@ private:
     QPointer<ServerSession> m_session;
     QList<QMetaObject::Connection> m_sessionConnections;
     PlayersModel* m_playersModel = nullptr;
-    QStandardItemModel* m_botsModel = nullptr;
+    KeyedTableModel* m_botsModel = nullptr;
 };

@@ -101,8 +101,8 @@ protected:
     }
     QString selectedPlayer()
     {
-        const PlayerStatus* player = pane().selectedPlayer();
-        return player ? player->name() : QString();
+        const QList<int> rows = FormControls::selectedRows(rcon().rconPlayersTableView);
+        return rows.isEmpty() ? QString() : players().value(rows.first());
     }
     QString botAt(int row) const
     {
