@@ -315,10 +315,10 @@ RemoteCommands::Sent RemoteCommands::runConfig(const ServerConfig& config,
     const QString file = ConfigFiles::configFileReplacedSpaces(config.configName());
     const bool sameFile = file == ConfigFiles::configFileReplacedSpaces(running.configName());
     // Written without the password: the server keeps the one the client talks with.
-    if (!files.saveConfigToFile(config, false))
+    if (const Result<void> written = files.saveConfigToFile(config, false); !written.ok())
         return refused(rconCommText(QStringLiteral("RconRunConfigNotWritten"),
-                                    QStringLiteral("%@ could not be written."),
-                                    {files.configFileWithPathReplacedSpaces(config.configName())}));
+                                    QStringLiteral("The configuration could not be written: %@"),
+                                    {written.error}));
     Sent result = exchange(execText(file), true, commandTimeout);
     const bool notExecuted = result.reply.contains(QStringLiteral("couldn't exec"));
     if (!result.sent || result.wrongPassword || notExecuted) {

@@ -330,7 +330,7 @@ TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
 {
     const ServerConfig config = RealServer::config("Gone", "sekrit", 27961);
     ASSERT_TRUE(
-        ConfigFiles(GamePaths(gameRoot(), config.modName())).saveConfigToFile(config, true));
+        ConfigFiles(GamePaths(gameRoot(), config.modName())).saveConfigToFile(config, true).ok());
     ASSERT_TRUE(RunningServer::record(config));
 
     // The record holds the passwords: its owner's alone.
