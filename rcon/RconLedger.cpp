@@ -67,8 +67,10 @@ RconLedger::Lock::~Lock()
 Result<std::unique_ptr<RconLedger::Lock>> RconLedger::lock(int waitMs) const
 {
     using Locked = std::unique_ptr<Lock>;
-    if (const Result<void> directory =
-            AtomicFile::makeDirectories(QFileInfo(m_path).absolutePath());
+    // Made for its owner alone, as the data directory it normally is.
+    if (const Result<void> directory = AtomicFile::makeDirectories(
+            QFileInfo(m_path).absolutePath(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         !directory.ok())
         return Result<Locked>::failure(directory.error);
     const QString path = lockPath();
