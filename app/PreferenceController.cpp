@@ -254,13 +254,14 @@ void PreferenceController::saveChanges()
         return;
     }
     writeSettings();
-    if (!UserDefaults::sync()) {
+    if (const Result<void> saved = UserDefaults::sync(); !saved.ok()) {
         showAlert(voCommonText(QStringLiteral("PrefsNotSavedTitle"),
                                QStringLiteral("Preferences could not be saved!")),
                   voCommonText(QStringLiteral("PrefsNotSavedMsg"),
-                               QStringLiteral("The settings file %@ could not be written. Your "
-                                              "preferences stay in Voranth until you quit."),
-                               {UserDefaults::settingsFilePath()}));
+                               QStringLiteral("The settings file %@ could not be written "
+                                              "(%@). Your preferences stay in Voranth until "
+                                              "you quit."),
+                               {UserDefaults::settingsFilePath(), saved.error}));
         return;
     }
     setClean(true);

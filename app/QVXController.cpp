@@ -392,15 +392,16 @@ void QVXController::unparsedMapsSheetDidEnd(int returnCode)
 {
     if (returnCode != UnparsedMapsWindow::SaveAndContinue)
         return;
-    if (m_state.unparsableMaps.saveUnparsableMapsLog())
+    const Result<void> saved = m_state.unparsableMaps.saveUnparsableMapsLog();
+    if (saved.ok())
         return;
     m_state.alerts.show(
         &m_state.window,
         {mapsText(QStringLiteral("UnparsableMapsLogNotSavedTitle"),
                   QStringLiteral("The list of unparsed maps could not be saved!")),
          mapsText(QStringLiteral("UnparsableMapsLogNotSavedMsg"),
-                  QStringLiteral("No log file could be written in:\n%@"),
-                  {CommonData::appSupportQ3VXDir()}),
+                  QStringLiteral("No log file could be written in:\n%@\n\n%@"),
+                  {CommonData::appSupportQ3VXDir(), saved.error}),
          {QStringLiteral("OK")},
          true});
 }

@@ -59,7 +59,7 @@ bool generateLibrary()
         if (!file.open(QIODevice::WriteOnly) || file.write(shot) != shot.size())
             return false;
     }
-    return PlistWriter::writeFile(dataDir + QStringLiteral("/VOArenas.plist"), arenas);
+    return PlistWriter::writeFile(dataDir + QStringLiteral("/VOArenas.plist"), arenas).ok();
 }
 
 struct MethodResult

@@ -1,5 +1,6 @@
 # What "cmake --install" puts under the prefix: the two programs, the desktop entry, the
-# AppStream metainfo, the icon in the hicolor theme and the manual pages. One application id
+# AppStream metainfo, the icon in the hicolor theme, the manual pages, and the licence with
+# the Debian copyright file. One application id
 # names the desktop entry, the metainfo component and the icon.
 include(GNUInstallDirs)
 
@@ -9,7 +10,8 @@ set(VORANTH_HOMEPAGE "https://github.com/voranth/voranth" CACHE STRING
 set(VORANTH_SCREENSHOT_URL "https://raw.githubusercontent.com/voranth/voranth/main/docs" CACHE STRING
     "Where software centres fetch the screenshots in docs/ from")
 
-# The licence (an SPDX expression) the About box and the metainfo name.
+# The licence (an SPDX expression) the About box and the metainfo name; COPYING holds its
+# text and resources/debian/copyright.in says the same in Debian's form (GPL-2+).
 set(VORANTH_LICENSE "GPL-2.0-or-later")
 
 # The window tells the desktop which entry it belongs to.
@@ -39,3 +41,8 @@ foreach(page voranth voranthctl)
   configure_file(docs/man/${page}.1.in ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+
+# The licence's text and the machine-readable copyright file, where Debian looks for them.
+set(VORANTH_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/voranth)
+configure_file(resources/debian/copyright.in ${CMAKE_BINARY_DIR}/doc/copyright @ONLY)
+install(FILES COPYING ${CMAKE_BINARY_DIR}/doc/copyright DESTINATION ${VORANTH_DOC_DIR})

@@ -34,11 +34,6 @@ QString CommonData::applicationVersion()
     return QStringLiteral(VORANTH_VERSION);
 }
 
-QString CommonData::qGameAppName()
-{
-    return QStringLiteral("Quake3");
-}
-
 QString CommonData::qGameAppFullName()
 {
     return QStringLiteral("Quake 3 Arena");

@@ -11,7 +11,6 @@ public:
 
     static QString applicationName();
     static QString applicationVersion();
-    static QString qGameAppName();
     static QString qGameAppFullName();
     static QString qGameBundleIdentifier();
 

@@ -1,6 +1,7 @@
 #include "config/ConfigArchive.h"
 
 #include "config/ArchiveCoding.h"
+#include "format/AtomicFile.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -250,27 +250,12 @@ bool ConfigArchive::readRootDictionary(QDataStream& in, int serverConfigVersion,
 
 Result<void> ConfigArchive::write(const QString& path, const Store& store)
 {
-    const QString directory = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(directory))
-        return Result<void>::failure(
-            QStringLiteral("Cannot create the directory %1.").arg(directory));
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Result<void>::failure(
-            QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    if (const Result<void> directory = AtomicFile::makeDirectories(QFileInfo(path).absolutePath());
+        !directory.ok())
+        return directory;
     // Every password of the user is in here: the file is its owner's alone, also when an
     // earlier version left it readable to others.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
-        return Result<void>::failure(
-            QStringLiteral("Cannot make %1 private: %2").arg(path, file.errorString()));
-    }
-    const QByteArray bytes = encode(store);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return Result<void>::failure(
-            QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    return Result<void>::success();
+    return AtomicFile::write(path, encode(store), AtomicFile::privatePermissions);
 }
 
 Result<ConfigArchive::Store> ConfigArchive::read(const QString& path)

@@ -1,13 +1,19 @@
 #include "config/UserDefaults.h"
 
+#include "config/SettingsFile.h"
 #include "config/SettingsKeys.h"
+#include "format/AtomicFile.h"
 
 #include <QDir>
-#include <QSettings>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
 
-#include <memory>
+#include <iterator>
 
 namespace {
+
+constexpr int settingsLockWaitMs = 2000;
 
 QString settingsFile()
 {
@@ -17,24 +23,81 @@ QString settingsFile()
     return configHome + QStringLiteral("/Voranth/Voranth.conf");
 }
 
-std::unique_ptr<QSettings>& settingsObject()
+// The user's values as the settings file held them when last read or written, with the
+// changes made since, which the next sync() writes over what the file holds by then.
+struct Settings
 {
-    static std::unique_ptr<QSettings> settings;
+    QString path;
+    QVariantMap values;
+    // A key changed since the last write: its new value, or none for a removed key.
+    QMap<QString, std::optional<QVariant>> changes;
+};
+
+Settings& settingsState()
+{
+    static Settings settings;
     return settings;
 }
 
-// The settings file follows XDG_CONFIG_HOME of the moment, as every other path does; Qt's
-// own lookup would keep the directory it saw first for the rest of the process.
-QSettings& store()
+bool isKeyOrBelow(const QString& candidate, const QString& key)
 {
-    std::unique_ptr<QSettings>& settings = settingsObject();
-    const QString file = settingsFile();
-    if (!settings || settings->fileName() != file) {
-        if (settings)
-            settings->sync();
-        settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    return candidate == key ||
+           (candidate.startsWith(key) && candidate.at(key.size()) == QLatin1Char('/'));
+}
+
+// Removing a key removes the keys of the group it names too, as QSettings does.
+void removeKeyAndBelow(QVariantMap& values, const QString& key)
+{
+    for (auto it = values.begin(); it != values.end();)
+        it = isKeyOrBelow(it.key(), key) ? values.erase(it) : std::next(it);
+}
+
+void applyChanges(QVariantMap& values, const QMap<QString, std::optional<QVariant>>& changes)
+{
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        if (it.value())
+            values.insert(it.key(), *it.value());
+        else
+            removeKeyAndBelow(values, it.key());
     }
-    return *settings;
+}
+
+Result<void> writeChanges(Settings& settings)
+{
+    if (settings.changes.isEmpty())
+        return Result<void>::success();
+    if (const Result<void> directory =
+            AtomicFile::makeDirectories(QFileInfo(settings.path).absolutePath());
+        !directory.ok())
+        return directory;
+    // Other programs of the user (voranthctl, another window) may have written since: their
+    // values stay unless changed here. The lock is the one QSettings takes for its writes;
+    // without it (it is held too long, or cannot be made) the write goes ahead, whole.
+    QLockFile lock(settings.path + QStringLiteral(".lock"));
+    lock.tryLock(settingsLockWaitMs);
+    const Result<QVariantMap> onDisk = SettingsFile::read(settings.path);
+    QVariantMap merged = onDisk.ok() ? onDisk.value : settings.values;
+    applyChanges(merged, settings.changes);
+    const Result<void> written = SettingsFile::write(settings.path, merged);
+    if (!written.ok())
+        return written;
+    settings.values = merged;
+    settings.changes.clear();
+    return written;
+}
+
+// The settings file follows XDG_CONFIG_HOME of the moment, as every other path does: changes
+// made for another file go there first.
+Settings& store()
+{
+    Settings& settings = settingsState();
+    const QString file = settingsFile();
+    if (settings.path != file) {
+        if (!settings.path.isEmpty())
+            writeChanges(settings);
+        settings = Settings{file, SettingsFile::read(file).value, {}};
+    }
+    return settings;
 }
 
 QVariantMap makeBuiltInDefaults()
@@ -148,7 +211,7 @@ const QVariantMap& UserDefaults::builtInDefaults()
 
 QVariant UserDefaults::value(const QString& key)
 {
-    QVariant stored = store().value(key);
+    QVariant stored = store().values.value(key);
     if (stored.isValid())
         return stored;
     return registeredDefaults().value(key);
@@ -181,22 +244,29 @@ QVariantMap UserDefaults::dictionaryValue(const QString& key)
 
 bool UserDefaults::hasUserValue(const QString& key)
 {
-    return store().contains(key);
+    return store().values.contains(key);
 }
 
 void UserDefaults::setValue(const QString& key, const QVariant& value)
 {
-    store().setValue(key, value);
+    Settings& settings = store();
+    settings.values.insert(key, value);
+    settings.changes.insert(key, value);
 }
 
 void UserDefaults::removeValue(const QString& key)
 {
-    store().remove(key);
+    Settings& settings = store();
+    removeKeyAndBelow(settings.values, key);
+    // A removal replaces the changes below the key it removes.
+    for (auto it = settings.changes.begin(); it != settings.changes.end();)
+        it = isKeyOrBelow(it.key(), key) ? settings.changes.erase(it) : std::next(it);
+    settings.changes.insert(key, std::nullopt);
 }
 
 QStringList UserDefaults::knownKeys()
 {
-    QStringList keys = store().allKeys();
+    QStringList keys = store().values.keys();
     for (auto it = registeredDefaults().cbegin(); it != registeredDefaults().cend(); ++it)
         if (!keys.contains(it.key()))
             keys.append(it.key());
@@ -204,29 +274,19 @@ QStringList UserDefaults::knownKeys()
     return keys;
 }
 
-bool UserDefaults::sync()
+Result<void> UserDefaults::sync()
 {
-    // A settings object keeps its first error for good: after a failure the values move to
-    // a fresh object, made once the cause may be gone, so that a later sync can succeed.
-    static bool failed = false;
-    if (failed) {
-        QVariantMap values;
-        for (const QString& key : store().allKeys())
-            values.insert(key, store().value(key));
-        std::unique_ptr<QSettings>& settings = settingsObject();
-        settings = std::make_unique<QSettings>(settings->fileName(), QSettings::IniFormat);
-        for (const QString& key : settings->allKeys())
-            if (!values.contains(key))
-                settings->remove(key);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            settings->setValue(it.key(), it.value());
-    }
-    store().sync();
-    failed = store().status() != QSettings::NoError;
-    return !failed;
+    Settings& settings = store();
+    if (!settings.changes.isEmpty())
+        return writeChanges(settings);
+    // Nothing to write: what other programs wrote since is read.
+    Result<QVariantMap> onDisk = SettingsFile::read(settings.path);
+    if (onDisk.ok())
+        settings.values = std::move(onDisk.value);
+    return Result<void>::success();
 }
 
 QString UserDefaults::settingsFilePath()
 {
-    return store().fileName();
+    return store().path;
 }

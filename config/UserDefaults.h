@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/Result.h"
+
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
@@ -7,7 +9,8 @@
 #include <optional>
 
 // The per-user settings store: values the user set, over built-in defaults that are held in
-// memory and never written. Backed by QSettings ($XDG_CONFIG_HOME/Voranth/Voranth.conf).
+// memory and never written. Kept in $XDG_CONFIG_HOME/Voranth/Voranth.conf in QSettings' INI
+// form (SettingsFile).
 class UserDefaults
 {
 public:
@@ -42,7 +45,9 @@ public:
     static void removeValue(const QString& key);
     // Keys with a built-in default or a stored value, sorted.
     static QStringList knownKeys();
-    // Writes pending changes to disk; false when the settings file cannot be written.
-    static bool sync();
+    // Writes the changes made since the last sync over what the file holds now (values other
+    // programs wrote stay unless changed here); without changes, reads what others wrote.
+    // When the file cannot be written, says why and keeps the changes for the next sync.
+    static Result<void> sync();
     static QString settingsFilePath();
 };

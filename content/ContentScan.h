@@ -29,7 +29,7 @@ public:
     {
         return unparsable().unparsableMapsPrintoutTable();
     }
-    bool saveUnparsableMapsLog() const { return unparsable().saveUnparsableMapsLog(); }
+    Result<void> saveUnparsableMapsLog() const { return unparsable().saveUnparsableMapsLog(); }
 
     // The progress window the scan showed, or none; the library opened next moves it on.
     StartupProgress* progress() const { return m_progress.get(); }

@@ -38,16 +38,16 @@ QString UnparsableMaps::logFileName(const QDateTime& now)
         .arg(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), offset);
 }
 
-bool UnparsableMaps::saveUnparsableMapsLog() const
+Result<void> UnparsableMaps::saveUnparsableMapsLog() const
 {
     return saveUnparsableMapsLog(CommonData::appSupportQ3VXDir(), QDateTime::currentDateTime());
 }
 
-bool UnparsableMaps::saveUnparsableMapsLog(const QString& directory, const QDateTime& now) const
+Result<void> UnparsableMaps::saveUnparsableMapsLog(const QString& directory,
+                                                   const QDateTime& now) const
 {
-    if (!QDir().mkpath(directory))
-        return false;
+    if (const Result<void> made = AtomicFile::makeDirectories(directory); !made.ok())
+        return made;
     return AtomicFile::write(directory + QLatin1Char('/') + logFileName(now),
-                             unparsableMapsPrintoutTable().toUtf8())
-        .ok();
+                             unparsableMapsPrintoutTable().toUtf8());
 }

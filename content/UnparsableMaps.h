@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/Result.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QString>
@@ -20,10 +22,10 @@ public:
 
     // One line per map, "Map: NAME  Pak: PAK    (Mod: MOD)", or the all-clear sentence.
     QString unparsableMapsPrintoutTable() const;
-    // Writes the table into the application's data directory under a dated name; false when
-    // the file could not be written.
-    bool saveUnparsableMapsLog() const;
-    bool saveUnparsableMapsLog(const QString& directory, const QDateTime& now) const;
+    // Writes the table into the application's data directory under a dated name; says why
+    // when the file could not be written.
+    Result<void> saveUnparsableMapsLog() const;
+    Result<void> saveUnparsableMapsLog(const QString& directory, const QDateTime& now) const;
     // "UnparsableMaps-2006-05-12 14:03:27 +0200.txt" for that local time and UTC offset.
     static QString logFileName(const QDateTime& now);
 

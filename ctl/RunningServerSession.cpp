@@ -36,7 +36,14 @@ RunningServerSession::RunningServerSession(CtlIo& io)
     : m_io(io), m_alerts(std::make_unique<StderrRconAlerts>(io.err))
 {}
 
-RunningServerSession::~RunningServerSession() = default;
+RunningServerSession::~RunningServerSession()
+{
+    // Said once, at the end: the requests were paced all the same, on this command's own count.
+    if (m_client)
+        if (const std::optional<QString> problem = m_client->pacer()->ledgerProblem())
+            m_io.err << "voranthctl: the remote-console pacing ledger cannot be used (" << *problem
+                     << "); this command paced its requests on its own count\n";
+}
 
 bool RunningServerSession::open()
 {

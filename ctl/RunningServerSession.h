@@ -15,7 +15,8 @@ class RemoteControl;
 
 // The remote console of the server Voranth started, as one voranthctl command uses it: the
 // server as its record names it (its password, address, port, rotation and mod), and a
-// client that speaks to that server only. Messages go to the error stream.
+// client that speaks to that server only. Messages go to the error stream, and at the end a
+// pacing ledger that could not be used is named there.
 class RunningServerSession
 {
 public:

@@ -145,8 +145,9 @@ int SettingsCommands::set(const QStringList& args, CtlIo& io)
         return CtlRefused;
     }
     UserDefaults::setValue(key, value);
-    if (!UserDefaults::sync()) {
-        io.err << "voranthctl: could not write " << UserDefaults::settingsFilePath() << '\n';
+    if (const Result<void> saved = UserDefaults::sync(); !saved.ok()) {
+        io.err << "voranthctl: could not write " << UserDefaults::settingsFilePath() << " ("
+               << saved.error << ")\n";
         return CtlRefused;
     }
     return CtlOk;

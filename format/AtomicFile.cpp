@@ -1,5 +1,6 @@
 #include "format/AtomicFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -101,6 +102,31 @@ Result<void> AtomicFile::write(const QString& path, const QByteArray& bytes,
         error = errno;
         ::unlink(pattern.constData());
         return failure(QStringLiteral("Cannot replace"), path, error);
+    }
+    return Result<void>::success();
+}
+
+Result<void> AtomicFile::makeDirectories(const QString& path, QFileDevice::Permissions permissions)
+{
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const mode_t mode = modeOf(permissions);
+    qsizetype end = 0;
+    while (end < absolute.size()) {
+        end = absolute.indexOf(QLatin1Char('/'), end + 1);
+        if (end < 0)
+            end = absolute.size();
+        const QString component = absolute.left(end);
+        const QByteArray name = QFile::encodeName(component);
+        struct stat status;
+        if (::stat(name.constData(), &status) == 0) {
+            if (!S_ISDIR(status.st_mode))
+                return failure(QStringLiteral("Cannot make the directory"), component, ENOTDIR);
+            continue;
+        }
+        if (errno != ENOENT)
+            return failure(QStringLiteral("Cannot look at"), component, errno);
+        if (::mkdir(name.constData(), mode) != 0 && errno != EEXIST)
+            return failure(QStringLiteral("Cannot make the directory"), component, errno);
     }
     return Result<void>::success();
 }

@@ -23,4 +23,11 @@ public:
 
     static Result<void> write(const QString& path, const QByteArray& bytes,
                               QFileDevice::Permissions permissions = publicPermissions);
+    // Makes the directory and every missing one above it (with the permissions asked for,
+    // less the umask); a directory or a link to one at a component is taken as it is. Says
+    // which component could not be made, and why.
+    static Result<void> makeDirectories(
+        const QString& path,
+        QFileDevice::Permissions permissions = publicPermissions | QFileDevice::ExeOwner |
+                                               QFileDevice::ExeGroup | QFileDevice::ExeOther);
 };

@@ -128,7 +128,7 @@ QString PlistWriter::write(const QVariant& value)
     return out;
 }
 
-bool PlistWriter::writeFile(const QString& path, const QVariant& value)
+Result<void> PlistWriter::writeFile(const QString& path, const QVariant& value)
 {
-    return AtomicFile::write(path, write(value).toUtf8()).ok();
+    return AtomicFile::write(path, write(value).toUtf8());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/Result.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -9,6 +11,6 @@ class PlistWriter
 {
 public:
     static QString write(const QVariant& value);
-    // Writes the whole file atomically; false when it cannot be written.
-    static bool writeFile(const QString& path, const QVariant& value);
+    // Writes the whole file atomically; says why when it cannot be written.
+    static Result<void> writeFile(const QString& path, const QVariant& value);
 };

@@ -1,59 +1,17 @@
 #include "rcon/RconPacer.h"
 
 #include "config/CommonData.h"
+#include "format/Logging.h"
+#include "rcon/RconLedger.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr int ledgerLockWaitMs = 500;
-
-struct LedgerLine
-{
-    QString key;
-    double level = 0;
-    qint64 stampMs = 0;
-};
-
-QList<LedgerLine> readLedger(const QString& path)
-{
-    QList<LedgerLine> lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return lines;
-    while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine().trimmed().split('\t');
-        if (fields.size() != 3)
-            continue;
-        bool levelOk = false;
-        bool stampOk = false;
-        const LedgerLine line{QString::fromUtf8(fields.at(0)), fields.at(1).toDouble(&levelOk),
-                              fields.at(2).toLongLong(&stampOk)};
-        if (levelOk && stampOk && std::isfinite(line.level))
-            lines.append(line);
-    }
-    return lines;
-}
-
-bool writeLedger(const QString& path, const QList<LedgerLine>& lines)
-{
-    QByteArray bytes;
-    for (const LedgerLine& line : lines)
-        bytes += line.key.toUtf8() + '\t' + QByteArray::number(line.level, 'g', 12) + '\t' +
-                 QByteArray::number(line.stampMs) + '\n';
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
-}
 
 } // namespace
 
@@ -103,16 +61,38 @@ std::shared_ptr<RconPacer> RconPacer::unpaced()
     return pacer;
 }
 
-double RconPacer::levelAt(const Count& count, qint64 nowMs) const
+RconPacer::Waiting::Waiting(RconPacer& pacer) : m_pacer(pacer)
 {
-    // A clock behind the stamp is another clock (the machine was restarted): nothing counted.
-    if (nowMs < count.stampMs)
-        return 0;
-    const double leaked = double(nowMs - count.stampMs) / m_allowance.periodMs;
-    return std::max(0.0, count.level - leaked);
+    if (m_pacer.m_commandsWaiting++ == 0)
+        m_pacer.m_waitingSinceMs = m_pacer.m_clock();
 }
 
-qint64 RconPacer::delayFor(Traffic traffic, double level) const
+RconPacer::Waiting::~Waiting()
+{
+    --m_pacer.m_commandsWaiting;
+}
+
+RconPacer::Count RconPacer::heldToTheLimit(const Count& count, qint64 nowMs) const
+{
+    // A stamp after now is another clock's (the machine was restarted) or made up: the count
+    // starts leaking now.
+    return {std::clamp(count.level, 0.0, double(m_allowance.burst)),
+            std::min(count.stampMs, nowMs)};
+}
+
+double RconPacer::levelAt(const Count& count, qint64 nowMs) const
+{
+    const Count held = heldToTheLimit(count, nowMs);
+    const double leaked = double(nowMs - held.stampMs) / m_allowance.periodMs;
+    return std::max(0.0, held.level - leaked);
+}
+
+bool RconPacer::commandOverdue(qint64 nowMs) const
+{
+    return m_commandsWaiting > 0 && nowMs - m_waitingSinceMs >= maximumWaitMs();
+}
+
+qint64 RconPacer::delayFor(Traffic traffic, double level, qint64 nowMs) const
 {
     if (!m_paced)
         return 0;
@@ -121,59 +101,113 @@ qint64 RconPacer::delayFor(Traffic traffic, double level) const
         return m_commandsWaiting == 0 && level + 1 <= pollRoom ? 0 : -1;
     }
     const double excess = level + 1 - m_allowance.burst;
-    return excess <= 0 ? 0 : qint64(std::ceil(excess * m_allowance.periodMs));
+    const qint64 delay = excess <= 0 ? 0 : qint64(std::ceil(excess * m_allowance.periodMs));
+    if (m_commandsWaiting == 0)
+        return delay;
+    return std::clamp<qint64>(m_waitingSinceMs + maximumWaitMs() - nowMs, 0, delay);
 }
 
 qint64 RconPacer::delayBefore(Traffic traffic)
 {
-    return delayFor(traffic, levelAt(loadCount(), m_clock()));
+    const qint64 now = m_clock();
+    return delayFor(traffic, currentLevel(now), now);
 }
 
 bool RconPacer::take(Traffic traffic)
 {
     if (!m_paced)
         return true;
-    std::unique_ptr<QLockFile> lock;
-    if (!m_ledgerPath.isEmpty()) {
-        QDir().mkpath(QFileInfo(m_ledgerPath).path());
-        lock = std::make_unique<QLockFile>(m_ledgerPath + QStringLiteral(".lock"));
-        // Without the lock the count is this process's own: still paced, just not shared.
-        if (!lock->tryLock(ledgerLockWaitMs))
-            lock.reset();
-    }
     const qint64 now = m_clock();
-    const double level = levelAt(lock ? loadCount() : m_count, now);
-    if (delayFor(traffic, level) != 0)
-        return false;
-    const Count taken{level + 1, now};
-    m_count = taken;
-    if (lock)
-        storeCount(taken);
-    return true;
+    std::unique_ptr<RconLedger::Lock> lock;
+    if (!m_ledgerPath.isEmpty()) {
+        Result<std::unique_ptr<RconLedger::Lock>> locked =
+            RconLedger(m_ledgerPath).lock(ledgerLockWaitMs);
+        if (locked.ok())
+            lock = std::move(locked.value);
+        else
+            noteLedgerProblem(locked.error);
+    }
+    std::optional<LedgerCount> ledgerCount;
+    const double level = currentLevel(now, &ledgerCount);
+    const bool goes = delayFor(traffic, level, now) == 0 ||
+                      (traffic == Traffic::Command && commandOverdue(now));
+    if (goes) {
+        m_count = {std::min(level + 1, double(m_allowance.burst)), now};
+        if (traffic == Traffic::Command)
+            m_waitingSinceMs = now;
+    }
+    // Without the lock the ledger is only read. A count held to the limit is written back even
+    // when nothing goes, so that it leaks from now on.
+    if (lock && ledgerCount && (goes || ledgerCount->heldBack))
+        storeCount(goes ? m_count : ledgerCount->count, now);
+    return goes;
 }
 
 double RconPacer::level()
 {
-    return levelAt(loadCount(), m_clock());
+    return currentLevel(m_clock());
 }
 
-RconPacer::Count RconPacer::loadCount()
+double RconPacer::currentLevel(qint64 nowMs, std::optional<LedgerCount>* ledgerCount)
 {
+    m_count = heldToTheLimit(m_count, nowMs);
+    double level = levelAt(m_count, nowMs);
     if (m_ledgerPath.isEmpty())
-        return m_count;
-    for (const LedgerLine& line : readLedger(m_ledgerPath))
-        if (line.key == m_key)
-            return {line.level, line.stampMs};
-    return {};
+        return level;
+    const std::optional<LedgerCount> shared = readLedgerCount(nowMs);
+    if (shared)
+        level = std::max(level, levelAt(shared->count, nowMs));
+    if (ledgerCount)
+        *ledgerCount = shared;
+    return level;
 }
 
-void RconPacer::storeCount(const Count& count)
+std::optional<RconPacer::LedgerCount> RconPacer::readLedgerCount(qint64 nowMs)
 {
-    const qint64 now = m_clock();
-    QList<LedgerLine> kept{{m_key, count.level, count.stampMs}};
-    // Servers whose count has leaked away are forgotten.
-    for (const LedgerLine& line : readLedger(m_ledgerPath))
-        if (line.key != m_key && levelAt({line.level, line.stampMs}, now) > 0)
-            kept.append(line);
-    writeLedger(m_ledgerPath, kept);
+    const Result<QList<RconLedger::Entry>> entries = RconLedger(m_ledgerPath).read();
+    if (!entries.ok()) {
+        noteLedgerProblem(entries.error);
+        return std::nullopt;
+    }
+    LedgerCount found{{0, nowMs}, false};
+    for (const RconLedger::Entry& entry : entries.value) {
+        if (entry.key != m_key)
+            continue;
+        const Count held = heldToTheLimit({entry.level, entry.stampMs}, nowMs);
+        if (levelAt(held, nowMs) > levelAt(found.count, nowMs))
+            found = {held, held.level != entry.level || held.stampMs != entry.stampMs};
+    }
+    return found;
+}
+
+void RconPacer::storeCount(const Count& count, qint64 nowMs)
+{
+    const RconLedger ledger(m_ledgerPath);
+    const Result<QList<RconLedger::Entry>> entries = ledger.read();
+    if (!entries.ok()) {
+        noteLedgerProblem(entries.error);
+        return;
+    }
+    QList<RconLedger::Entry> kept{{m_key, count.level, count.stampMs}};
+    // Servers whose count has leaked away are forgotten; the others are kept held to the limit.
+    for (const RconLedger::Entry& entry : entries.value) {
+        const Count held = heldToTheLimit({entry.level, entry.stampMs}, nowMs);
+        if (entry.key != m_key && levelAt(held, nowMs) > 0)
+            kept.append({entry.key, held.level, held.stampMs});
+    }
+    const Result<void> written = ledger.write(kept);
+    if (!written.ok()) {
+        noteLedgerProblem(written.error);
+        return;
+    }
+    m_ledgerProblem.reset();
+}
+
+void RconPacer::noteLedgerProblem(const QString& problem)
+{
+    if (m_ledgerProblem != problem)
+        qCWarning(lcRcon, "The pacing ledger cannot be used (%s); requests are paced by this "
+                          "process's own count.",
+                  qPrintable(problem));
+    m_ledgerProblem = problem;
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Keeps the requests to one game server within what the server answers. ioquake3 answers
 // each sender address for a burst of ten rcon requests, then for one a second, and drops the
@@ -18,7 +19,11 @@
 //
 // A pacer may keep its count in a ledger file under a key (the server's address and port),
 // shared with every pacer of the same key in every process of the user: the window and
-// voranthctl talk to the server from the same address.
+// voranthctl talk to the server from the same address. What the ledger says is held to what
+// the server allows (a level within the burst, a stamp no later than now), and the pacer
+// never counts less than its own requests: a ledger that cannot be used (ledgerProblem())
+// makes the count this process's own, it never turns pacing off. A command that waits never
+// waits longer than a full burst takes to leak away (maximumWaitMs()).
 class RconPacer
 {
 public:
@@ -66,20 +71,24 @@ public:
     bool take(Traffic traffic);
     // The requests counted that have not leaked away yet.
     double level();
+    // The longest a command waits (with Waiting) for its turn: the burst times the period.
+    qint64 maximumWaitMs() const { return qint64(m_allowance.burst) * m_allowance.periodMs; }
+    // Why the ledger could not be used (the file and the system's reason), until a count is
+    // written into it again; none while it works or without a ledger.
+    std::optional<QString> ledgerProblem() const { return m_ledgerProblem; }
 
     // A command waiting for its turn, for as long as the object lives: polls give way to it.
     class Waiting
     {
     public:
-        explicit Waiting(RconPacer& pacer) : m_pacer(pacer) { ++m_pacer.m_commandsWaiting; }
-        ~Waiting() { --m_pacer.m_commandsWaiting; }
+        explicit Waiting(RconPacer& pacer);
+        ~Waiting();
         Waiting(const Waiting&) = delete;
         Waiting& operator=(const Waiting&) = delete;
 
     private:
         RconPacer& m_pacer;
     };
-    int commandsWaiting() const { return m_commandsWaiting; }
 
 private:
     struct Count
@@ -88,11 +97,26 @@ private:
         qint64 stampMs = 0;
     };
 
+    struct LedgerCount
+    {
+        Count count;
+        // The ledger said more than the server allows, or a time after now.
+        bool heldBack = false;
+    };
+
+    // A count as the server can have it at nowMs: its level within [0, burst], its stamp no
+    // later than now.
+    Count heldToTheLimit(const Count& count, qint64 nowMs) const;
     double levelAt(const Count& count, qint64 nowMs) const;
-    qint64 delayFor(Traffic traffic, double level) const;
-    // The count of the key as the ledger holds it (this pacer's own without a ledger).
-    Count loadCount();
-    void storeCount(const Count& count);
+    qint64 delayFor(Traffic traffic, double level, qint64 nowMs) const;
+    bool commandOverdue(qint64 nowMs) const;
+    // The level of the key at nowMs: the ledger's, but never below this pacer's own count.
+    // The ledger's count, held to the limit, goes to *ledgerCount when asked for (none when
+    // the ledger cannot be read).
+    double currentLevel(qint64 nowMs, std::optional<LedgerCount>* ledgerCount = nullptr);
+    std::optional<LedgerCount> readLedgerCount(qint64 nowMs);
+    void storeCount(const Count& count, qint64 nowMs);
+    void noteLedgerProblem(const QString& problem);
 
     Allowance m_allowance;
     Clock m_clock;
@@ -101,4 +125,7 @@ private:
     QString m_ledgerPath;
     Count m_count;
     int m_commandsWaiting = 0;
+    // Since when the commands that wait have waited (or the last of them went).
+    qint64 m_waitingSinceMs = 0;
+    std::optional<QString> m_ledgerProblem;
 };

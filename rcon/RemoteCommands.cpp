@@ -358,10 +358,10 @@ void RemoteCommands::runConfig(const ServerConfig& config, const QString& gameRo
     const QString file = ConfigFiles::configFileReplacedSpaces(config.configName());
     const bool sameFile = file == ConfigFiles::configFileReplacedSpaces(running.configName());
     // Written without the password: the server keeps the one the client talks with.
-    if (!files.saveConfigToFile(config, false))
+    if (const Result<void> written = files.saveConfigToFile(config, false); !written.ok())
         return refuse(rconCommText(QStringLiteral("RconRunConfigNotWritten"),
-                                   QStringLiteral("%@ could not be written."),
-                                   {files.configFileWithPathReplacedSpaces(config.configName())}),
+                                   QStringLiteral("The configuration could not be written: %@"),
+                                   {written.error}),
                       std::move(done));
     RemoteControl* client = &m_client;
     const ServerConfig chosen = ServerConfig::copyOf(config);

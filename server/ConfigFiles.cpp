@@ -6,6 +6,7 @@
 #include "config/ServerConfig.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
+#include "format/AtomicFile.h"
 #include "format/PlistReader.h"
 #include "format/PlistWriter.h"
 #include "server/ConsoleText.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -24,25 +24,8 @@ namespace {
 
 const QString urbanTerrorModDir = QStringLiteral("q3ut2");
 const QString addbotCommand = QStringLiteral("addbot");
+const QString mapListFileName = QStringLiteral("VO_maplist.txt");
 constexpr int rconPasswordRow = 8;
-
-// Writes the file whole or not at all. A symbolic link in its place is replaced by the file
-// rather than followed, so the write never lands outside the directory. With permissions
-// given, they are set before any content is written.
-bool writeWhole(const QString& path, const QByteArray& bytes,
-                std::optional<QFileDevice::Permissions> permissions = std::nullopt)
-{
-    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if ((permissions && !file.setPermissions(*permissions)) || file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
 
 QString quotedLine(const QString& head, const QString& value)
 {
@@ -182,15 +165,19 @@ const QStringList& ConfigFiles::cvarList()
     return names;
 }
 
-bool ConfigFiles::saveConfigToFile(const ServerConfig& config, bool saveRconPasswd)
+Result<void> ConfigFiles::saveConfigToFile(const ServerConfig& config, bool saveRconPasswd)
 {
     const QByteArray contents = configFileContents(config, saveRconPasswd);
+    Result<void> written = makeConfigStoreDirectory();
     // The file holds the remote-console password: its owner alone may read it.
-    bool written = makeConfigStoreDirectory() &&
-                   writeWhole(configFileWithPathReplacedSpaces(config.configName()), contents,
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (isUrbanTerror())
-        written = saveMapListToFile(config) && written;
+    if (written.ok())
+        written = AtomicFile::write(configFileWithPathReplacedSpaces(config.configName()),
+                                    contents, AtomicFile::privatePermissions);
+    if (isUrbanTerror()) {
+        const Result<void> mapList = saveMapListToFile(config);
+        if (written.ok())
+            written = mapList;
+    }
     return written;
 }
 
@@ -298,17 +285,18 @@ const QString& ConfigFiles::createMapListString(const ServerConfig& config)
 
 QString ConfigFiles::mapcycleCvarAndStartMap(const ServerConfig& config) const
 {
-    QString text = QStringLiteral("g_mapcycle \"%1\" \n").arg(m_mapListFileName);
+    QString text = QStringLiteral("g_mapcycle \"%1\" \n").arg(mapListFileName);
     if (!config.mapList().isEmpty())
         text += ConsoleText::line(QStringLiteral("map "),
                                   ConsoleText::bareValue(config.mapList().first()));
     return text;
 }
 
-bool ConfigFiles::saveMapListToFile(const ServerConfig& config) const
+Result<void> ConfigFiles::saveMapListToFile(const ServerConfig& config) const
 {
-    return makeConfigStoreDirectory() &&
-           writeWhole(mapListFileWithPath(), mapListFileContents(config).toLocal8Bit());
+    if (const Result<void> directory = makeConfigStoreDirectory(); !directory.ok())
+        return directory;
+    return AtomicFile::write(mapListFileWithPath(), mapListFileContents(config).toLocal8Bit());
 }
 
 QString ConfigFiles::mapListFileContents(const ServerConfig& config) const
@@ -336,7 +324,7 @@ QString ConfigFiles::configFileWithPathReplacedSpaces(const QString& name) const
 
 QString ConfigFiles::mapListFileWithPath() const
 {
-    return m_configStorePath + QLatin1Char('/') + m_mapListFileName;
+    return m_configStorePath + QLatin1Char('/') + mapListFileName;
 }
 
 bool ConfigFiles::deleteConfigFile(const ServerConfig& config) const
@@ -356,14 +344,9 @@ bool ConfigFiles::deleteConfigFile(const ServerConfig& config) const
     return QFile::remove(path);
 }
 
-bool ConfigFiles::makeConfigStoreDirectory() const
+Result<void> ConfigFiles::makeConfigStoreDirectory() const
 {
-    const QString gameDir = CommonData::appSupportQGameDir();
-    if (!QFileInfo(gameDir).isDir())
-        QDir().mkdir(gameDir);
-    if (!QFileInfo(m_configStorePath).isDir())
-        QDir().mkdir(m_configStorePath);
-    return QFileInfo(m_configStorePath).isDir();
+    return AtomicFile::makeDirectories(m_configStorePath);
 }
 
 bool ConfigFiles::isUrbanTerror() const
@@ -371,7 +354,7 @@ bool ConfigFiles::isUrbanTerror() const
     return m_modDir == urbanTerrorModDir;
 }
 
-bool ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launchedByApp)
+Result<void> ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launchedByApp)
 {
     ServerCommand::Inputs inputs;
     inputs.gameRoot = m_gameRoot;
@@ -387,7 +370,8 @@ bool ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launc
     window.insert(QStringLiteral("CustomTitle"), launchedByApp + QStringLiteral(" Game Server"));
     window.insert(QStringLiteral("TitleBits"), QStringLiteral("10"));
     window.insert(QStringLiteral("ExecutionString"), m_serverCommand);
-    DataDirectory::prepare();
+    if (const Result<void> directory = DataDirectory::prepare(); !directory.ok())
+        return directory;
     return PlistWriter::writeFile(
         m_terminalFile, QVariantMap{{QStringLiteral("WindowSettings"), QVariantList{window}}});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/GamePaths.h"
+#include "format/Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,13 +30,12 @@ public:
     const QString& configStorePath() const { return m_configStorePath; }
     // The mod directory name the files are written for.
     const QString& modDir() const { return m_modDir; }
-    const QString& mapListFileName() const { return m_mapListFileName; }
     // The map rotation text last built by createMapListString().
     const QString& mapListString() const { return m_mapListString; }
 
     // Writes the configuration file (whole or not at all, readable by its owner only) and,
-    // for "q3ut2", the map list file. True when every file was written.
-    bool saveConfigToFile(const ServerConfig& config, bool saveRconPasswd);
+    // for "q3ut2", the map list file; the first failure says which file and why.
+    Result<void> saveConfigToFile(const ServerConfig& config, bool saveRconPasswd);
     // The bytes saveConfigToFile() writes into the configuration file.
     QByteArray configFileContents(const ServerConfig& config, bool saveRconPasswd);
 
@@ -54,8 +54,8 @@ public:
     const QString& createMapListString(const ServerConfig& config);
     // For "q3ut2": g_mapcycle naming the map list file, then the first map.
     QString mapcycleCvarAndStartMap(const ServerConfig& config) const;
-    // The map names, one a line, without a line feed after the last. True when written.
-    bool saveMapListToFile(const ServerConfig& config) const;
+    // The map names, one a line, without a line feed after the last.
+    Result<void> saveMapListToFile(const ServerConfig& config) const;
 
     // "VO_<name>.config": spaces become '_', and so do '/', '\\', '"', control characters and
     // the second of ".." and "::", so that the name always stays one file inside
@@ -70,8 +70,8 @@ public:
 
     // Builds the command that starts the server with the record's configuration file and
     // writes it into the terminal launch file, titled "<launchedByApp> Game Server". Starts
-    // nothing itself. True when the launch file was written.
-    bool runConfigFile(const ServerConfig& config, const QString& launchedByApp);
+    // nothing itself. Fails when the launch file could not be written.
+    Result<void> runConfigFile(const ServerConfig& config, const QString& launchedByApp);
     // The command the last runConfigFile() built.
     const QString& serverCommand() const { return m_serverCommand; }
     // appSupportQ3VXDir/VOTerminal.term: where runConfigFile() writes.
@@ -80,14 +80,13 @@ public:
     const QVariantMap& defaultTerminalDict() const { return m_defaultTerminalDict; }
 
 private:
-    bool makeConfigStoreDirectory() const;
+    Result<void> makeConfigStoreDirectory() const;
     QString mapListFileContents(const ServerConfig& config) const;
     bool isUrbanTerror() const;
 
     QString m_gameRoot;
     QString m_modDir;
     QString m_configStorePath;
-    QString m_mapListFileName = QStringLiteral("VO_maplist.txt");
     QString m_mapListString;
     QString m_termFileDir = QStringLiteral(":/resources/core/");
     QVariantMap m_defaultTerminalDict;

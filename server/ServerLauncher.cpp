@@ -236,16 +236,16 @@ Result<void> ServerLauncher::start(const ServerConfig& config, const QString& ga
         return Result<void>::failure(QStringLiteral("%1 could not be written").arg(path));
     };
     ConfigFiles files = configFilesOf(config, gameRoot);
-    const QString configFile = files.configFileWithPathReplacedSpaces(config.configName());
-    if (!files.saveConfigToFile(config, true))
-        return notWritten(configFile);
+    if (const Result<void> written = files.saveConfigToFile(config, true); !written.ok())
+        return written;
     auto undo = [&] {
         files.deleteConfigFile(config);
         RunningServer::clear();
     };
-    if (!files.runConfigFile(config, CommonData::applicationName())) {
+    if (const Result<void> written = files.runConfigFile(config, CommonData::applicationName());
+        !written.ok()) {
         undo();
-        return notWritten(files.terminalFile());
+        return written;
     }
     // Recorded before the start, so that whoever finds the server also finds its record.
     if (!RunningServer::record(config)) {

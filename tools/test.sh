@@ -15,15 +15,18 @@ echo "== build (warnings as errors)"
 tools/build.sh build -DVORANTH_WERROR=ON
 echo "== tests"
 ctest --test-dir build -j2 --output-on-failure
+tools/check-leftovers.sh build
 echo "== tests, each program's in one process"
 for area in format config server content rcon app ctl; do
   build/tests/test_$area --gtest_brief=1
 done
+tools/check-leftovers.sh build
 
 echo "== build with sanitizers"
 tools/build.sh build-asan -DVORANTH_WERROR=ON -DVORANTH_SANITIZE=ON -DVORANTH_BENCH=OFF
 echo "== tests with sanitizers"
 ctest --test-dir build-asan -j2 --output-on-failure
+tools/check-leftovers.sh build-asan
 
 echo "== fuzz harnesses, 20000 runs each"
 tools/fuzz.sh --short 20000

@@ -62,7 +62,7 @@ bool BenchServer::start(const QString& scratch, const ServerConfig& config)
         std::fprintf(stderr, "bench: tools/make-demo-game.sh failed\n");
         return false;
     }
-    if (!ConfigFiles(GamePaths(m_gameDir, config.modName())).saveConfigToFile(config, true)) {
+    if (!ConfigFiles(GamePaths(m_gameDir, config.modName())).saveConfigToFile(config, true).ok()) {
         std::fprintf(stderr, "bench: cannot write the server configuration file\n");
         return false;
     }

@@ -389,6 +389,9 @@ TEST_F(PreferencesTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheChangesK
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts.first().title, "Preferences could not be saved!");
     EXPECT_TRUE(alerts.first().message.contains(UserDefaults::settingsFilePath()));
+    EXPECT_TRUE(alerts.first().message.contains("(Cannot make the directory " + directory +
+                                                ": Not a directory)"))
+        << alerts.first().message.toStdString();
     EXPECT_TRUE(preferences.recordNeedsSaving());
     EXPECT_TRUE(prefs().saveButton->isEnabled());
 

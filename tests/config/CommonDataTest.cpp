@@ -95,7 +95,7 @@ TEST(UserDefaults, BuiltInDefaultsAreReadButNeverWritten)
     EXPECT_EQ(UserDefaults::builtInDefaults().size(), 15);
 
     UserDefaults::setValue(KZXMapImageCacheSizeKey, 12);
-    ASSERT_TRUE(UserDefaults::sync());
+    ASSERT_TRUE(UserDefaults::sync().ok());
     EXPECT_EQ(UserDefaults::intValue(KZXMapImageCacheSizeKey), 12);
     QFile file(UserDefaults::settingsFilePath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

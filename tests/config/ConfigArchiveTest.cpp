@@ -1,4 +1,5 @@
 #include "config/ConfigArchive.h"
+#include "support/RefusingFileSystem.h"
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
@@ -108,7 +109,30 @@ TEST(ConfigArchive, MissingFileAndOtherFiles)
     expectRefused(QByteArray());
 
     // A file where the directory should be cannot be replaced by the archive.
-    EXPECT_FALSE(ConfigArchive::write(text.fileName() + "/ServerConfigs.kzvr", {}).ok());
+    const Result<void> refused = ConfigArchive::write(text.fileName() + "/ServerConfigs.kzvr", {});
+    EXPECT_EQ(refused.error, "Cannot make the directory " + text.fileName() + ": Not a directory");
+}
+
+TEST(ConfigArchive, AWriteTheFileSystemRefusesSaysWhyAndKeepsTheOldArchive)
+{
+    using RefusingFileSystem::Refusal;
+    for (const auto& [refusal, reason] :
+         {std::pair{Refusal::ReadOnly, QString("Read-only file system")},
+          std::pair{Refusal::Full, QString("No space left on device")}}) {
+        const QString dir = TestEnvironment::makeScratchDir("refusing");
+        const QString path = dir + "/ServerConfigs.kzvr";
+        const RefusingFileSystem::Report report =
+            RefusingFileSystem::tryWrite(refusal, dir, "archive", path);
+        if (!report.skipped.isEmpty())
+            GTEST_SKIP() << report.skipped.toStdString();
+        ASSERT_TRUE(report.probeFailure.isEmpty()) << report.probeFailure.toStdString();
+        // Where the read-only directory is made by chmod, the system says so instead.
+        EXPECT_TRUE(report.error.contains(dir) &&
+                    (report.error.contains(reason) || report.error.contains("Permission denied")))
+            << report.error.toStdString();
+        EXPECT_TRUE(report.intact);
+        EXPECT_EQ(report.entries, QStringList{"ServerConfigs.kzvr"});
+    }
 }
 
 TEST(ConfigArchive, EveryTruncationIsRefused)

@@ -223,7 +223,7 @@ TEST(UnparsableMaps, PrintoutAndDatedLog)
     EXPECT_EQ(UnparsableMaps::logFileName(west), "UnparsableMaps-2006-05-12 04:03:27 -0330.txt");
 
     const QString dir = TestEnvironment::makeScratchDir("log") + "/not/yet";
-    ASSERT_TRUE(maps.saveUnparsableMapsLog(dir, when));
+    ASSERT_TRUE(maps.saveUnparsableMapsLog(dir, when).ok());
     EXPECT_EQ(readFile(dir + "/" + UnparsableMaps::logFileName(when)),
               maps.unparsableMapsPrintoutTable().toUtf8());
 }

@@ -176,7 +176,7 @@ TEST(VoranthctlConfigs, DeleteRemovesTheRecordAndItsServerFileUnlessItRuns)
     const ServerConfig arena = record("Team Arena", "missionpack");
     seed({arena, record("Kept")});
     ConfigFiles files(GamePaths(QString(), "missionpack"));
-    ASSERT_TRUE(files.saveConfigToFile(arena, true));
+    ASSERT_TRUE(files.saveConfigToFile(arena, true).ok());
     const QString serverFile = files.configFileWithPathReplacedSpaces(arena.configName());
     ASSERT_TRUE(serverFile.endsWith("/missionpack/VO_Team_Arena.config"));
 

@@ -1,10 +1,13 @@
 #include "content/MapLibrary.h"
+#include "rcon/RconPacer.h"
 #include "server/RunningServer.h"
 #include "support/LiveServer.h"
 #include "support/ProgramRunner.h"
 #include "support/RecordingScanInteraction.h"
 #include "support/RealServer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -82,6 +85,18 @@ TEST(VoranthctlRcon, StatusAndRconTalkToTheServerThatWasStarted)
     ASSERT_EQ(players.size(), 1) << json.out.toStdString();
     EXPECT_EQ(players[0]["name"].toString(), "Sarge");
     EXPECT_TRUE(players[0]["score"].isDouble() && players[0]["ping"].isDouble());
+
+    // A ledger that cannot be used is named on the error stream; the command still goes.
+    const QString ledger = RconPacer::defaultLedgerPath();
+    QFile::remove(ledger);
+    ASSERT_TRUE(QDir().mkpath(ledger + "/in-the-way"));
+    const ProgramResult unshared = ProgramRunner::voranthctl({"rcon", "timelimit"});
+    EXPECT_EQ(unshared.exitCode, 0) << unshared.err.toStdString();
+    EXPECT_TRUE(unshared.out.contains("\"timelimit\" is:\"23^7\""));
+    EXPECT_TRUE(unshared.err.contains("voranthctl: the remote-console pacing ledger cannot be "
+                                      "used (Cannot read " + ledger + ": Is a directory)"))
+        << unshared.err.toStdString();
+    ASSERT_TRUE(QDir(ledger).removeRecursively());
 
     ServerConfig wrongPassword = server.config();
     wrongPassword.setRconPassword(QStringLiteral("not-it"));

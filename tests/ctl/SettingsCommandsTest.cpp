@@ -2,6 +2,8 @@
 #include "support/ProgramRunner.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -67,6 +69,18 @@ TEST(VoranthctlSettings, BadRequestsAreRefusedWithAMessage)
         EXPECT_FALSE(result.err.isEmpty()) << c.args.join(' ').toStdString();
     }
     EXPECT_EQ(ProgramRunner::voranthctl({"settings"}).out.count(" set "), 0);
+
+    // A settings file that cannot be written: the message says why.
+    const QString directory = TestEnvironment::home() + "/.config/Voranth";
+    QDir(directory).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(TestEnvironment::home() + "/.config"));
+    ASSERT_TRUE(QFile(directory).open(QIODevice::WriteOnly));
+    const ProgramResult unwritable = ProgramRunner::voranthctl({"set", KZXMapImageCacheSizeKey, "12"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.err.contains("could not write " + directory +
+                                        "/Voranth.conf (Cannot make the directory " + directory +
+                                        ": Not a directory)"))
+        << unwritable.err.toStdString();
 }
 
 TEST(VoranthctlSettings, EveryCommandHasHelp)

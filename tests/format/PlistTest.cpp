@@ -177,10 +177,12 @@ TEST(PlistWriter, WritesFilesWhole)
 {
     const QString dir = TestEnvironment::makeScratchDir("plist");
     const QString path = dir + "/out.plist";
-    ASSERT_TRUE(PlistWriter::writeFile(path, QVariantList{"x", "y z"}));
+    ASSERT_TRUE(PlistWriter::writeFile(path, QVariantList{"x", "y z"}).ok());
     const PlistReader::Result result = PlistReader::parseFile(path);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value.toList(), (QVariantList{"x", "y z"}));
-    EXPECT_FALSE(PlistWriter::writeFile(dir + "/missing/dir/out.plist", QString("x")));
+    const Result<void> refused = PlistWriter::writeFile(dir + "/missing/dir/out.plist", QString("x"));
+    EXPECT_TRUE(refused.error.contains("/missing/dir: No such file or directory"))
+        << refused.error.toStdString();
     EXPECT_FALSE(PlistReader::parseFile(dir + "/missing.plist").ok());
 }

@@ -27,6 +27,23 @@ done
 [ -n "$(field Description)" ] || fail "no Description"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 
+# The licence: Debian's machine-readable copyright file, naming GPL-2+ as the whole tree's,
+# and the licence's text.
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/voranth/copyright 2>/dev/null)
+if [ -z "$copyright" ]; then
+  fail "the package has no usr/share/doc/voranth/copyright"
+else
+  head -n 1 <<<"$copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in the machine-readable format"
+  grep -A2 -x 'Files: \*' <<<"$copyright" | grep -qx 'License: GPL-2+' ||
+    fail "the copyright file does not give GPL-2+ for every file"
+  grep -qx 'License: GPL-2+' <<<"$copyright" && grep -q 'common-licenses/GPL-2' <<<"$copyright" ||
+    fail "the copyright file lacks the GPL-2+ licence paragraph"
+fi
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/voranth/COPYING 2>/dev/null |
+  grep -q 'GNU GENERAL PUBLIC LICENSE' || fail "the package has no usr/share/doc/voranth/COPYING"
+
 # The package's files are the install's, moved under /usr.
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null 2>&1 || fail "cmake --install"
 (cd "$tmp/prefix" && find . -type f | sort) >"$tmp/installed"

@@ -4,7 +4,12 @@
 #include "support/WaitUntil.h"
 #include "rcon/ServerRateLimit.h"
 #include "rcon/RemoteControl.h"
+#include "support/RefusingFileSystem.h"
 #include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QTest>
 
@@ -29,6 +34,20 @@ struct FakeClock
 };
 
 const RconPacer::Allowance standard; // 8 at once, one each 1100 ms, 3 kept for commands
+const QByteArray key = "127.0.0.1:27960";
+
+void writeLedger(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(text);
+}
+
+QByteArray readLedger(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 struct Outcome
 {
@@ -161,17 +180,143 @@ TEST(RconPacer, TheLedgerSharesTheCountOfAServerBetweenPacers)
     EXPECT_EQ(window->delayBefore(Traffic::Command), 1100);
     EXPECT_TRUE(otherServer->take(Traffic::Command)) << "each server counts on its own";
 
-    // A clock behind the ledger's is a restarted machine: nothing counts any more.
+    // A clock behind the ledger's (a restarted machine) counts the ledger's requests from now:
+    // they leak away within a burst's time instead of never.
     clock.now = 10;
-    EXPECT_DOUBLE_EQ(voranthctl->level(), 0);
+    EXPECT_DOUBLE_EQ(voranthctl->level(), 8);
+    EXPECT_FALSE(voranthctl->take(Traffic::Command));
+    clock.now += 1100;
     EXPECT_TRUE(voranthctl->take(Traffic::Command));
 
-    // Without the ledger a pacer still paces, on its own count.
+    // Without the ledger a pacer still paces, on its own count, and says why.
     const auto unshared = RconPacer::shared("127.0.0.1:27960", "/proc/no-ledger-here/ledger",
                                             standard, clock.clock());
     for (int i = 0; i < 8; ++i)
         ASSERT_TRUE(unshared->take(Traffic::Command));
     EXPECT_FALSE(unshared->take(Traffic::Command));
+    EXPECT_TRUE(unshared->ledgerProblem().value_or("").contains("/proc/no-ledger-here"));
+    EXPECT_FALSE(window->ledgerProblem());
+}
+
+TEST(RconPacer, WhatTheLedgerSaysIsHeldToTheServersLimit)
+{
+    FakeClock clock;
+    const QString ledger = TestEnvironment::makeScratchDir("ledger") + "/RconPacing.ledger";
+    const auto pacer = RconPacer::shared(key, ledger, standard, clock.clock());
+
+    // A level no server allows would make every command wait for ever: it counts as a full
+    // burst, which leaks away in its time. The first refusal writes it back held to the limit.
+    writeLedger(ledger, key + "\t1e9\t" + QByteArray::number(clock.now) + "\n");
+    EXPECT_DOUBLE_EQ(pacer->level(), 8);
+    EXPECT_FALSE(pacer->take(Traffic::Command));
+    EXPECT_EQ(pacer->delayBefore(Traffic::Command), 1100);
+    clock.now += 1100;
+    EXPECT_TRUE(pacer->take(Traffic::Command));
+
+    // A stamp far in the future starts leaking now.
+    const QByteArray future = QByteArray::number(clock.now + 1000000000);
+    writeLedger(ledger, key + "\t8\t" + future + "\n");
+    EXPECT_FALSE(pacer->take(Traffic::Command));
+    EXPECT_EQ(pacer->delayBefore(Traffic::Command), 1100);
+    clock.now += 1100;
+    EXPECT_TRUE(pacer->take(Traffic::Command));
+    EXPECT_FALSE(readLedger(ledger).contains(future));
+
+    // A negative level counts nothing, and lines that are no entries are skipped.
+    clock.now += 60000;
+    writeLedger(ledger, "garbage\n" + key + "\t-50\t" + QByteArray::number(clock.now) +
+                            "\n\t\t\n" + key + "\tnan\t1\n");
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(pacer->take(Traffic::Command)) << i;
+    EXPECT_FALSE(pacer->take(Traffic::Command));
+    EXPECT_FALSE(pacer->ledgerProblem());
+}
+
+TEST(RconPacer, ALedgerThatCannotBeUsedIsReportedAndPacingGoesOn)
+{
+    for (const QString& blocked : {QString("RconPacing.ledger"), QString("RconPacing.ledger.lock")}) {
+        FakeClock clock;
+        const QString dir = TestEnvironment::makeScratchDir("ledger");
+        const QString ledger = dir + "/RconPacing.ledger";
+        ASSERT_TRUE(QDir().mkpath(dir + "/" + blocked + "/inside"));
+        const auto pacer = RconPacer::shared(key, ledger, standard, clock.clock());
+        for (int i = 0; i < 8; ++i)
+            ASSERT_TRUE(pacer->take(Traffic::Command)) << blocked.toStdString() << ' ' << i;
+        EXPECT_FALSE(pacer->take(Traffic::Command)) << blocked.toStdString();
+        EXPECT_EQ(pacer->delayBefore(Traffic::Command), 1100);
+        const QString problem = pacer->ledgerProblem().value_or("");
+        EXPECT_TRUE(problem.contains(dir + "/" + blocked) && problem.contains("Is a directory"))
+            << problem.toStdString();
+
+        // Once the ledger can be used again, the problem is gone.
+        ASSERT_TRUE(QDir(dir + "/" + blocked).removeRecursively());
+        clock.now += 1100;
+        EXPECT_TRUE(pacer->take(Traffic::Command));
+        EXPECT_FALSE(pacer->ledgerProblem()) << pacer->ledgerProblem()->toStdString();
+    }
+
+    // A ledger on a file system that refuses writes (as root too): the burst goes, the next
+    // request waits, and the ledger's problem names the system's reason.
+    using RefusingFileSystem::Refusal;
+    for (const auto& [refusal, reason] :
+         {std::pair{Refusal::ReadOnly, QString("Read-only file system")},
+          std::pair{Refusal::Full, QString("No space left on device")}}) {
+        const QString dir = TestEnvironment::makeScratchDir("refusing");
+        const RefusingFileSystem::Report report =
+            RefusingFileSystem::tryWrite(refusal, dir, "ledger", dir + "/RconPacing.ledger");
+        if (!report.skipped.isEmpty())
+            GTEST_SKIP() << report.skipped.toStdString();
+        ASSERT_TRUE(report.probeFailure.isEmpty()) << report.probeFailure.toStdString();
+        EXPECT_EQ(report.values.value("went"), "8");
+        EXPECT_TRUE(report.error.contains(dir) &&
+                    (report.error.contains(reason) || report.error.contains("Permission denied")))
+            << report.error.toStdString();
+    }
+}
+
+TEST(RconPacer, ALinkAtTheLedgerOrItsLockIsReplacedNotWrittenThrough)
+{
+    FakeClock clock;
+    const QString dir = TestEnvironment::makeScratchDir("ledger");
+    const QString outside = TestEnvironment::makeScratchDir("outside");
+    const QString ledger = dir + "/RconPacing.ledger";
+    writeLedger(outside + "/ledger", "someone else's file\n");
+    writeLedger(outside + "/lock", "another file\n");
+    ASSERT_TRUE(QFile::link(outside + "/ledger", ledger));
+    ASSERT_TRUE(QFile::link(outside + "/lock", ledger + ".lock"));
+
+    const auto pacer = RconPacer::shared(key, ledger, standard, clock.clock());
+    ASSERT_TRUE(pacer->take(Traffic::Command));
+    EXPECT_FALSE(pacer->ledgerProblem()) << pacer->ledgerProblem()->toStdString();
+    EXPECT_FALSE(QFileInfo(ledger).isSymLink());
+    EXPECT_FALSE(QFileInfo(ledger + ".lock").isSymLink());
+    EXPECT_TRUE(readLedger(ledger).startsWith(key + "\t1\t"));
+    EXPECT_EQ(readLedger(outside + "/ledger"), "someone else's file\n");
+    EXPECT_EQ(readLedger(outside + "/lock"), "another file\n");
+}
+
+TEST(RconPacer, AWaitingCommandGoesWithinTheTimeAFullBurstTakesToLeak)
+{
+    FakeClock clock;
+    const QString ledger = TestEnvironment::makeScratchDir("ledger") + "/RconPacing.ledger";
+    const auto pacer = RconPacer::shared(key, ledger, standard, clock.clock());
+    EXPECT_EQ(pacer->maximumWaitMs(), 8 * 1100);
+    // Other programs keep the count full for as long as the command waits.
+    const auto keepFull = [&] {
+        writeLedger(ledger, key + "\t8\t" + QByteArray::number(clock.now) + "\n");
+    };
+    const qint64 start = clock.now;
+    const RconPacer::Waiting waiting(*pacer);
+    int rounds = 0;
+    for (keepFull(); !pacer->take(Traffic::Command); keepFull()) {
+        const qint64 delay = pacer->delayBefore(Traffic::Command);
+        ASSERT_GT(delay, 0);
+        ASSERT_LE(clock.now + delay, start + pacer->maximumWaitMs());
+        clock.now += delay;
+        ASSERT_LT(++rounds, 20);
+    }
+    EXPECT_EQ(clock.now - start, pacer->maximumWaitMs());
+    EXPECT_GT(rounds, 1);
 }
 
 TEST(RconPacer, APacedClientLosesNothingWhereAnUnpacedOneLosesReplies)

@@ -213,7 +213,7 @@ TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRu
     RconResponder server;
     auto client = clientOf(server, "baseq3", {"oa_dm1", "oa_dm2"});
     ServerConfig running = client->rconServerConfig();
-    ASSERT_TRUE(ConfigFiles(GamePaths(QString(), "baseq3")).saveConfigToFile(running, true));
+    ASSERT_TRUE(ConfigFiles(GamePaths(QString(), "baseq3")).saveConfigToFile(running, true).ok());
     ASSERT_TRUE(RunningServer::record(running));
     const auto runConfig = [&](const ServerConfig& config) {
         return RconAsk::run(*client, [&](RemoteCommands& commands, RemoteCommands::Done done) {

@@ -6,6 +6,7 @@
 #include "config/UserDefaults.h"
 #include "server/ConfigFiles.h"
 #include "server/RunningServer.h"
+#include "support/RefusingFileSystem.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -129,13 +130,13 @@ TEST_F(ConfigFilesTest, WritesTheExampleFileWithAndWithoutThePassword)
         storeDir(QStringLiteral("baseq3")) + QStringLiteral("/VO_My_Server.config");
     EXPECT_EQ(files.configFileWithPathReplacedSpaces(QStringLiteral("My Server")), path);
 
-    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true));
+    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true).ok());
     EXPECT_EQ(contentsOf(path), exampleHead + exampleRotation);
     EXPECT_EQ(files.mapListString(), QString::fromLatin1(exampleRotation));
     EXPECT_FALSE(QFile::exists(files.mapListFileWithPath()));
 
     // Running a configuration on a server keeps that server's password: no line at all.
-    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), false));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), false).ok());
     const QByteArray withoutPassword = contentsOf(path);
     EXPECT_EQ(withoutPassword,
               withoutLine(exampleHead, "set rconpassword \"s3cret\"") + exampleRotation);
@@ -146,7 +147,7 @@ TEST_F(ConfigFilesTest, UrbanTerrorStartsItsMapCycleFromTheMapListFile)
 {
     useMod(QStringLiteral("q3ut2"));
     ConfigFiles files(paths);
-    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true));
+    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true).ok());
 
     const QString dir = storeDir(QStringLiteral("q3ut2"));
     QByteArray expected = exampleHead;
@@ -160,7 +161,7 @@ TEST_F(ConfigFilesTest, UrbanTerrorStartsItsMapCycleFromTheMapListFile)
     // An empty list: only the cycle variable, and an empty map list file.
     ServerConfig empty = exampleConfig();
     empty.setMapList({});
-    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(empty, true));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(empty, true).ok());
     EXPECT_EQ(contentsOf(dir + QStringLiteral("/VO_My_Server.config")),
               expected + "g_mapcycle \"VO_maplist.txt\" \n");
     EXPECT_EQ(contentsOf(files.mapListFileWithPath()), QByteArray());
@@ -253,7 +254,7 @@ TEST_F(ConfigFilesTest, MasterServerLinesOnlyWithoutTheDefaultServers)
 {
     const QString path =
         ConfigFiles(paths).configFileWithPathReplacedSpaces(QStringLiteral("My Server"));
-    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), true));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), true).ok());
     EXPECT_FALSE(contentsOf(path).contains("sv_master"));
 
     UserDefaults::setValue(KZXUseDefaultMasterServersKey, false);
@@ -263,7 +264,7 @@ TEST_F(ConfigFilesTest, MasterServerLinesOnlyWithoutTheDefaultServers)
     const QByteArray masters = "sv_master1 master.example.org\nsv_master2 \nsv_master3 \n"
                                "sv_master4 \nsv_master5 \n";
     EXPECT_EQ(ConfigFiles(paths).customMasterServerList(), QString::fromLatin1(masters));
-    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), true));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(exampleConfig(), true).ok());
     EXPECT_EQ(contentsOf(path), exampleHead + masters + exampleRotation);
 
     // A damaged setting with fewer entries still gives the five lines.
@@ -281,12 +282,12 @@ TEST_F(ConfigFilesTest, ExtraParametersGoBeforeTheMapsAndBotsLast)
                                {QStringLiteral("addbot"), QStringLiteral("Sarge 3")},
                                {QStringLiteral("g_doWarmup"), QStringLiteral("1")}});
     const QString name = QStringLiteral("My Server");
-    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(config, true));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(config, true).ok());
     EXPECT_EQ(contentsOf(ConfigFiles(paths).configFileWithPathReplacedSpaces(name)),
               exampleHead + "sv_fps 20\ng_doWarmup 1\n" + exampleRotation + "addbot Sarge 3\n");
 
     useMod(QStringLiteral("q3ut2"));
-    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(config, true));
+    ASSERT_TRUE(ConfigFiles(paths).saveConfigToFile(config, true).ok());
     EXPECT_TRUE(contentsOf(ConfigFiles(paths).configFileWithPathReplacedSpaces(name))
                     .endsWith("sv_fps 20\ng_doWarmup 1\ng_mapcycle \"VO_maplist.txt\" \n"
                               "map q3dm17\naddbot Sarge 3\n"));
@@ -318,7 +319,7 @@ TEST_F(ConfigFilesTest, MapRotationFollowsTheRotateFlag)
     // No maps: the file ends with the last console variable.
     ServerConfig noMaps = exampleConfig();
     noMaps.setMapList({});
-    ASSERT_TRUE(files.saveConfigToFile(noMaps, true));
+    ASSERT_TRUE(files.saveConfigToFile(noMaps, true).ok());
     EXPECT_EQ(contentsOf(files.configFileWithPathReplacedSpaces(noMaps.configName())), exampleHead);
 }
 
@@ -357,7 +358,7 @@ TEST_F(ConfigFilesTest, HostileNamesNeverLeaveTheDirectory)
     for (const QString& name : names) {
         ServerConfig config = exampleConfig();
         config.setConfigName(name);
-        EXPECT_TRUE(files.saveConfigToFile(config, true)) << name.toStdString();
+        EXPECT_TRUE(files.saveConfigToFile(config, true).ok()) << name.toStdString();
     }
     QStringList added;
     for (const QString& file : filesUnderHome()) {
@@ -389,7 +390,7 @@ TEST_F(ConfigFilesTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed)
     const QString path = files.configFileWithPathReplacedSpaces(QStringLiteral("My Server"));
     ASSERT_TRUE(QFile::link(outside, path));
 
-    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true));
+    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true).ok());
     EXPECT_EQ(contentsOf(outside), "untouched");
     EXPECT_FALSE(QFileInfo(path).isSymLink());
     EXPECT_EQ(contentsOf(path), exampleHead + exampleRotation);
@@ -415,13 +416,13 @@ TEST_F(ConfigFilesTest, ConfigFileIsReadableByItsOwnerOnly)
                                                                          : 0u;
     };
 
-    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true));
+    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true).ok());
     EXPECT_EQ(mode(), 0600u);
 
     // An older file open to everyone is replaced by a private one.
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ReadOther | QFileDevice::ReadGroup));
-    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true));
+    ASSERT_TRUE(files.saveConfigToFile(exampleConfig(), true).ok());
     EXPECT_EQ(mode(), 0600u);
     EXPECT_EQ(QDir(files.configStorePath()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("VO_My_Server.config")});
@@ -432,16 +433,50 @@ TEST_F(ConfigFilesTest, AFileThatCannotBeWrittenIsReportedAndLeftAlone)
     ConfigFiles files(paths);
     const QString path = files.configFileWithPathReplacedSpaces(QStringLiteral("My Server"));
     ASSERT_TRUE(QDir().mkpath(path));
-    EXPECT_FALSE(files.saveConfigToFile(exampleConfig(), true));
+    const Result<void> overDirectory = files.saveConfigToFile(exampleConfig(), true);
+    EXPECT_TRUE(overDirectory.error.startsWith("Cannot replace " + path + ": "))
+        << overDirectory.error.toStdString();
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_FALSE(files.deleteConfigFile(exampleConfig()));
 
     useMod(QStringLiteral("q3ut2"));
     ConfigFiles urbanTerror(paths);
     ASSERT_TRUE(QDir().mkpath(urbanTerror.mapListFileWithPath()));
-    EXPECT_FALSE(urbanTerror.saveConfigToFile(exampleConfig(), true));
+    const Result<void> mapList = urbanTerror.saveConfigToFile(exampleConfig(), true);
+    EXPECT_TRUE(mapList.error.contains(urbanTerror.mapListFileWithPath()))
+        << mapList.error.toStdString();
     EXPECT_TRUE(
         QFile::exists(urbanTerror.configFileWithPathReplacedSpaces(QStringLiteral("My Server"))));
+
+    // A file where the mod's directory belongs.
+    useMod(QStringLiteral("blocked"));
+    ConfigFiles blocked(paths);
+    ASSERT_TRUE(QFile(blocked.configStorePath()).open(QIODevice::WriteOnly));
+    EXPECT_EQ(blocked.saveConfigToFile(exampleConfig(), true).error,
+              "Cannot make the directory " + blocked.configStorePath() + ": Not a directory");
+}
+
+TEST_F(ConfigFilesTest, AWriteTheFileSystemRefusesSaysWhyAndKeepsTheOldFile)
+{
+    using RefusingFileSystem::Refusal;
+    ConfigFiles files(paths);
+    const QString directory = files.configStorePath();
+    for (const auto& [refusal, reason] :
+         {std::pair{Refusal::ReadOnly, QString("Read-only file system")},
+          std::pair{Refusal::Full, QString("No space left on device")}}) {
+        QDir(directory).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(directory));
+        const RefusingFileSystem::Report report = RefusingFileSystem::tryWrite(
+            refusal, directory, "configfile", files.configFileWithPathReplacedSpaces("Probe"));
+        if (!report.skipped.isEmpty())
+            GTEST_SKIP() << report.skipped.toStdString();
+        ASSERT_TRUE(report.probeFailure.isEmpty()) << report.probeFailure.toStdString();
+        EXPECT_TRUE(report.error.contains(directory) &&
+                    (report.error.contains(reason) || report.error.contains("Permission denied")))
+            << report.error.toStdString();
+        EXPECT_TRUE(report.intact);
+        EXPECT_EQ(report.entries, QStringList{"VO_Probe.config"});
+    }
 }
 
 TEST_F(ConfigFilesTest, DeletesOnlyTheConfigurationsFile)
@@ -449,10 +484,10 @@ TEST_F(ConfigFilesTest, DeletesOnlyTheConfigurationsFile)
     ConfigFiles files(paths);
     ServerConfig config = exampleConfig();
     EXPECT_TRUE(files.deleteConfigFile(config));
-    ASSERT_TRUE(files.saveConfigToFile(config, true));
+    ASSERT_TRUE(files.saveConfigToFile(config, true).ok());
     ServerConfig other = exampleConfig();
     other.setConfigName(QStringLiteral("My_Server2"));
-    ASSERT_TRUE(files.saveConfigToFile(other, true));
+    ASSERT_TRUE(files.saveConfigToFile(other, true).ok());
 
     EXPECT_TRUE(files.deleteConfigFile(config));
     EXPECT_EQ(QDir(files.configStorePath()).entryList(QDir::Files),
@@ -466,7 +501,7 @@ TEST_F(ConfigFilesTest, TheRunningConfigurationsFileStaysWhenAnotherNameOfItIsDe
     ServerConfig other = running;
     other.setConfigName(QStringLiteral("a b"));
     ConfigFiles files(paths);
-    ASSERT_TRUE(files.saveConfigToFile(running, true));
+    ASSERT_TRUE(files.saveConfigToFile(running, true).ok());
     ASSERT_TRUE(RunningServer::record(running));
     const QString path = files.configFileWithPathReplacedSpaces(running.configName());
     EXPECT_TRUE(files.deleteConfigFile(other));
@@ -497,7 +532,7 @@ TEST_F(ConfigFilesTest, HostileValuesStayOneCommandOnTheirLine)
     for (const QString& mod : {QStringLiteral("baseq3"), QStringLiteral("q3ut2")}) {
         useMod(mod);
         ConfigFiles files(paths);
-        ASSERT_TRUE(files.saveConfigToFile(config, true));
+        ASSERT_TRUE(files.saveConfigToFile(config, true).ok());
         const QByteArray text =
             contentsOf(files.configFileWithPathReplacedSpaces(config.configName()));
 
@@ -576,7 +611,7 @@ TEST_F(ConfigFilesTest, OverlongValuesAreCutToOneCommandLine)
     config.setMapList({filler + QStringLiteral("quit"), filler});
     config.setExtraParameters({{QStringLiteral("g_motd"), filler + QStringLiteral(" quit")}});
     ConfigFiles files(paths);
-    ASSERT_TRUE(files.saveConfigToFile(config, true));
+    ASSERT_TRUE(files.saveConfigToFile(config, true).ok());
     const QByteArray text = contentsOf(files.configFileWithPathReplacedSpaces(config.configName()));
 
     const QList<QStringList> commands = ConsoleModel::commands(text);
@@ -596,7 +631,7 @@ TEST_F(ConfigFilesTest, NonAsciiTextIsReplacedInTheFile)
     config.setWelcomeText(QStringLiteral("Joe’s ﬁne server"));
     config.setMapList({QStringLiteral("q3dm17é")});
     ConfigFiles files(paths);
-    ASSERT_TRUE(files.saveConfigToFile(config, true));
+    ASSERT_TRUE(files.saveConfigToFile(config, true).ok());
     const QByteArray text = contentsOf(files.configFileWithPathReplacedSpaces(config.configName()));
     for (const char c : text)
         ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << int(c);

@@ -33,7 +33,7 @@ QString serverFileOf(const ServerConfig& config)
 
 void writeServerFile(const ServerConfig& config)
 {
-    ASSERT_TRUE(ConfigFiles(GamePaths(QString(), config.modName())).saveConfigToFile(config, true));
+    ASSERT_TRUE(ConfigFiles(GamePaths(QString(), config.modName())).saveConfigToFile(config, true).ok());
 }
 
 // A process whose command line reads like a server's: the executable's name, "+exec" and a

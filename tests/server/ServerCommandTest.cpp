@@ -183,7 +183,7 @@ TEST(ConfigFiles, TheLaunchFileHoldsTheCommandUnderTheApplicationsTitle)
     config.setConfigName("My Server");
     ConfigFiles files(GamePaths("/Games/Quake3", "baseq3"));
     ASSERT_FALSE(files.defaultTerminalDict().isEmpty());
-    ASSERT_TRUE(files.runConfigFile(config, "Voranth"));
+    ASSERT_TRUE(files.runConfigFile(config, "Voranth").ok());
     EXPECT_EQ(files.terminalFile(), CommonData::appSupportQ3VXDir() + "/VOTerminal.term");
     const PlistReader::Result written = PlistReader::parseFile(files.terminalFile());
     ASSERT_TRUE(written.ok());

@@ -19,7 +19,7 @@ QString writeTerminalFile(const QString& command)
     const QVariantMap window{
         {"CustomTitle", "Voranth Game Server"}, {"TitleBits", "10"}, {"ExecutionString", command}};
     EXPECT_TRUE(
-        PlistWriter::writeFile(path, QVariantMap{{"WindowSettings", QVariantList{window}}}));
+        PlistWriter::writeFile(path, QVariantMap{{"WindowSettings", QVariantList{window}}}).ok());
     return path;
 }
 

@@ -60,7 +60,7 @@ bool LiveServer::start()
     UserDefaults::sync();
 
     ConfigFiles files(GamePaths(m_gameDir, m_config.modName()));
-    if (!files.saveConfigToFile(m_config, true))
+    if (!files.saveConfigToFile(m_config, true).ok())
         return fail(QStringLiteral("cannot write the configuration file into ") +
                     files.configStorePath());
 

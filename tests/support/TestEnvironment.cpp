@@ -1,14 +1,28 @@
 #include "support/TestEnvironment.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
 
+// "voranth-test-TAG-", TAG naming the build tree: tools/check-leftovers.sh finds the processes
+// a test of this build left behind by it (the same first eight hex digits of the MD5 of the
+// build tree's real path), and leaves another build's tests alone.
+QString rootPrefix()
+{
+    const QString tree = QFileInfo(TestEnvironment::binaryDir()).canonicalFilePath();
+    const QByteArray tag =
+        QCryptographicHash::hash(tree.toUtf8(), QCryptographicHash::Md5).toHex().left(8);
+    return QStringLiteral("voranth-test-%1-").arg(QString::fromLatin1(tag));
+}
+
 QTemporaryDir& temporaryRoot()
 {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/voranth-test-XXXXXX"));
+    static QTemporaryDir dir(QDir::tempPath() + QLatin1Char('/') + rootPrefix() +
+                             QStringLiteral("XXXXXX"));
     return dir;
 }
 

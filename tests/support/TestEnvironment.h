@@ -7,7 +7,8 @@
 // files, whether each runs in a process of its own or all of a program run in one.
 namespace TestEnvironment {
 
-// The temporary directory of this process, below which every test's home is made.
+// The temporary directory of this process, below which every test's home is made:
+// $TMPDIR/voranth-test-TAG-XXXXXX, TAG naming the build tree (see tools/check-leftovers.sh).
 QString root();
 // The temporary home of the running test.
 QString home();
