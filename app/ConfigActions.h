@@ -1,10 +1,9 @@
 #pragma once
 
 #include "config/ConfigStore.h"
+#include "server/RunningConfigGuard.h"
 
 #include <QObject>
-
-#include <functional>
 
 class NewConfigSheet;
 class RenameConfigSheet;
@@ -22,13 +21,6 @@ public:
     NewConfigSheet* newConfigWindow() const { return m_newConfigWindow; }
     RenameConfigSheet* renameConfigWindow() const { return m_renameConfigWindow; }
 
-    // The configuration the running server was started with ("" when none), asked before
-    // deleting.
-    void setRunningConfigNameQuery(std::function<QString()> query)
-    {
-        m_runningConfigName = std::move(query);
-    }
-
     void raiseNewConfigWindow();
     void raiseRenameConfigWindow();
     void addFile(const QString& name, int gameType);
@@ -43,6 +35,9 @@ public:
 
 private:
     void showRefusal(const ConfigStore::Outcome& outcome);
+    // Shows why the configuration cannot be changed so while its server runs; true when it
+    // cannot.
+    bool refusedWhileRunning(const QString& name, RunningConfigGuard::Change change);
     // Asks before a configuration and its server file go; true to go on.
     bool confirmDeletion(const ServerConfig& record);
     void selectConfig(const QString& name);
@@ -51,5 +46,4 @@ private:
     SetupEditor& m_editor;
     NewConfigSheet* m_newConfigWindow;
     RenameConfigSheet* m_renameConfigWindow;
-    std::function<QString()> m_runningConfigName;
 };

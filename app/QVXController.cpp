@@ -190,7 +190,6 @@ void QVXController::awakeFromNib()
         new RemoteControlActions(m_state, *m_remoteControlPane, *m_editor, rcon, this);
     m_serverControl = new ServerControl(m_state, *m_editor, window.serverBar(),
                                         *m_remoteControlPane, *m_remoteControlActions, this);
-    m_actions->setRunningConfigNameQuery([this] { return m_serverControl->runningConfigName(); });
     addModMenuItems();
     fillGameTypeMenus();
     connectWindow();

@@ -205,8 +205,12 @@ void ServerControl::quitServer()
         client && !client->wrongPassword() && client->serverStatus() != client->serverNoResponse())
         m_actions.rconQuitServer();
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();
-    if (stopped.stillRunning)
-        qCWarning(lcApp, "The server could not be stopped.");
+    if (stopped.stillRunning) {
+        // Still ours, and still recorded: the window goes on showing it.
+        qCWarning(lcApp, "The server (process %d) could not be stopped.", int(stopped.serverPid));
+        m_quitting = false;
+        return;
+    }
     m_pane.releaseRemoteControl();
     m_quitting = false;
     setState(ServerState::NoServer);

@@ -13,6 +13,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
+#include "server/ProcessSignal.h"
 #include "server/ServerLauncher.h"
 #include "support/DemoGame.h"
 #include "support/Pk3Builder.h"
@@ -145,7 +146,8 @@ QString DemoServerFixture::prepareGame()
 
 void DemoServerFixture::TearDown()
 {
-    if (const qint32 pid = ServerLauncher::recordedServerPid(); pid > 0)
-        ::kill(pid, SIGKILL);
+    if (const std::optional<RunningServer::Record> running = ServerLauncher::runningServer())
+        if (const std::optional<ProcessIdentity> server = running->serverProcess())
+            ProcessSignal::send(*server, SIGKILL);
     EditorFixture::TearDown();
 }

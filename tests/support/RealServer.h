@@ -31,6 +31,8 @@ QList<QByteArray> arguments(qint64 pid);
 qint64 parentOf(qint64 pid);
 QByteArray commandName(qint64 pid);
 bool isRunning(qint64 pid);
+// The state letter of /proc/PID/stat ('S', 'T' when stopped, ...), or 0 when gone.
+char stateOf(qint64 pid);
 // Whether the process becomes the engine within timeoutMs: the server's script replaces
 // itself with the engine (same process id), which then rewrites its first argument to ".".
 bool becomesEngine(qint64 pid, int timeoutMs = 30000);
