@@ -223,7 +223,7 @@ void ConfigActions::deleteFile()
         const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
         const ConfigDeletion::Outcome deleted =
             ConfigDeletion::deleteConfig(m_state.store, name, m_state.paths.qGameRootDir());
-        if (!deleted.deleted() || deleted.kind == ConfigDeletion::Kind::ServerFileKept)
+        if (deleted.kind != ConfigDeletion::Kind::Deleted)
             m_state.alerts.show(&m_state.window,
                                 {deleted.title, deleted.message, {QStringLiteral("OK")}, true});
         if (deleted.deleted()) {

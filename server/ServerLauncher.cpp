@@ -18,7 +18,6 @@
 #include "server/TerminalLauncher.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 

@@ -13,10 +13,9 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
-#include "server/ProcessSignal.h"
-#include "server/ServerLauncher.h"
 #include "support/DemoGame.h"
 #include "support/Pk3Builder.h"
+#include "support/RealServer.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -26,7 +25,6 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include <csignal>
 
 namespace {
 
@@ -146,8 +144,7 @@ QString DemoServerFixture::prepareGame()
 
 void DemoServerFixture::TearDown()
 {
-    if (const std::optional<RunningServer::Record> running = ServerLauncher::runningServer())
-        if (const std::optional<ProcessIdentity> server = running->serverProcess())
-            ProcessSignal::send(*server, SIGKILL);
+    // Every server of the test, also one still starting (not found yet, so not recorded).
+    { RealServer::Reaper reaper; }
     EditorFixture::TearDown();
 }
