@@ -13,6 +13,7 @@
 #include "config/ConfigFileName.h"
 #include "config/StringTable.h"
 #include "config/VisibleText.h"
+#include "server/ConfigDeletion.h"
 #include "server/ConfigFiles.h"
 
 #include <QComboBox>
@@ -70,6 +71,8 @@ void ConfigActions::raiseNewConfigWindow()
 void ConfigActions::raiseRenameConfigWindow()
 {
     const QString current = m_editor.controls().configNameFieldAdvTab->text();
+    if (refusedWhileRunning(current, RunningConfigGuard::Change::Rename))
+        return;
     m_renameConfigWindow->configNameFieldRenameOld()->setText(current);
     m_renameConfigWindow->configNameFieldRenameNew()->setText(current);
     m_renameConfigWindow->configNameFieldRenameNew()->selectAll();
@@ -179,6 +182,9 @@ void ConfigActions::renameFile()
 {
     const QString oldName = m_renameConfigWindow->configNameFieldRenameOld()->text();
     const QString newName = m_renameConfigWindow->configNameFieldRenameNew()->text();
+    // The server may have been started while the sheet was open.
+    if (refusedWhileRunning(oldName, RunningConfigGuard::Change::Rename))
+        return;
     // The record keeps every field, also those the editor does not show; the editor's values
     // are taken into it.
     const ConfigStore::Outcome renamed = m_state.store.renameConfig(
@@ -208,36 +214,39 @@ void ConfigActions::renameFile()
 void ConfigActions::deleteFile()
 {
     const QString name = m_editor.controls().configNameFieldAdvTab->text();
-    if (m_runningConfigNames && !name.isEmpty() && m_runningConfigNames().contains(name)) {
-        m_state.alerts.show(
-            &m_state.window,
-            {rconCommText(QStringLiteral("DeleteRunningFileErrorTitle"),
-                          QStringLiteral("'%@' is running!"), {name}),
-             rconCommText(QStringLiteral("DeleteRunningFileErrorMsg"),
-                          QStringLiteral("Please do 'Quit Server' or 'Run Config' for "
-                                         "another config before deleting the selected config.")),
-             {QStringLiteral("OK")},
-             false});
+    if (refusedWhileRunning(name, RunningConfigGuard::Change::Delete))
         return;
-    }
     const ServerConfig* record = m_state.store.find(name);
     if (record && !confirmDeletion(*record))
         return;
     if (record) {
-        ConfigFiles(m_state.paths.withMod(record->modName())).deleteConfigFile(*record);
         const int row = int(m_state.serverConfigKeysModFiltered.indexOf(name));
-        m_state.store.remove(name);
-        m_state.serverConfigKeysModFiltered.removeAll(name);
-        m_editor.controls().configNameFieldAdvTab->clear();
-        sortLists();
-        m_editor.reloadConfigList();
-        if (row > 0)
-            FormControls::selectRow(m_state.window.configList().configFilesTableView, row - 1);
-        m_editor.reloadMapList();
-        saveStore();
+        const ConfigDeletion::Outcome deleted =
+            ConfigDeletion::deleteConfig(m_state.store, name, m_state.paths.qGameRootDir());
+        if (deleted.kind != ConfigDeletion::Kind::Deleted)
+            m_state.alerts.show(&m_state.window,
+                                {deleted.title, deleted.message, {QStringLiteral("OK")}, true});
+        if (deleted.deleted()) {
+            m_state.serverConfigKeysModFiltered.removeAll(name);
+            m_editor.controls().configNameFieldAdvTab->clear();
+            sortLists();
+            m_editor.reloadConfigList();
+            if (row > 0)
+                FormControls::selectRow(m_state.window.configList().configFilesTableView, row - 1);
+            m_editor.reloadMapList();
+        }
     }
     m_editor.handleTVClick();
     m_editor.setRecordNeedsSaving(false);
+}
+
+bool ConfigActions::refusedWhileRunning(const QString& name, RunningConfigGuard::Change change)
+{
+    const std::optional<ServerLauncher::Alert> refusal = RunningConfigGuard::refusal(name, change);
+    if (!refusal)
+        return false;
+    m_state.alerts.show(&m_state.window, {refusal->title, refusal->message, refusal->buttons, false});
+    return true;
 }
 
 bool ConfigActions::confirmDeletion(const ServerConfig& record)

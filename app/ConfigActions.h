@@ -1,10 +1,9 @@
 #pragma once
 
 #include "config/ConfigStore.h"
+#include "server/RunningConfigGuard.h"
 
 #include <QObject>
-
-#include <functional>
 
 class NewConfigSheet;
 class RenameConfigSheet;
@@ -22,12 +21,6 @@ public:
     NewConfigSheet* newConfigWindow() const { return m_newConfigWindow; }
     RenameConfigSheet* renameConfigWindow() const { return m_renameConfigWindow; }
 
-    // The configurations whose servers run, asked before deleting.
-    void setRunningConfigNamesQuery(std::function<QStringList()> query)
-    {
-        m_runningConfigNames = std::move(query);
-    }
-
     void raiseNewConfigWindow();
     void raiseRenameConfigWindow();
     void addFile(const QString& name, int gameType);
@@ -42,6 +35,9 @@ public:
 
 private:
     void showRefusal(const ConfigStore::Outcome& outcome);
+    // Shows why the configuration cannot be changed so while its server runs; true when it
+    // cannot.
+    bool refusedWhileRunning(const QString& name, RunningConfigGuard::Change change);
     // Asks before a configuration and its server file go; true to go on.
     bool confirmDeletion(const ServerConfig& record);
     void selectConfig(const QString& name);
@@ -50,5 +46,4 @@ private:
     SetupEditor& m_editor;
     NewConfigSheet* m_newConfigWindow;
     RenameConfigSheet* m_renameConfigWindow;
-    std::function<QStringList()> m_runningConfigNames;
 };

@@ -198,8 +198,6 @@ void QVXController::awakeFromNib()
     m_remoteControlActions = new RemoteControlActions(*m_remoteControlPane, rcon, this);
     m_serverControl = new ServerControl(m_state, *m_editor, window.serverBar(),
                                         *m_remoteControlPane, *m_servers, this);
-    m_actions->setRunningConfigNamesQuery(
-        [this] { return m_serverControl->runningConfigNames(); });
     addModMenuItems();
     fillGameTypeMenus();
     connectWindow();

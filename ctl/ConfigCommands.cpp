@@ -10,8 +10,9 @@
 #include "ctl/ConfigFieldSetter.h"
 #include "ctl/ContentCommands.h"
 #include "ctl/StoreAccess.h"
+#include "server/ConfigDeletion.h"
 #include "server/ConfigFiles.h"
-#include "server/RunningServer.h"
+#include "server/RunningConfigGuard.h"
 #include "server/ServerLauncher.h"
 
 #include <QJsonArray>
@@ -35,13 +36,6 @@ int refuse(CtlIo& io, const ConfigStore::Outcome& outcome)
     message.replace(lineBreaks, QStringLiteral(" "));
     io.err << "voranthctl: " << message << '\n';
     return CtlRefused;
-}
-
-// Whether the server Voranth started runs (or is starting) with this configuration.
-bool isRunning(const QString& name)
-{
-    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
-    return running && running->config.configName() == name;
 }
 
 // The server configuration files are written for the mod of the record.
@@ -237,6 +231,11 @@ int ConfigCommands::rename(const QStringList& args, CtlIo& io)
         return CtlRefused;
     if (!access.findOrComplain(args.first()))
         return CtlRefused;
+    if (const std::optional<ServerLauncher::Alert> refusal =
+            RunningConfigGuard::refusal(args.first(), RunningConfigGuard::Change::Rename)) {
+        io.err << "voranthctl: " << refusal->title << ' ' << refusal->message << '\n';
+        return CtlRefused;
+    }
     const ConfigStore::Outcome renamed = access.store().renameConfig(args.at(0), args.at(1));
     if (!renamed.ok())
         return refuse(io, renamed);
@@ -251,27 +250,29 @@ int ConfigCommands::deleteConfig(const QStringList& args, CtlIo& io)
     StoreAccess access(io);
     if (!access.openForChanging())
         return CtlRefused;
-    const ServerConfig* found = access.findOrComplain(name);
-    if (!found)
+    if (!access.findOrComplain(name))
         return CtlRefused;
-    if (isRunning(name)) {
+    const ConfigDeletion::Outcome deleted =
+        ConfigDeletion::deleteConfig(access.store(), name, GameDirectory::settle());
+    switch (deleted.kind) {
+    case ConfigDeletion::Kind::Deleted:
+        return CtlOk;
+    case ConfigDeletion::Kind::Running:
         io.err << "voranthctl: '" << VisibleText::escaped(name)
                << "' is running! Stop the server (or run another configuration) before deleting "
                   "it.\n";
         return CtlRefused;
-    }
-    const ServerConfig record = *found;
-    access.store().remove(name);
-    if (!access.save())
+    case ConfigDeletion::Kind::StoreNotSaved:
+        io.err << "voranthctl: the configuration store " << ConfigStore::storePath()
+               << " could not be written; " << deleted.message << '\n';
         return CtlRefused;
-    const ConfigFiles files = configFilesForMod(record.modName());
-    if (!files.deleteConfigFile(record)) {
-        io.err << "voranthctl: '" << VisibleText::escaped(name)
-               << "' was deleted, but its server configuration file "
-               << files.configFileWithPathReplacedSpaces(name) << " could not be removed\n";
-        return CtlRefused;
+    case ConfigDeletion::Kind::NotFound:
+    case ConfigDeletion::Kind::ServerFileKept:
+        break;
     }
-    return CtlOk;
+    io.err << "voranthctl: " << (deleted.message.isEmpty() ? deleted.title : deleted.message)
+           << '\n';
+    return CtlRefused;
 }
 
 int ConfigCommands::setField(const QStringList& args, CtlIo& io)

@@ -48,8 +48,12 @@ RunningServerSession::~RunningServerSession()
 bool RunningServerSession::open()
 {
     m_record = ServerLauncher::runningServer();
-    if (!m_record || m_record->pid <= 0) {
+    if (!m_record) {
         m_io.err << "voranthctl: no server running\n";
+        return false;
+    }
+    if (!m_record->serverFound()) {
+        m_io.err << "voranthctl: " << ServerLauncher::startingMessage(*m_record) << '\n';
         return false;
     }
     m_library =

@@ -20,10 +20,11 @@
 
 namespace {
 
-// How long a started server may take to appear, to answer, and a stopped one to end.
-constexpr int serverAppearMs = 5000;
+// How long a started server may take to appear (it is found once it listens on its port),
+// to answer, and a stopped one to end.
+constexpr int serverAppearMs = 20000;
 constexpr int serverAnswerMs = 20000;
-constexpr int serverEndMs = 5000;
+constexpr int serverEndMs = ServerLauncher::stopTimeoutMs;
 
 // Waits until the server answers its remote console, so that the commands that follow reach
 // it; false when it does not within timeoutMs.
@@ -127,7 +128,7 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
     }
     const qint32 pid = ServerLauncher::waitForServer(serverAppearMs);
     if (pid == -1) {
-        ServerLauncher::stop();
+        ServerLauncher::stop(0);
         io.err << "voranthctl: the server did not start";
         if (TerminalLauncher::chosenTerminal().isEmpty())
             io.err << "; its output is in " << TerminalLauncher::serverLogFile();
@@ -147,24 +148,30 @@ int ServerCommands::stop(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl stop\n";
         return CtlUsageError;
     }
-    const ServerLauncher::StopResult result = ServerLauncher::stop();
+    const ServerLauncher::StopResult result = ServerLauncher::stop(serverEndMs);
+    if (!result.runningConfig) {
+        io.err << "voranthctl: no server running\n";
+        return CtlRefused;
+    }
+    const QString name = VisibleText::escaped(*result.runningConfig);
+    if (result.neverFound) {
+        io.err << "voranthctl: no server process of '" << name
+               << "' was found; the record of its start is removed\n";
+        return CtlRefused;
+    }
     if (result.stillRunning) {
-        io.err << "voranthctl: the server could not be sent the terminate signal\n";
+        io.err << "voranthctl: the server of '" << name << "' (process " << result.serverPid
+               << ") "
+               << (result.killedPid == -1 ? "could not be sent the terminate signal"
+                                          : "still runs after the terminate signal")
+               << "; Voranth keeps it as the running server\n";
         return CtlRefused;
     }
     if (result.killedPid == -1) {
         io.err << "voranthctl: no server running\n";
         return CtlRefused;
     }
-    if (!ServerLauncher::waitForEnd(result.killedPid, serverEndMs)) {
-        io.err << "voranthctl: the server (process " << result.killedPid
-               << ") still runs after the terminate signal\n";
-        return CtlRefused;
-    }
-    io.out << "stopped " << result.killedPid;
-    if (result.runningConfig)
-        io.out << " (" << VisibleText::escaped(*result.runningConfig) << ')';
-    io.out << '\n';
+    io.out << "stopped " << result.killedPid << " (" << name << ")\n";
     return CtlOk;
 }
 
@@ -177,8 +184,12 @@ int ServerCommands::running(const QStringList& args, CtlIo& io)
         return CtlUsageError;
     }
     const std::optional<RunningServer::Record> server = ServerLauncher::runningServer();
-    if (!server || server->pid <= 0) {
+    if (!server) {
         io.err << "voranthctl: no server running\n";
+        return CtlRefused;
+    }
+    if (!server->serverFound()) {
+        io.err << "voranthctl: " << ServerLauncher::startingMessage(*server) << '\n';
         return CtlRefused;
     }
     const QString config = server->config.configName();

@@ -2,10 +2,12 @@
 
 #include "config/CommonData.h"
 #include "config/ServerConfig.h"
+#include "config/StringTable.h"
 #include "content/MapLibrary.h"
 #include "format/Logging.h"
 #include "rcon/RemoteControl.h"
 #include "rcon/RemoteControlServices.h"
+#include "server/ProcessWatcher.h"
 #include "server/ServerLauncher.h"
 #include "server/TerminalLauncher.h"
 
@@ -25,6 +27,13 @@ QString outputLocation()
     return TerminalLauncher::chosenTerminal().isEmpty() ? TerminalLauncher::serverLogFile()
                                                         : QString();
 }
+
+// How often a server still starting is looked for.
+constexpr int startingCheckMs = 250;
+// How long a quit waits for a server still starting to be found.
+constexpr int startWaitMs = 10000;
+// How long a signalled server may take to end before the quit is given up.
+constexpr int stopTimeoutMs = 15000;
 
 } // namespace
 
@@ -89,7 +98,9 @@ ServerSession* HostedServers::follow(const ServerConfig& config)
                                                    : ServerSession::State::Uncontrolled,
                                       std::move(services), this);
     m_sessions.append(session);
-    connect(session, &ServerSession::quitRequested, this, [this, session] { quit(session); });
+    // Given up or turned down: a server not found by then is not waited for any longer.
+    connect(session, &ServerSession::quitRequested, this,
+            [this, session] { quit(session, false); });
     connect(session, &ServerSession::stateChanged, this,
             [this, session] { emit sessionChanged(session); });
     connect(session, &ServerSession::configNameChanged, this,
@@ -101,16 +112,17 @@ ServerSession* HostedServers::follow(const ServerConfig& config)
     return session;
 }
 
-void HostedServers::quit(ServerSession* session)
+void HostedServers::quit(ServerSession* session, bool waitForStart)
 {
     if (!m_sessions.contains(session) || m_quitting.contains(session))
         return;
     m_quitting.append(session);
     emit sessionChanged(session);
     const QPointer<ServerSession> held(session);
-    session->quitOverRcon([this, held] {
+    const QDeadlineTimer startWait(waitForStart ? startWaitMs : 0);
+    session->quitOverRcon([this, held, startWait] {
         if (held)
-            stopProcess(held);
+            stopWhenFound(held, startWait);
     });
 }
 
@@ -119,7 +131,9 @@ void HostedServers::quitNow(ServerSession* session)
     if (!m_sessions.contains(session))
         return;
     session->release();
-    stopProcess(session);
+    // The application is going: the server gets its signal now, and ends by itself.
+    ServerLauncher::stop(0);
+    remove(session, false);
 }
 
 void HostedServers::stopTimers()
@@ -128,13 +142,46 @@ void HostedServers::stopTimers()
         session->stopTimers();
 }
 
-void HostedServers::stopProcess(ServerSession* session)
+void HostedServers::stopWhenFound(ServerSession* session, QDeadlineTimer startWait)
 {
-    const ServerLauncher::StopResult stopped = ServerLauncher::stop();
-    if (stopped.stillRunning)
-        qCWarning(lcRcon, "The server could not be stopped.");
+    const std::optional<RunningServer::Record> record = ServerLauncher::runningServer();
+    if (!record) {
+        remove(session, false);
+        return;
+    }
+    // A server still starting is stopped once it is found (or its record goes, when it
+    // never appears): signalled before, it could not be told from another process.
+    if (!record->serverFound() && !startWait.hasExpired()) {
+        QTimer::singleShot(startingCheckMs, session,
+                           [this, session, startWait] { stopWhenFound(session, startWait); });
+        return;
+    }
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop(0);
+    if (!stopped.stillRunning) {
+        remove(session, false);
+        return;
+    }
+    // Signalled; the watcher of its end finishes the quit, unless it does not end.
     session->release();
-    remove(session, false);
+    QTimer::singleShot(stopTimeoutMs, session, [this, session] { stopGivenUp(session); });
+}
+
+void HostedServers::stopGivenUp(ServerSession* session)
+{
+    if (!m_quitting.removeOne(session))
+        return;
+    // Still ours, and still recorded: the window goes on showing it.
+    qCWarning(lcRcon, "The server of '%s' did not end after its terminate signal.",
+              qPrintable(session->configName()));
+    session->reconnect();
+    emit sessionChanged(session);
+    emit session->alertRaised(
+        rconCommText(QStringLiteral("ServerNotStoppedTitle"),
+                     QStringLiteral("The server of '%@' did not stop!"), {session->configName()}),
+        rconCommText(QStringLiteral("ServerNotStoppedMsg"),
+                     QStringLiteral("It was sent the terminate signal and still runs. It stays "
+                                    "under Voranth's watch; Quit it again, or end it with the "
+                                    "system's tools.")));
 }
 
 void HostedServers::remove(ServerSession* session, bool unexpectedly)
@@ -150,10 +197,25 @@ void HostedServers::remove(ServerSession* session, bool unexpectedly)
 
 void HostedServers::watchForEnd(ServerSession* session)
 {
-    auto* timer = new QTimer(session);
-    connect(timer, &QTimer::timeout, this, [this, session] {
-        if (!m_quitting.contains(session) && !ServerLauncher::runningServer())
-            remove(session, true);
-    });
-    timer->start(1000);
+    const std::optional<RunningServer::Record> record = ServerLauncher::runningServer();
+    if (!record) {
+        remove(session, !m_quitting.contains(session));
+        return;
+    }
+    const std::optional<ProcessIdentity> process = record->serverProcess();
+    // Until the server is found, the look for it goes on every so often.
+    if (!process) {
+        QTimer::singleShot(startingCheckMs, session, [this, session] { watchForEnd(session); });
+        return;
+    }
+    auto* watcher = new ProcessWatcher(*process, session);
+    connect(watcher, &ProcessWatcher::ended, this, [this, session] { serverEnded(session); });
+}
+
+void HostedServers::serverEnded(ServerSession* session)
+{
+    const bool expected = m_quitting.contains(session);
+    // The record of an ended server goes with its configuration file.
+    ServerLauncher::runningServer();
+    remove(session, !expected);
 }

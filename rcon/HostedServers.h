@@ -3,6 +3,7 @@
 #include "format/Result.h"
 #include "rcon/ServerSession.h"
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -37,8 +38,10 @@ public:
     // Follows every server of ours that still runs (a window opened while servers ran).
     void adoptRunningServers();
     // Quits the server: over its remote console where that can work, then its process; the
-    // session goes once the process has ended (sessionRemoved).
-    void quit(ServerSession* session);
+    // session goes once the process has ended (sessionRemoved). A server still starting is
+    // waited for a while (it can be signalled only once it is found) unless waitForStart is
+    // false: then a server not found yet is forgotten at once.
+    void quit(ServerSession* session, bool waitForStart = true);
     bool quitting(const ServerSession* session) const;
     // Quits the server's process at once, without asking its console first (the application
     // is going); the session goes.
@@ -55,9 +58,12 @@ signals:
 
 private:
     ServerSession* follow(const ServerConfig& config);
-    void stopProcess(ServerSession* session);
+    void stopWhenFound(ServerSession* session, QDeadlineTimer startWait);
+    void stopGivenUp(ServerSession* session);
     void remove(ServerSession* session, bool unexpectedly);
+    // Notices the end of the session's server without asking it anything.
     void watchForEnd(ServerSession* session);
+    void serverEnded(ServerSession* session);
 
     MapLibraryFor m_mapLibraryFor;
     QList<ServerSession*> m_sessions;

@@ -431,3 +431,13 @@ void ServerSession::release()
     m_previewShown = false;
     emit progressStopped();
 }
+
+void ServerSession::reconnect()
+{
+    release();
+    if (m_state == State::Uncontrolled)
+        return;
+    m_failedRemoteControlInits = 0;
+    setState(State::Connecting);
+    waitThenTryInitRemoteControl();
+}

@@ -120,6 +120,9 @@ public:
     void release();
     // Stops connecting, the automatic and the one-shot refresh.
     void stopTimers();
+    // Drops the client and connects anew (the server is another process now, or was not
+    // stopped after all); a server without remote control only runs on.
+    void reconnect();
 
 signals:
     void stateChanged(ServerSession::State state);

@@ -1,16 +1,23 @@
 #pragma once
 
 #include "config/ServerConfig.h"
+#include "format/Result.h"
+#include "server/ProcessIdentity.h"
 
 #include <QDateTime>
 #include <QString>
 
 #include <optional>
 
-// The server Voranth started: which configuration it runs, and what tells it apart from any
-// other process of the same executable. Recorded at start, so that the window and
-// voranthctl, in this run or a later one, know its password, address, port and rotation, and
-// signal and speak to that server only.
+// The server Voranth started: which configuration it runs, and what tells its process apart
+// from every other one. Recorded at start, so that the window and voranthctl, in this run or a
+// later one, know its password, address, port and rotation, and signal and speak to that
+// server only.
+//
+// A server is Voranth's by what Voranth launched, never by its name or arguments: the launch
+// gives the launched process a token in its environment (LaunchToken), and the server is the
+// process that carries it (QProcessCom). Once found, the server is that process (its id with
+// its start time, in the boot of the launch) and no other.
 class RunningServer
 {
 public:
@@ -21,26 +28,54 @@ public:
         // The argument of "+exec" the server was started with ("VO_<name>.config"). It stays
         // the same when the configuration is switched: the process keeps its command line.
         QString execFile;
-        // The server's process id once it was found; -1 before.
+        // The token in the environment of the launch; it names the launch.
+        QString launchToken;
+        // The boot of the launch: in another one, none of its processes runs.
+        QString bootId;
+        // When the launch was made, in milliseconds of CLOCK_BOOTTIME (a clock that is never
+        // set and counts on while the machine sleeps): how long the server has been starting.
+        qint64 launchedAtBootMs = -1;
+        // The process the launch started (terminal or shell), as far as it was seen.
+        qint32 launcherPid = -1;
+        quint64 launcherStartTime = 0;
+        // The server's process once it was found: its id, -1 before, and its start time.
         qint32 pid = -1;
+        quint64 processStartTime = 0;
+        // The wall-clock time of the launch, for showing only.
         QDateTime startedAt;
+
+        // The server's process, once found.
+        std::optional<ProcessIdentity> serverProcess() const;
+        std::optional<ProcessIdentity> launcherProcess() const;
+        bool serverFound() const { return serverProcess().has_value(); }
     };
 
     static QString recordPath();
-    // A fresh record of a server about to start with config: its configuration file, no
-    // process id yet. Readable by its owner only (it holds the passwords); false when it
-    // cannot be written.
+    // A fresh record of a server about to be launched with config: a new launch token, the
+    // boot and the time of now, no process yet. Nothing is written.
+    static Record launchRecord(const ServerConfig& config);
+    // Writes launchRecord(config); false when it cannot be written.
     static bool record(const ServerConfig& config);
-    static bool write(const Record& record);
+    // Writes the record whole or not at all, readable by its owner only (it holds the
+    // passwords); a link at its path is replaced, never written through.
+    static Result<void> save(const Record& record);
+    static bool write(const Record& record) { return save(record).ok(); }
     // The record, or none when there is none or it cannot be read.
     static std::optional<Record> read();
     // The configuration of the record, or none.
     static std::optional<ServerConfig> running();
-    // Notes the server's process id in the record; false when there is no record.
-    static bool setProcessId(qint32 pid);
+    // Notes the server's process, or the launcher's, in the record of the launch with that
+    // token; false when the record is of another launch or gone.
+    static bool noteServerProcess(const QString& launchToken, const ProcessIdentity& server);
+    static bool noteLauncherProcess(const QString& launchToken, const ProcessIdentity& launcher);
     // The server now runs config (it executed config's file): the record names config, with
     // the password, address and port the server still has from its start. False when there
     // is no record.
     static bool switchConfiguration(const ServerConfig& config);
+    // Removes the record of the launch with that token (and no later one).
+    static void forget(const QString& launchToken);
     static void clear();
+
+    // Milliseconds of CLOCK_BOOTTIME now.
+    static qint64 bootTimeMs();
 };

@@ -10,19 +10,21 @@
 #include "config/UserDefaults.h"
 #include "config/VisibleText.h"
 #include "server/ConfigFiles.h"
+#include "server/ProcessSignal.h"
+#include "server/ProcessWatcher.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/ServerCommand.h"
 #include "server/TerminalLauncher.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,40 +52,25 @@ ConfigFiles configFilesOf(const ServerConfig& config, const QString& gameRoot = 
                                                : config.modName()));
 }
 
-QProcessCom probeOf(const RunningServer::Record& record)
+bool withinStartupGrace(const RunningServer::Record& record)
 {
-    return QProcessCom::forServer({record.execFile, record.pid});
-}
-
-bool stillStarting(const RunningServer::Record& record)
-{
-    return record.pid <= 0 && record.startedAt.isValid() &&
-           record.startedAt.secsTo(QDateTime::currentDateTimeUtc()) <
-               ServerLauncher::startupGraceSeconds;
+    if (record.launchedAtBootMs < 0)
+        return false;
+    const qint64 elapsed = RunningServer::bootTimeMs() - record.launchedAtBootMs;
+    return elapsed >= 0 && elapsed < qint64(ServerLauncher::startupGraceSeconds) * 1000;
 }
 
 // Forgets a server that is gone: its configuration file and the record.
 void dropRecord(const RunningServer::Record& record)
 {
     configFilesOf(record.config).deleteConfigFile(record.config);
-    RunningServer::clear();
+    RunningServer::forget(record.launchToken);
 }
 
 QString runningConfigName()
 {
     const std::optional<ServerConfig> running = RunningServer::running();
     return running ? running->configName() : QString();
-}
-
-bool processHasEnded(qint32 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    const qsizetype close = text.lastIndexOf(')');
-    const QByteArray fields = text.mid(close + 1).trimmed();
-    return close < 0 || fields.isEmpty() || fields.at(0) == 'Z' || fields.at(0) == 'X';
 }
 
 } // namespace
@@ -232,49 +219,76 @@ Result<void> ServerLauncher::start(const ServerConfig& config, const QString& ga
 {
     if (runningServer())
         return Result<void>::failure(alertFor(Problem::ServerAlreadyRunning, config, gameRoot).title);
-    const auto notWritten = [](const QString& path) {
-        return Result<void>::failure(QStringLiteral("%1 could not be written").arg(path));
+    const auto notWritten = [](const QString& path, const QString& reason = QString()) {
+        return Result<void>::failure(reason.isEmpty()
+                                         ? QStringLiteral("%1 could not be written").arg(path)
+                                         : QStringLiteral("%1 could not be written: %2").arg(path, reason));
     };
     ConfigFiles files = configFilesOf(config, gameRoot);
     if (const Result<void> written = files.saveConfigToFile(config, true); !written.ok())
         return written;
+    const RunningServer::Record record = RunningServer::launchRecord(config);
     auto undo = [&] {
         files.deleteConfigFile(config);
-        RunningServer::clear();
+        RunningServer::forget(record.launchToken);
     };
     if (const Result<void> written = files.runConfigFile(config, CommonData::applicationName());
         !written.ok()) {
         undo();
         return written;
     }
-    // Recorded before the start, so that whoever finds the server also finds its record.
-    if (!RunningServer::record(config)) {
+    // Recorded before the launch, so that whoever finds the server also finds its record.
+    if (const Result<void> recorded = RunningServer::save(record); !recorded.ok()) {
         undo();
-        return notWritten(RunningServer::recordPath());
+        return notWritten(RunningServer::recordPath(), recorded.error);
     }
-    const Result<void> opened = TerminalLauncher::openTerminalFile(files.terminalFile());
-    if (!opened.ok())
+    const Result<qint64> opened =
+        TerminalLauncher::openTerminalFile(files.terminalFile(), record.launchToken);
+    if (!opened.ok()) {
         undo();
-    return opened;
+        return Result<void>::failure(opened.error);
+    }
+    // A terminal that hands the command to a server of its own may have ended already.
+    if (const std::optional<ProcessIdentity> launcher = ProcessIdentity::of(qint32(opened.value)))
+        RunningServer::noteLauncherProcess(record.launchToken, *launcher);
+    return Result<void>::success();
 }
 
-ServerLauncher::StopResult ServerLauncher::stop()
+ServerLauncher::StopResult ServerLauncher::stop(int timeoutMs)
 {
     StopResult result;
-    const std::optional<RunningServer::Record> record = RunningServer::read();
+    std::optional<RunningServer::Record> record = runningServer();
     if (!record)
         return result;
     result.runningConfig = record->config.configName();
-    const QProcessCom probe = probeOf(*record);
-    const qint32 pid = probe.serverPid();
-    if (pid != -1) {
-        if (probe.killServerProcess())
-            result.killedPid = pid;
-        else
-            result.stillRunning = true;
+    if (!record->serverFound()) {
+        record = waitForServerRecord(timeoutMs);
+        if (!record)
+            return result;
     }
-    if (!result.stillRunning)
+    const std::optional<ProcessIdentity> server = record->serverProcess();
+    if (!server) {
         dropRecord(*record);
+        result.neverFound = true;
+        return result;
+    }
+    result.serverPid = server->pid;
+    switch (ProcessSignal::send(*server, SIGTERM)) {
+    case ProcessSignal::Outcome::NotThatProcess:
+        // It ended meanwhile.
+        dropRecord(*record);
+        return result;
+    case ProcessSignal::Outcome::Failed:
+        result.stillRunning = true;
+        return result;
+    case ProcessSignal::Outcome::Sent:
+        break;
+    }
+    result.killedPid = server->pid;
+    if (ProcessWatcher::waitForEnd(*server, timeoutMs))
+        dropRecord(*record);
+    else
+        result.stillRunning = true;
     return result;
 }
 
@@ -283,55 +297,57 @@ std::optional<RunningServer::Record> ServerLauncher::runningServer()
     std::optional<RunningServer::Record> record = RunningServer::read();
     if (!record)
         return std::nullopt;
-    const qint32 pid = probeOf(*record).serverPid();
-    if (pid > 0) {
-        if (record->pid != pid) {
-            record->pid = pid;
-            RunningServer::setProcessId(pid);
+    // A record of another boot names no process that runs now.
+    if (record->bootId == ProcessTable().bootId()) {
+        if (const std::optional<ProcessIdentity> server =
+                QProcessCom::forRecord(*record).serverProcess()) {
+            if (!record->serverFound()) {
+                record->pid = server->pid;
+                record->processStartTime = server->startTime;
+                RunningServer::noteServerProcess(record->launchToken, *server);
+            }
+            return record;
         }
-        return record;
+        if (!record->serverFound() && withinStartupGrace(*record))
+            return record;
     }
-    if (stillStarting(*record))
-        return record;
     dropRecord(*record);
     return std::nullopt;
-}
-
-std::optional<QProcessCom> ServerLauncher::recordedServerProbe()
-{
-    const std::optional<RunningServer::Record> record = runningServer();
-    if (!record)
-        return std::nullopt;
-    return probeOf(*record);
 }
 
 qint32 ServerLauncher::recordedServerPid()
 {
     const std::optional<RunningServer::Record> record = runningServer();
-    return record && record->pid > 0 ? record->pid : -1;
+    return record && record->serverFound() ? record->pid : -1;
+}
+
+QString ServerLauncher::startingMessage(const RunningServer::Record& record)
+{
+    return rconCommText(QStringLiteral("ServerStartingMsg"),
+                        QStringLiteral("'%@' is starting: its server process has not been found "
+                                       "yet."),
+                        {VisibleText::escaped(record.config.configName())});
+}
+
+std::optional<RunningServer::Record> ServerLauncher::waitForServerRecord(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        std::optional<RunningServer::Record> record = runningServer();
+        if (!record || record->serverFound() || deadline.hasExpired())
+            return record;
+        QThread::msleep(pollIntervalMs);
+    }
 }
 
 qint32 ServerLauncher::waitForServer(int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        const std::optional<RunningServer::Record> record = runningServer();
-        if (!record)
-            return -1;
-        if (record->pid > 0 || deadline.hasExpired())
-            return record->pid;
-        QThread::msleep(pollIntervalMs);
-    }
+    const std::optional<RunningServer::Record> record = waitForServerRecord(timeoutMs);
+    return record && record->serverFound() ? record->pid : -1;
 }
 
 bool ServerLauncher::waitForEnd(qint32 pid, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        if (processHasEnded(pid))
-            return true;
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(pollIntervalMs);
-    }
+    const std::optional<ProcessIdentity> process = ProcessIdentity::of(pid);
+    return !process || ProcessWatcher::waitForEnd(*process, timeoutMs);
 }

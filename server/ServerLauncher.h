@@ -1,7 +1,6 @@
 #pragma once
 
 #include "format/Result.h"
-#include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 
 #include <QString>
@@ -19,12 +18,15 @@ class ServerConfig;
 // files, opens the launch file in the terminal and records which configuration runs, and
 // what identifies the server (RunningServer). Everything after the start - finding the
 // process, stopping it - concerns that recorded server only, never another process of the
-// same executable.
+// same executable (QProcessCom).
 class ServerLauncher
 {
 public:
-    // How long a recorded server whose process has not been found yet counts as starting.
+    // How long a recorded server whose process has not been found yet counts as starting,
+    // by the boot clock (which no one sets).
     static constexpr int startupGraceSeconds = 60;
+    // How long stop() waits for a starting server to be found, and for the server to end.
+    static constexpr int stopTimeoutMs = 5000;
 
     enum class Problem
     {
@@ -83,26 +85,42 @@ public:
 
     struct StopResult
     {
-        qint32 killedPid = -1;                // the server sent the terminate signal, or -1
-        bool stillRunning = false;            // a server runs that could not be signalled
+        // The server's process, when it was found, or -1.
+        qint32 serverPid = -1;
+        // The server, sent the terminate signal, or -1.
+        qint32 killedPid = -1;
+        // The server still runs: it could not be signalled, or it has not ended within the
+        // time. Its record stays until the process has ended.
+        bool stillRunning = false;
+        // The server was still starting and no process of it appeared: its record is gone.
+        bool neverFound = false;
         std::optional<QString> runningConfig; // the recorded configuration, when one was
     };
-    // Sends the terminate signal to the recorded server when it runs; then, unless it could
-    // not be signalled, removes the configuration file of the recorded configuration and the
-    // record. Without a record nothing is signalled: no other server is ever taken for ours.
-    static StopResult stop();
+    // Stops the recorded server: waits up to timeoutMs for a starting one to be found, sends it
+    // the terminate signal and waits up to timeoutMs for it to end. Once it has ended (or none
+    // appeared), removes the configuration file of the recorded configuration and the record.
+    // Without a record nothing is signalled: no other process is ever taken for ours.
+    static StopResult stop(int timeoutMs = stopTimeoutMs);
 
-    // The server Voranth started, when it still runs (its process id, once found, noted in
-    // the record) or is starting (recorded less than startupGraceSeconds ago, no process
-    // found yet). A record whose server is gone is dropped, with its configuration file.
+    // Whether the server Voranth started runs, the one answer every caller goes by: the
+    // record while its server runs (its process, once found, noted in the record), or while
+    // it is starting (no process found yet, launched in this boot less than
+    // startupGraceSeconds ago by the boot clock: a wall clock set back or forth changes
+    // nothing). A record whose server is gone is dropped, with its configuration file.
     static std::optional<RunningServer::Record> runningServer();
-    // The probe of the recorded server; none without a record.
-    static std::optional<QProcessCom> recordedServerProbe();
-    // The process id of the recorded server, or -1.
+    // The process id of the recorded server, or -1 (also while it is starting).
     static qint32 recordedServerPid();
+    // For a record of runningServer() whose process has not been found yet: the message
+    // that says so.
+    static QString startingMessage(const RunningServer::Record& record);
 
     // The recorded server's process id once the probe finds it, or -1 after timeoutMs.
     static qint32 waitForServer(int timeoutMs);
-    // Whether the process has ended (or become a zombie) within timeoutMs.
+    // Whether the process that has the id now has ended (or become a zombie) within
+    // timeoutMs.
     static bool waitForEnd(qint32 pid, int timeoutMs);
+
+private:
+    // runningServer() until its server is found; the last record, none once it was dropped.
+    static std::optional<RunningServer::Record> waitForServerRecord(int timeoutMs);
 };

@@ -5,10 +5,12 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "format/PlistReader.h"
+#include "server/LaunchToken.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 namespace {
@@ -84,14 +86,15 @@ TerminalLauncher::Launch TerminalLauncher::launchFor(const QString& terminal, co
     return launch;
 }
 
-Result<void> TerminalLauncher::openTerminalFile(const QString& terminalFile)
+Result<qint64> TerminalLauncher::openTerminalFile(const QString& terminalFile,
+                                                  const QString& launchToken)
 {
     const PlistReader::Result file = PlistReader::parseFile(terminalFile);
     const QVariantMap settings =
         file.value.toMap().value(QStringLiteral("WindowSettings")).toList().value(0).toMap();
     const QString command = settings.value(QStringLiteral("ExecutionString")).toString();
     if (!file.ok() || command.isEmpty())
-        return Result<void>::failure(
+        return Result<qint64>::failure(
             QStringLiteral("%1 holds no server command").arg(terminalFile));
     const QString title = settings.value(QStringLiteral("CustomTitle")).toString();
     const Launch launch = launchFor(chosenTerminal(), title, command);
@@ -101,6 +104,11 @@ Result<void> TerminalLauncher::openTerminalFile(const QString& terminalFile)
     process.setArguments(launch.arguments);
     process.setWorkingDirectory(QDir::homePath());
     process.setStandardInputFile(QProcess::nullDevice());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(LaunchToken::variableName());
+    if (!launchToken.isEmpty())
+        environment.insert(LaunchToken::variableName(), launchToken);
+    process.setProcessEnvironment(environment);
     if (!launch.logFile.isEmpty()) {
         DataDirectory::prepare();
         process.setStandardOutputFile(launch.logFile, QIODevice::Append);
@@ -108,7 +116,7 @@ Result<void> TerminalLauncher::openTerminalFile(const QString& terminalFile)
     }
     qint64 pid = 0;
     if (!process.startDetached(&pid))
-        return Result<void>::failure(
+        return Result<qint64>::failure(
             QStringLiteral("%1 could not be started").arg(launch.program));
-    return Result<void>::success();
+    return Result<qint64>::success(pid);
 }

@@ -30,9 +30,13 @@ public:
     static Launch launchFor(const QString& terminal, const QString& title, const QString& command);
     static QString serverLogFile();
 
-    // Reads the launch file and starts its command; false when the file holds no command or
+    // Reads the launch file and starts its command, with the launch token (LaunchToken) in
+    // the environment of what it starts, which hands it on to the shell and the server; a
+    // token this process inherited is never passed on. The id of the process started (the
+    // terminal, or the shell without one); a failure when the file holds no command or
     // nothing could be started.
-    static Result<void> openTerminalFile(const QString& terminalFile);
+    static Result<qint64> openTerminalFile(const QString& terminalFile,
+                                           const QString& launchToken = QString());
 
     static bool hasDisplay();
 };

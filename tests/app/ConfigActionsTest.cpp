@@ -8,6 +8,7 @@
 #include "config/ConfigStore.h"
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
+#include "server/RunningServer.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -20,6 +21,17 @@
 #include <csignal>
 
 using ConfigActionsTest = EditorFixture;
+
+namespace {
+
+bool loadedStoreContains(const QString& name)
+{
+    ConfigStore store;
+    store.load();
+    return store.contains(name);
+}
+
+} // namespace
 
 TEST_F(ConfigActionsTest, NewTakesTheLimitsOfItsGameTypeAndIsShown)
 {
@@ -276,11 +288,82 @@ TEST_F(ConfigActionsTest, DeleteAsksFirstAndRemovesTheConfigurationAndItsServerF
     EXPECT_EQ(listedConfigs(), QStringList{"Alpha"});
     EXPECT_EQ(editor().controls().configNameFieldAdvTab->text(), "Alpha");
 
-    controller->actions().setRunningConfigNamesQuery([] { return QStringList{"Alpha"}; });
+}
+
+TEST_F(ConfigActionsTest, TheRunningConfigurationIsNeitherRenamedNorDeleted)
+{
+    newConfig("Alpha");
+    newConfig("Beta");
+    selectConfig("Alpha");
+    // Launched a moment ago: running, as far as changes to it go.
+    ASSERT_TRUE(RunningServer::record(*record("Alpha")));
+
+    RenameConfigSheet* sheet = controller->actions().renameConfigWindow();
+    controller->actions().raiseRenameConfigWindow();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().title, "'Alpha' is running!");
+    EXPECT_EQ(alerts.first().message,
+              "Quit its server before renaming it: the running server is known by this name.");
+    EXPECT_FALSE(sheet->isVisible());
+    // A sheet opened before the server started is refused at OK.
+    sheet->configNameFieldRenameOld()->setText("Alpha");
+    sheet->configNameFieldRenameNew()->setText("Zed");
+    controller->actions().renameFile();
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_NE(record("Alpha"), nullptr);
+    EXPECT_EQ(record("Zed"), nullptr);
+
     controller->actions().deleteFile();
     ASSERT_EQ(alerts.size(), 3);
     EXPECT_EQ(alerts.last().title, "'Alpha' is running!");
     EXPECT_NE(record("Alpha"), nullptr);
+
+    // After Run Config the server runs Beta: Beta is the one kept, Alpha may go.
+    ASSERT_TRUE(RunningServer::switchConfiguration(*record("Beta")));
+    selectConfig("Beta");
+    controller->actions().raiseRenameConfigWindow();
+    controller->actions().deleteFile();
+    ASSERT_EQ(alerts.size(), 5);
+    EXPECT_EQ(alerts.at(3).title, "'Beta' is running!");
+    EXPECT_EQ(alerts.at(4).title, "'Beta' is running!");
+    EXPECT_NE(record("Beta"), nullptr);
+    selectConfig("Alpha");
+    controller->actions().deleteFile();
+    EXPECT_EQ(alerts.last().title, "Delete the server config 'Alpha'?");
+    EXPECT_EQ(record("Alpha"), nullptr);
+    EXPECT_TRUE(QFile::exists(ConfigStore::storePath()));
+    EXPECT_FALSE(loadedStoreContains("Alpha"));
+}
+
+TEST_F(ConfigActionsTest, ADeletionTheStoreCannotKeepLeavesTheConfigurationAndItsFile)
+{
+    newConfig("Alpha");
+    newConfig("Beta");
+    const QString serverFile = CommonData::appSupportQGameDir() + "/baseq3/VO_Beta.config";
+    QDir().mkpath(CommonData::appSupportQGameDir() + "/baseq3");
+    QFile file(serverFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    selectConfig("Beta");
+    // Something that is no file stands where the store is written.
+    ASSERT_TRUE(QFile::remove(ConfigStore::storePath()));
+    ASSERT_TRUE(QDir().mkpath(ConfigStore::storePath() + "/in-the-way"));
+
+    controller->actions().deleteFile();
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_EQ(alerts.last().title, "Configurations could not be saved!");
+    EXPECT_TRUE(alerts.last().message.startsWith("'Beta' was not deleted: "))
+        << alerts.last().message.toStdString();
+    EXPECT_GT(alerts.last().message.size(), QString("'Beta' was not deleted: ").size());
+    EXPECT_NE(record("Beta"), nullptr);
+    EXPECT_EQ(listedConfigs(), (QStringList{"Alpha", "Beta"}));
+    EXPECT_TRUE(QFile::exists(serverFile));
+
+    ASSERT_TRUE(QDir(ConfigStore::storePath()).removeRecursively());
+    controller->actions().deleteFile();
+    EXPECT_EQ(record("Beta"), nullptr);
+    EXPECT_FALSE(QFile::exists(serverFile));
+    EXPECT_FALSE(loadedStoreContains("Beta"));
 }
 
 TEST_F(ConfigActionsTest, EveryChangeIsOnDiskAtOnceAndSurvivesARestart)

@@ -12,9 +12,9 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
-#include "server/ServerLauncher.h"
 #include "support/DemoGame.h"
 #include "support/Pk3Builder.h"
+#include "support/RealServer.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include <csignal>
 
 namespace {
 

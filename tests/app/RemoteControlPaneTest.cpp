@@ -152,12 +152,7 @@ protected:
     // Records the live server as the one Voranth started, with config in place of its own.
     static void recordLiveServerAs(const LiveServer& live, const ServerConfig& config)
     {
-        RunningServer::Record record;
-        record.config = config;
-        record.execFile = ConfigFiles::configFileReplacedSpaces(live.config().configName());
-        record.pid = qint32(live.pid());
-        record.startedAt = QDateTime::currentDateTime();
-        ASSERT_TRUE(RunningServer::write(record));
+        ASSERT_TRUE(live.recordAsRunning(config));
     }
     // Follows the recorded server as a window started later does, connecting with a short
     // interval, until done() holds; the attempts it took, -1 when done() never held.

@@ -3,6 +3,7 @@
 #include "config/SettingsKeys.h"
 #include "config/StoreLock.h"
 #include "server/ConfigFiles.h"
+#include "server/ProcessIdentity.h"
 #include "server/RunningServer.h"
 #include "support/ProgramRunner.h"
 #include "support/StoreSeeds.h"
@@ -180,20 +181,28 @@ TEST(VoranthctlConfigs, DeleteRemovesTheRecordAndItsServerFileUnlessItRuns)
     const QString serverFile = files.configFileWithPathReplacedSpaces(arena.configName());
     ASSERT_TRUE(serverFile.endsWith("/missionpack/VO_Team_Arena.config"));
 
-    // A stand-in for the server: its command line names the executable and "+exec".
-    ASSERT_EQ(ctl({"set", KZXDedicatedAppName, "voranth-test-ded"}).exitCode, 0);
-    ASSERT_TRUE(RunningServer::record(arena));
+    // A stand-in for the server, recorded as the one Voranth started.
     QProcess server;
-    server.start("/bin/bash",
-                 {"-c", "read -t 60 line", "voranth-test-ded", "+exec", "VO_Team_Arena.config"});
+    server.start("/bin/sleep", {"60"});
     ASSERT_TRUE(server.waitForStarted());
-    const ProgramResult running = ctl({"delete", "Team Arena"});
+    const std::optional<ProcessIdentity> process = ProcessIdentity::of(qint32(server.processId()));
+    ASSERT_TRUE(process.has_value());
+    RunningServer::Record running = RunningServer::launchRecord(arena);
+    running.pid = process->pid;
+    running.processStartTime = process->startTime;
+    ASSERT_TRUE(RunningServer::write(running));
+    const ProgramResult refused = ctl({"delete", "Team Arena"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("'Team Arena' is running!")) << refused.err.toStdString();
+    const ProgramResult notRenamed = ctl({"rename", "Team Arena", "Zed"});
+    EXPECT_EQ(notRenamed.exitCode, 1);
+    EXPECT_EQ(notRenamed.err, "voranthctl: 'Team Arena' is running! Quit its server before "
+                              "renaming it: the running server is known by this name.\n");
+    EXPECT_TRUE(loadedStore().contains("Team Arena"));
+    EXPECT_FALSE(loadedStore().contains("Zed"));
+    EXPECT_TRUE(QFile::exists(serverFile));
     server.kill();
     server.waitForFinished();
-    EXPECT_EQ(running.exitCode, 1);
-    EXPECT_TRUE(running.err.contains("'Team Arena' is running!")) << running.err.toStdString();
-    EXPECT_TRUE(loadedStore().contains("Team Arena"));
-    EXPECT_TRUE(QFile::exists(serverFile));
 
     // Its process was seen and is gone: the record is dropped and the configuration goes.
     const ProgramResult stopped = ctl({"delete", "Team Arena"});

@@ -45,7 +45,7 @@ TEST(VoranthctlRcon, StatusAndRconTalkToTheServerThatWasStarted)
     ASSERT_NE(firstTitle, MapLibrary::unknownMapMarker());
 
     EXPECT_EQ(ProgramRunner::voranthctl({"status"}).exitCode, 1) << "a server, but no record";
-    ASSERT_TRUE(RunningServer::record(server.config()));
+    ASSERT_TRUE(server.recordAsRunning(server.config()));
 
     const ProgramResult addbot = ProgramRunner::voranthctl({"rcon", "addbot", "sarge"});
     EXPECT_EQ(addbot.exitCode, 0) << addbot.err.toStdString();
@@ -100,13 +100,13 @@ TEST(VoranthctlRcon, StatusAndRconTalkToTheServerThatWasStarted)
 
     ServerConfig wrongPassword = server.config();
     wrongPassword.setRconPassword(QStringLiteral("not-it"));
-    ASSERT_TRUE(RunningServer::record(wrongPassword));
+    ASSERT_TRUE(server.recordAsRunning(wrongPassword));
     const ProgramResult refused = ProgramRunner::voranthctl({"rcon", "status"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("Bad rconpassword")) << refused.err.toStdString();
     EXPECT_EQ(refused.out, "");
 
-    ASSERT_TRUE(RunningServer::record(server.config()));
+    ASSERT_TRUE(server.recordAsRunning(server.config()));
     server.stop();
     const ProgramResult gone = ProgramRunner::voranthctl({"status"});
     EXPECT_EQ(gone.exitCode, 1);

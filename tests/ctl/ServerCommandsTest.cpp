@@ -1,13 +1,20 @@
 #include "config/ConfigStore.h"
 #include "config/ServerConfig.h"
+#include "server/ProcessSignal.h"
+#include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
+#include "support/LiveServer.h"
 #include "support/StoreSeeds.h"
 #include "support/ProgramRunner.h"
 #include "support/RealServer.h"
+#include "support/TestEnvironment.h"
+#include "support/WaitUntil.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+
+#include <signal.h>
 
 #include <gtest/gtest.h>
 
@@ -84,4 +91,139 @@ TEST_F(VoranthctlServer, StartRefusesWhatTheWindowWouldRefuse)
     EXPECT_EQ(ProgramRunner::voranthctl({"start"}).exitCode, 2);
     EXPECT_EQ(ProgramRunner::voranthctl({"stop", "now"}).exitCode, 2);
     EXPECT_EQ(ServerLauncher::waitForServer(0), -1) << "nothing was started";
+}
+
+TEST_F(VoranthctlServer, ServersOfTheSameProgramAndFileAreNeverTakenForOurs)
+{
+    // Started by hand before ours: the same program executing VO_Alpha.config, on ports of
+    // their own, in this home and in another.
+    LiveServer sameHome(RealServer::freeUdpPort(), "decoy-secret", {"oa_dm2"}, "Alpha");
+    ASSERT_TRUE(sameHome.start()) << sameHome.error().toStdString();
+    LiveServer otherHome(RealServer::freeUdpPort(), "other-secret", {"oa_dm3"}, "Alpha");
+    otherHome.setHome(TestEnvironment::makeScratchDir("other-home"));
+    ASSERT_TRUE(otherHome.start()) << otherHome.error().toStdString();
+    store({RealServer::config("Alpha", "sekrit", RealServer::freeUdpPort())});
+
+    EXPECT_EQ(ProgramRunner::voranthctl({"running"}).err, "voranthctl: no server running\n");
+    EXPECT_EQ(ProgramRunner::voranthctl({"stop"}).err, "voranthctl: no server running\n");
+    const ProgramResult started = ProgramRunner::voranthctl({"start", "Alpha"});
+    ASSERT_EQ(started.exitCode, 0) << started.err.toStdString();
+    const qint64 pid = started.out.trimmed().toLongLong();
+    EXPECT_NE(pid, sameHome.pid());
+    EXPECT_NE(pid, otherHome.pid());
+    EXPECT_TRUE(RealServer::becomesEngine(pid));
+    EXPECT_TRUE(ProgramRunner::voranthctl({"running"}).out.contains(QString("%1  Alpha").arg(pid)));
+
+    const ProgramResult stopped = ProgramRunner::voranthctl({"stop"});
+    EXPECT_EQ(stopped.out, QString("stopped %1 (Alpha)\n").arg(pid)) << stopped.err.toStdString();
+    EXPECT_EQ(ProgramRunner::voranthctl({"stop"}).err, "voranthctl: no server running\n");
+    for (const LiveServer* decoy : {&sameHome, &otherHome}) {
+        EXPECT_TRUE(decoy->running());
+        EXPECT_TRUE(RealServer::rcon(decoy->config().netPort(),
+                                     decoy->config().rconPassword().toLatin1(), "status")
+                        .startsWith("map: " + decoy->config().mapList().first().toLatin1() + "\n"));
+    }
+}
+
+TEST_F(VoranthctlServer, AStopThatDidNotStopSaysSoAndTheServerStaysOurs)
+{
+    const int port = RealServer::freeUdpPort();
+    store({RealServer::config("Alpha", "sekrit", port)});
+    const ProgramResult started = ProgramRunner::voranthctl({"start", "Alpha"});
+    ASSERT_EQ(started.exitCode, 0) << started.err.toStdString();
+    const qint32 pid = started.out.trimmed().toInt();
+    const std::optional<ProcessIdentity> server = ProcessIdentity::of(pid);
+    ASSERT_TRUE(server.has_value());
+    ASSERT_EQ(ProcessSignal::send(*server, SIGSTOP), ProcessSignal::Outcome::Sent);
+    ASSERT_TRUE(waitUntil([&] { return RealServer::stateOf(pid) == 'T'; }));
+
+    const ProgramResult stuck = ProgramRunner::voranthctl({"stop"});
+    EXPECT_EQ(stuck.exitCode, 1);
+    EXPECT_EQ(stuck.err, QString("voranthctl: the server of 'Alpha' (process %1) still runs after "
+                                 "the terminate signal; Voranth keeps it as the running server\n")
+                             .arg(pid));
+    EXPECT_TRUE(ProgramRunner::voranthctl({"running"}).out.contains(QString("%1  Alpha").arg(pid)));
+    EXPECT_TRUE(ProgramRunner::voranthctl({"start", "Alpha"}).err.contains("'Alpha' is running!"));
+
+    ASSERT_EQ(ProcessSignal::send(*server, SIGCONT), ProcessSignal::Outcome::Sent);
+    EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
+    EXPECT_EQ(ProgramRunner::voranthctl({"running"}).err, "voranthctl: no server running\n");
+    ASSERT_TRUE(waitUntil([&] { return !ServerLauncher::portInUse(quint16(port)); }));
+    const ProgramResult again = ProgramRunner::voranthctl({"start", "Alpha"});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(ProgramRunner::voranthctl({"stop"}).exitCode, 0);
+}
+
+TEST_F(VoranthctlServer, EveryCommandJudgesAStartingServerAlikeWhateverTheWallClockSays)
+{
+    const ServerConfig alpha = RealServer::config("Alpha", "sekrit", RealServer::freeUdpPort());
+    store({alpha});
+    // Launched a moment ago by the boot clock, a day ahead by the wall clock (which has since
+    // been set back), its process not found yet.
+    RunningServer::Record record = RunningServer::launchRecord(alpha);
+    record.startedAt = QDateTime::currentDateTimeUtc().addDays(1);
+    ASSERT_TRUE(RunningServer::write(record));
+
+    const QString starting =
+        "voranthctl: 'Alpha' is starting: its server process has not been found yet.\n";
+    for (const QStringList& command : {QStringList{"running"}, QStringList{"running", "--json"},
+                                       QStringList{"status"}}) {
+        const ProgramResult result = ProgramRunner::voranthctl(command);
+        EXPECT_EQ(result.exitCode, 1) << command.join(' ').toStdString();
+        EXPECT_EQ(result.err, starting) << command.join(' ').toStdString();
+    }
+    EXPECT_TRUE(ProgramRunner::voranthctl({"start", "Alpha"}).err.contains("'Alpha' is running!"));
+    const ProgramResult stopped = ProgramRunner::voranthctl({"stop"});
+    EXPECT_EQ(stopped.exitCode, 1);
+    EXPECT_EQ(stopped.err, "voranthctl: no server process of 'Alpha' was found; the record of its "
+                           "start is removed\n");
+    EXPECT_FALSE(RunningServer::read().has_value());
+
+    // Launched longer ago than the grace by the boot clock, though "in the future" by the wall
+    // clock: gone for every command.
+    record.launchedAtBootMs =
+        RunningServer::bootTimeMs() - (ServerLauncher::startupGraceSeconds + 5) * 1000;
+    for (const QStringList& command :
+         {QStringList{"running"}, QStringList{"status"}, QStringList{"stop"}}) {
+        ASSERT_TRUE(RunningServer::write(record));
+        const ProgramResult result = ProgramRunner::voranthctl(command);
+        EXPECT_EQ(result.err, "voranthctl: no server running\n") << command.join(' ').toStdString();
+        EXPECT_FALSE(RunningServer::read().has_value());
+    }
+    ASSERT_TRUE(RunningServer::write(record));
+    ServerConfig noMaps = alpha;
+    noMaps.setMapList({});
+    store({noMaps});
+    EXPECT_TRUE(ProgramRunner::voranthctl({"start", "Alpha"}).err.startsWith(
+        "voranthctl: No maps in map list!"))
+        << "past the running check";
+}
+
+TEST_F(VoranthctlServer, TheRunningConfigurationIsNeitherRenamedNorDeletedUnderAnyName)
+{
+    const int port = RealServer::freeUdpPort();
+    store({RealServer::config("Alpha", "sekrit", port), RealServer::config("Beta", "beta", port)});
+    const ProgramResult started = ProgramRunner::voranthctl({"start", "Alpha"});
+    ASSERT_EQ(started.exitCode, 0) << started.err.toStdString();
+
+    const ProgramResult renamed = ProgramRunner::voranthctl({"rename", "Alpha", "Zed"});
+    EXPECT_EQ(renamed.exitCode, 1);
+    EXPECT_TRUE(renamed.err.startsWith("voranthctl: 'Alpha' is running! Quit its server before "
+                                       "renaming it"))
+        << renamed.err.toStdString();
+    EXPECT_EQ(ProgramRunner::voranthctl({"delete", "Zed"}).exitCode, 1) << "there is no Zed";
+    EXPECT_TRUE(ProgramRunner::voranthctl({"delete", "Alpha"}).err.contains("'Alpha' is running!"));
+
+    // The server runs Beta now: Beta is kept, under its name.
+    const ProgramResult switched = ProgramRunner::voranthctl({"run-config", "Beta"});
+    ASSERT_EQ(switched.exitCode, 0) << switched.err.toStdString();
+    EXPECT_TRUE(ProgramRunner::voranthctl({"rename", "Beta", "Zed"}).err.contains("'Beta' is running!"));
+    EXPECT_TRUE(ProgramRunner::voranthctl({"delete", "Beta"}).err.contains("'Beta' is running!"));
+    EXPECT_EQ(ProgramRunner::voranthctl({"rename", "Alpha", "Zed"}).exitCode, 0);
+    EXPECT_EQ(ProgramRunner::voranthctl({"delete", "Zed"}).exitCode, 0);
+
+    ConfigStore onDisk;
+    onDisk.load();
+    EXPECT_EQ(onDisk.serverConfigDict().keys(), QStringList{"Beta"});
+    EXPECT_EQ(ProgramRunner::voranthctl({"stop"}).exitCode, 0);
 }

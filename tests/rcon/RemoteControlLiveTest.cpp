@@ -74,7 +74,7 @@ TEST(RemoteControlLive, StatusPlayersMapsAndLimitsOfTheRealServer)
 
     RecordingAlerts alerts;
     auto client = RemoteControl::create(
-        server.config(), RemoteControlServices::forRunningServer(QProcessCom(), library, &alerts));
+        server.config(), RemoteControlServices::forRunningServer(server.probe(), library, &alerts));
     ASSERT_TRUE(client);
     EXPECT_EQ(client->rconMapLibrary(), library);
     ASSERT_TRUE(client->rconBotLibrary());
@@ -135,7 +135,7 @@ TEST(RemoteControlLive, WrongPasswordIsReportedAndTheChannelFollowsTheServer)
 {
     LiveServer server(RealServer::freeUdpPort(), QStringLiteral("right-one"), threeMaps);
     ASSERT_TRUE(server.start()) << server.error().toStdString();
-    const QProcessCom probe;
+    const QProcessCom probe = server.probe();
     ASSERT_GT(probe.serverPid(), 0);
 
     RecordingAlerts alerts;
@@ -186,7 +186,7 @@ TEST(RemoteControlLive, CommandsPastTheRateLimitAreAnsweredAndPollsGiveWay)
     ASSERT_TRUE(server.start()) << server.error().toStdString();
     // The pacer every client of the server shares (through the user's ledger).
     auto client = RemoteControl::create(
-        server.config(), RemoteControlServices::forRunningServer(QProcessCom(), nullptr));
+        server.config(), RemoteControlServices::forRunningServer(server.probe(), nullptr));
     ASSERT_TRUE(client);
     ASSERT_TRUE(client->pacer()->isPaced());
     // Twice what the server answers at once, each with an automatic poll beside it.

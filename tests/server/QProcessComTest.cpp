@@ -1,364 +1,264 @@
 #include "server/QProcessCom.h"
 
-#include "config/SettingsKeys.h"
-#include "config/UserDefaults.h"
+#include "server/LaunchToken.h"
+#include "server/RunningServer.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 
-#include <functional>
-#include <memory>
-#include <vector>
-
-#include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// A name of the server executable no other test on the machine uses, so that servers of
-// tests running beside this one are never found.
-QString serverName(const QString& stem = QStringLiteral("ioq3ded"))
-{
-    return QStringLiteral("%1-%2.x86_64").arg(stem).arg(::getpid());
-}
+const QString bootId = QStringLiteral("5c1b7d0e-0000-4000-8000-000000000001");
+const QString token = QStringLiteral("0123456789abcdef0123456789abcdef");
 
-QByteArray procFile(qint64 pid, const QString& file)
-{
-    QFile in(QStringLiteral("/proc/%1/%2").arg(pid).arg(file));
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-}
-
-QList<qint32> childrenOf(qint64 pid)
-{
-    QList<qint32> children;
-    const QByteArray text = procFile(pid, QStringLiteral("task/%1/children").arg(pid));
-    for (const QByteArray& field : text.simplified().split(' '))
-        if (!field.isEmpty())
-            children.append(field.toInt());
-    return children;
-}
-
-// The pid of the fake server below parent once it runs (its first argument is then ".").
-qint32 serverChildOf(qint64 parent)
-{
-    qint32 server = -1;
-    waitUntil([&] {
-        for (qint32 child : childrenOf(parent))
-            if (procFile(child, "cmdline").startsWith(QByteArray(".\0", 2)))
-                server = child;
-        return server != -1;
-    });
-    return server;
-}
-
-bool isRunning(qint32 pid)
-{
-    const QByteArray stat = procFile(pid, "stat");
-    const qsizetype close = stat.lastIndexOf(')');
-    const QByteArray fields = stat.mid(close + 1).trimmed();
-    return close > 0 && !fields.isEmpty() && fields.at(0) != 'Z';
-}
-
-// Processes started by a test, each the leader of a process group of its own; every group is
-// killed when the guard ends, however the test ends.
-class ProcessGuard
+// A process table laid out like /proc, written by the test: processes with their command
+// line, stat line, environment and open sockets, the UDP socket tables and the boot id.
+class FakeProcTable
 {
 public:
-    ProcessGuard() = default;
-    ProcessGuard(const ProcessGuard&) = delete;
-    ProcessGuard& operator=(const ProcessGuard&) = delete;
-    ~ProcessGuard()
+    struct Process
     {
-        for (const Started& started : m_started) {
-            ::kill(-started.group, SIGKILL);
-            started.process->waitForFinished(5000);
-        }
-    }
-
-    QProcess& start(const QString& program, const QStringList& arguments, const QString& dir)
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setWorkingDirectory(dir);
-        process->setChildProcessModifier([] { ::setpgid(0, 0); });
-        process->start(program, arguments);
-        EXPECT_TRUE(process->waitForStarted(5000)) << program.toStdString();
-        m_started.push_back({process->processId(), std::move(process)});
-        return *m_started.back().process;
-    }
-
-private:
-    struct Started
-    {
-        qint64 group = 0;
-        std::unique_ptr<QProcess> process;
+        qint32 pid = 0;
+        qint32 ppid = 1;
+        QList<QByteArray> arguments;
+        bool carriesToken = false;
+        QList<quint64> sockets;
+        char state = 'S';
+        quint64 startTime = 5000;
     };
-    std::vector<Started> m_started;
-};
 
-// A game directory with a stand-in for the server: one process that waits up to a minute and
-// whose command line reads like the real server's (".", the executable's name, the arguments).
-class FakeGame
-{
-public:
-    FakeGame() : m_dir(TestEnvironment::makeScratchDir("game"))
+    FakeProcTable() : m_root(TestEnvironment::makeScratchDir("proc"))
     {
-        EXPECT_EQ(::mkfifo(QFile::encodeName(m_dir + "/server.fifo").constData(), 0600), 0);
+        QDir().mkpath(m_root + "/sys/kernel/random");
+        QDir().mkpath(m_root + "/net");
+        setBootId(bootId);
+        write("net/udp", header);
+        write("net/udp6", header);
     }
 
-    const QString& dir() const { return m_dir; }
+    const QString& root() const { return m_root; }
 
-    void addServerExecutable(const QString& name) const
+    void setBootId(const QString& id) const { write("sys/kernel/random/boot_id", id.toLatin1() + '\n'); }
+
+    void add(const Process& process) const
     {
-        QFile script(m_dir + '/' + name);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/bash\n"
-                     "exec -a . /bin/bash -c 'read -t 60 <> server.fifo' \"${0##*/}\" \"$@\"\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        const QString dir = QString::number(process.pid);
+        QDir(m_root + '/' + dir + "/fd").removeRecursively();
+        QDir().mkpath(m_root + '/' + dir + "/fd");
+        QByteArray cmdline;
+        for (const QByteArray& argument : process.arguments)
+            cmdline += argument + '\0';
+        write(dir + "/cmdline", cmdline);
+        write(dir + "/stat", statLine(process));
+        QByteArray environment = QByteArray("HOME=/home/someone") + '\0' + "PATH=/usr/bin" + '\0';
+        if (process.carriesToken)
+            environment += LaunchToken::environmentEntry(token) + '\0';
+        write(dir + "/environ", environment);
+        QFile::link("pipe:[17]", m_root + '/' + dir + "/fd/0");
+        int fd = 3;
+        for (quint64 inode : process.sockets)
+            QFile::link(QStringLiteral("socket:[%1]").arg(inode),
+                        QStringLiteral("%1/%2/fd/%3").arg(m_root, dir).arg(fd++));
     }
 
-    // The server command as the launcher writes it; "; true" keeps the shell as the parent.
-    QString launchCommand(const QString& name) const
+    // A UDP socket bound to 0.0.0.0:port (or [::]:port).
+    void bind(quint64 inode, quint16 port, bool ipv6 = false)
     {
-        return QStringLiteral("cd '%1'; ./%2 +set fs_basepath '%1' +set dedicated 1 +set fs_game "
-                              "'baseq3' +set sv_punkbuster 0 +set cl_punkbuster 0 +exec "
-                              "'VO_My_Server.config'; true")
-            .arg(m_dir, name);
+        const QByteArray address = ipv6 ? "00000000000000000000000000000000" : "00000000";
+        const QByteArray line = QByteArray::number(m_sockets++).rightJustified(5) + ": " + address +
+                                ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0') +
+                                ' ' + address + ":0000 07 00000000:00000000 00:00000000 00000000  "
+                                "1000        0 " + QByteArray::number(inode) +
+                                " 2 0000000000000000 0\n";
+        const QString table = ipv6 ? "net/udp6" : "net/udp";
+        QFile file(m_root + '/' + table);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(line);
     }
 
-    // sh -c with the launch command; returns the shell.
-    QProcess& launch(ProcessGuard& guard, const QString& name) const
+    void write(const QString& path, const QByteArray& data) const
     {
-        return guard.start("/bin/sh", {"-c", launchCommand(name)}, m_dir);
+        QFile file(m_root + '/' + path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(data);
     }
 
-    // A process that only mentions the name, like an editor opened on the executable.
-    QProcess& startEditorOn(ProcessGuard& guard, const QString& name) const
+    static QByteArray statLine(const Process& process)
     {
-        return guard.start("/bin/bash", {"-c", "read -t 60 <> server.fifo", "vi", name}, m_dir);
+        QByteArray line = QByteArray::number(process.pid) + " (" +
+                          process.arguments.value(0).left(15) + ") " + process.state + ' ' +
+                          QByteArray::number(process.ppid);
+        // Fields 5 to 21, then the start time (22) and a few more.
+        for (int field = 5; field <= 21; ++field)
+            line += " 0";
+        return line + ' ' + QByteArray::number(process.startTime) + " 3133440 394 0\n";
     }
 
 private:
-    QString m_dir;
+    static constexpr const char* header =
+        "   sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  "
+        "timeout inode ref pointer drops\n";
+    QString m_root;
+    int m_sockets = 0;
 };
 
-void useServerName(const QString& name)
+const QList<QByteArray> serverArguments = {".", "ioq3ded.x86_64", "+set", "net_port", "27961",
+                                           "+exec", "\"VO_x.config\""};
+
+// A launch as a terminal makes it: the terminal holding the server's arguments, the shell,
+// and the server below them listening on its port; all three carry the launch's token.
+FakeProcTable launchedTable()
 {
-    UserDefaults::setValue(KZXDedicatedAppName, name);
+    FakeProcTable table;
+    table.add({100, 1, {"xterm", "-e", "./ioq3ded.x86_64", "+exec", "VO_x.config"}, true, {}});
+    table.add({101, 100, {"/bin/sh", "-c", "cd '/g'; ./ioq3ded.x86_64 +exec '\"VO_x.config\"'"}, true, {}});
+    table.add({102, 101, serverArguments, true, {7001, 7002}});
+    table.bind(7001, 27961);
+    return table;
+}
+
+QProcessCom::Target launchTarget(const QString& execFile = "VO_x.config", quint16 port = 27961)
+{
+    return {token, execFile, port, std::nullopt};
+}
+
+qint32 serverPidIn(const FakeProcTable& table, const QProcessCom::Target& target = launchTarget())
+{
+    return QProcessCom::forServer(target, table.root()).serverPid();
 }
 
 } // namespace
 
-TEST(QProcessCom, FindsTheServerBelowItsShellAndNotTheEditor)
+TEST(QProcessCom, TheServerIsTheInnermostProcessOfTheLaunchThatListensOnItsPort)
 {
-    const QString name = serverName();
-    useServerName(name);
-    FakeGame game;
-    game.addServerExecutable(name);
-    ProcessGuard guard;
-    game.startEditorOn(guard, name);
-    const QProcess& shell = game.launch(guard, name);
-    const qint32 server = serverChildOf(shell.processId());
-    ASSERT_NE(server, -1);
+    FakeProcTable table = launchedTable();
+    // Servers of the same program and file that Voranth did not launch, started before ours:
+    // one on another port, one that holds our port on IPv6 only.
+    table.add({50, 1, serverArguments, false, {6001}});
+    table.bind(6001, 27981);
+    table.add({51, 1, serverArguments, false, {6002}});
+    table.bind(6002, 27961, true);
 
-    QProcessCom probe;
-    EXPECT_EQ(probe.serverPid(), server);
-    EXPECT_EQ(probe.serverState(), 1);
+    const std::optional<ProcessIdentity> found =
+        QProcessCom::forServer(launchTarget(), table.root()).serverProcess();
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(*found, (ProcessIdentity{102, 5000, bootId}));
+    EXPECT_EQ(serverPidIn(table, launchTarget("VO_y.config")), -1) << "another file";
+    EXPECT_EQ(serverPidIn(table, launchTarget("VO_x.config", 27962)), -1) << "another port";
+    QProcessCom::Target otherLaunch = launchTarget();
+    otherLaunch.launchToken = LaunchToken::generate();
+    EXPECT_EQ(serverPidIn(table, otherLaunch), -1) << "another launch";
+    EXPECT_EQ(QProcessCom::forServer(launchTarget(), table.root(), ::getuid() + 1).serverPid(), -1)
+        << "another user's";
+
+    // The server without the token: neither it nor the terminal above it is ours.
+    table.add({102, 101, serverArguments, false, {7001}});
+    EXPECT_EQ(serverPidIn(table), -1);
+    // Bound on IPv6, with the token: ours.
+    table.add({102, 101, serverArguments, true, {6003}});
+    table.bind(6003, 27961, true);
+    EXPECT_EQ(serverPidIn(table), 102);
+    // Ended, but not yet reaped.
+    table.add({102, 101, serverArguments, true, {6003}, 'Z'});
+    EXPECT_EQ(serverPidIn(table), -1);
 }
 
-TEST(QProcessCom, ATerminalHoldingTheServerArgumentsIsNotTakenForIt)
+TEST(QProcessCom, AFoundServerIsThatProcessOnlyWhileItsStartTimeAndBootHold)
 {
-    // Like "xterm -e ./server +set ... +exec file": the terminal's own arguments are the
-    // server's, +exec included.
-    const QString name = serverName();
-    useServerName(name);
-    FakeGame game;
-    game.addServerExecutable(name);
-    ProcessGuard guard;
-    const QProcess& terminal = guard.start("/bin/bash",
-                                           {"-c", "\"$@\"; true", "xterm", "./" + name, "+set",
-                                            "fs_game", "baseq3", "+exec", "VO_x.config"},
-                                           game.dir());
-    const qint32 server = serverChildOf(terminal.processId());
-    ASSERT_NE(server, -1);
+    FakeProcTable table = launchedTable();
+    QProcessCom::Target target = launchTarget();
+    target.server = ProcessIdentity{102, 5000, bootId};
+    EXPECT_EQ(serverPidIn(table, target), 102);
 
-    EXPECT_EQ(QProcessCom().serverPid(), server);
+    // The id now belongs to a process that started later, even one of the launch that listens
+    // on the port: not the server that was found.
+    table.add({102, 101, serverArguments, true, {7001}, 'S', 5001});
+    EXPECT_EQ(serverPidIn(table, target), -1);
+    table.add({102, 101, serverArguments, true, {7001}});
+    EXPECT_EQ(serverPidIn(table, target), 102);
+    table.setBootId("5c1b7d0e-0000-4000-8000-000000000002");
+    EXPECT_EQ(serverPidIn(table, target), -1) << "another boot";
+    table.setBootId(bootId);
+
+    // Its arguments and its sockets no longer matter once it was found.
+    table.add({102, 101, {"something", "else"}, false, {}});
+    EXPECT_EQ(serverPidIn(table, target), 102);
 }
-
-TEST(QProcessCom, WithoutServerNothingIsFoundAndNothingKilled)
-{
-    const QString name = serverName();
-    useServerName(name);
-    FakeGame game;
-    game.addServerExecutable(name);
-    ProcessGuard guard;
-    const QProcess& editor = game.startEditorOn(guard, name);
-    // A shell whose command mentions the server and +exec, but that runs no server.
-    const QProcess& shell = guard.start(
-        "/bin/sh", {"-c", "echo './" + name + " +exec x' >/dev/null; read -t 60 x <> server.fifo"},
-        game.dir());
-
-    QProcessCom probe;
-    EXPECT_EQ(probe.serverPid(), -1);
-    EXPECT_EQ(probe.serverState(), 0);
-    EXPECT_FALSE(probe.killServerProcess());
-    QThread::msleep(200);
-    EXPECT_EQ(editor.state(), QProcess::Running);
-    EXPECT_EQ(shell.state(), QProcess::Running);
-}
-
-TEST(QProcessCom, KillTerminatesTheServerAndItsShellEnds)
-{
-    const QString name = serverName();
-    useServerName(name);
-    FakeGame game;
-    game.addServerExecutable(name);
-    ProcessGuard guard;
-    QProcess& shell = game.launch(guard, name);
-    const qint32 server = serverChildOf(shell.processId());
-    ASSERT_NE(server, -1);
-
-    QProcessCom probe;
-    EXPECT_TRUE(probe.killServerProcess());
-    // The shell only ends once the server it waits for has ended.
-    EXPECT_TRUE(shell.waitForFinished(5000));
-    EXPECT_FALSE(isRunning(server));
-    EXPECT_EQ(probe.serverPid(), -1);
-    EXPECT_FALSE(probe.killServerProcess());
-}
-
-TEST(QProcessCom, TheSettingNamesTheServerAtEveryQuery)
-{
-    const QString first = serverName("ioq3ded");
-    const QString second = serverName("oa_ded");
-    FakeGame game;
-    game.addServerExecutable(first);
-    game.addServerExecutable(second);
-    ProcessGuard guard;
-    const qint32 firstServer = serverChildOf(game.launch(guard, first).processId());
-    const qint32 secondServer = serverChildOf(game.launch(guard, second).processId());
-    ASSERT_NE(firstServer, -1);
-    ASSERT_NE(secondServer, -1);
-
-    QProcessCom probe;
-    useServerName(first);
-    EXPECT_EQ(probe.serverPid(), firstServer);
-    useServerName(second);
-    EXPECT_EQ(probe.serverPid(), secondServer);
-    // The name is looked for anywhere in the command line.
-    useServerName(serverName("q3ded"));
-    EXPECT_EQ(probe.serverPid(), firstServer);
-    useServerName(serverName("quake3"));
-    EXPECT_EQ(probe.serverPid(), -1);
-    // An empty name is in every command line; it names no server.
-    useServerName("");
-    EXPECT_EQ(probe.serverPid(), -1);
-    useServerName(" ");
-    EXPECT_EQ(probe.serverState(), 0);
-}
-
-// A process table laid out like /proc, written by the test.
-class FakeProcTable
-{
-public:
-    FakeProcTable() : m_root(TestEnvironment::makeScratchDir("proc")) {}
-
-    const QString& root() const { return m_root; }
-
-    void add(qint64 pid, const QByteArray& cmdline, const QByteArray& stat) const
-    {
-        const QString dir = QStringLiteral("%1/%2").arg(m_root).arg(pid);
-        QDir().mkpath(dir);
-        write(dir + "/cmdline", cmdline);
-        write(dir + "/stat", stat);
-    }
-
-    // A process whose arguments are separated by NULs, as the kernel shows them.
-    void addProcess(qint64 pid, qint64 ppid, const QList<QByteArray>& arguments,
-                    char state = 'S') const
-    {
-        QByteArray cmdline;
-        for (const QByteArray& argument : arguments)
-            cmdline += argument + '\0';
-        add(pid, cmdline,
-            QByteArray::number(pid) + " (" + arguments.value(0).left(15) + ") " + state + ' ' +
-                QByteArray::number(ppid) + " 1 1 0 -1 4194304\n");
-    }
-
-    static void write(const QString& path, const QByteArray& data)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(data);
-    }
-
-private:
-    QString m_root;
-};
-
-const QList<QByteArray> kServerArguments = {".",      "ioq3ded.x86_64", "+set",       "fs_game",
-                                            "baseq3", "+exec",          "VO_x.config"};
 
 TEST(QProcessCom, OddProcessEntriesAreSkipped)
 {
-    FakeProcTable table;
-    // A kernel thread, an entry that vanished, a zombie server and unreadable stat lines.
-    table.add(2, "", "2 (kthreadd) S 0 0 0 0 -1\n");
+    FakeProcTable table = launchedTable();
+    // A kernel thread, an entry that vanished, unreadable stat lines, and a stat line without
+    // a start time.
+    QDir().mkpath(table.root() + "/2");
+    table.write("2/cmdline", "");
     QDir().mkpath(table.root() + "/3");
-    table.addProcess(10, 1, kServerArguments, 'Z');
-    table.add(11, QByteArray(".\0ioq3ded.x86_64\0+exec\0a", 25), "11 ioq3ded S 1\n");
-    table.add(12, QByteArray(".\0ioq3ded.x86_64\0+exec\0a", 25), "12 (ioq3ded)\n");
-    table.add(13, QByteArray(".\0ioq3ded.x86_64\0+exec\0a", 25), "");
-    // The probe's own process, whatever its command line holds.
-    table.addProcess(14, 1, kServerArguments);
-    QFile::link("14", table.root() + "/self");
+    const QList<QPair<qint32, QByteArray>> brokenStats = {
+        {11, "11 ioq3ded S 1\n"}, {12, "12 (ioq3ded)\n"}, {13, ""}, {14, "14 (ioq3ded) S 1 1 1\n"}};
+    for (const auto& [pid, stat] : brokenStats) {
+        table.add({pid, 1, serverArguments, true, {7001}});
+        table.write(QString::number(pid) + "/stat", stat);
+    }
+    // The probe's own process, whatever its command line and sockets hold.
+    table.add({15, 1, serverArguments, true, {7001}});
+    QFile::link("15", table.root() + "/self");
     QDir().mkpath(table.root() + "/sys");
-    // A terminal with the server's arguments, and the server below it whose command name
-    // holds blanks and parentheses.
-    table.addProcess(20, 1, {"xterm", "-e", "./ioq3ded.x86_64", "+exec", "VO_x.config"});
-    table.add(21, QByteArray(".\0ioq3ded.x86_64\0+EXEC\0VO_x.config\0", 35),
-              "21 (q3 (ded) x) S) R 20 21 20 0 -1 4194560 0\n");
+    // The server, whose command name holds blanks and parentheses.
+    table.write("102/stat", FakeProcTable::statLine({102, 101, {"q3 (ded) x) S"}, true, {}}));
 
-    QProcessCom probe(table.root());
-    EXPECT_EQ(probe.serverPid(), 21);
-    // Without its server the terminal is the innermost match.
-    table.write(table.root() + "/21/stat", "21 (q3 (ded) x) S) Z 20 21 20 0\n");
-    EXPECT_EQ(probe.serverPid(), 20);
+    EXPECT_EQ(serverPidIn(table), 102);
 }
 
-TEST(QProcessCom, OnlyTheUsersProcessesCount)
+TEST(QProcessCom, TheProbeOfTheRecordFollowsTheRecordAndStopsOnlyItsProcess)
 {
-    FakeProcTable table;
-    table.addProcess(30, 1, kServerArguments);
-    EXPECT_EQ(QProcessCom(table.root(), ::getuid()).serverPid(), 30);
-    EXPECT_EQ(QProcessCom(table.root(), ::getuid() + 1).serverPid(), -1);
-}
+    QProcess process;
+    process.start("/bin/sleep", {"60"});
+    ASSERT_TRUE(process.waitForStarted());
+    const std::optional<ProcessIdentity> identity = ProcessIdentity::of(qint32(process.processId()));
+    ASSERT_TRUE(identity.has_value());
 
-TEST(QProcessCom, OfIndependentServersTheLowestPidWins)
-{
-    FakeProcTable table;
-    table.addProcess(500, 1, {"sh", "-c", "./ioq3ded.x86_64 +exec a"});
-    table.addProcess(501, 500, kServerArguments);
-    table.addProcess(400, 1, kServerArguments);
-    table.addProcess(450, 400, {"sleep", "ioq3ded.x86_64"});
-    table.addProcess(300, 1, {"vi", "ioq3ded.x86_64"});
-    EXPECT_EQ(QProcessCom(table.root()).serverPid(), 400);
+    const QProcessCom probe;
+    EXPECT_EQ(probe.serverPid(), -1) << "no record";
+    EXPECT_FALSE(probe.killServerProcess());
+
+    ServerConfig config;
+    config.setConfigName("Sleeper");
+    RunningServer::Record record = RunningServer::launchRecord(config);
+    record.pid = identity->pid;
+    record.processStartTime = identity->startTime + 1;
+    ASSERT_TRUE(RunningServer::write(record));
+    EXPECT_EQ(probe.serverPid(), -1) << "the id is another process's";
+    EXPECT_FALSE(probe.killServerProcess());
+    EXPECT_EQ(process.state(), QProcess::Running);
+
+    record.processStartTime = identity->startTime;
+    ASSERT_TRUE(RunningServer::write(record));
+    EXPECT_EQ(probe.serverPid(), identity->pid);
+    EXPECT_EQ(probe.serverState(), 1);
+    EXPECT_TRUE(probe.killServerProcess());
+    EXPECT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(probe.serverPid(), -1);
+    EXPECT_FALSE(probe.killServerProcess());
 }
 
 TEST(QProcessCom, AProbeOfAnotherTableSendsNoSignal)
 {
-    // The table names this test process as the server: a kill would end the test.
+    // The table names this test process as the server: a signal would end the test.
     FakeProcTable table;
-    table.addProcess(::getpid(), 1, kServerArguments);
-    QProcessCom probe(table.root());
+    const std::optional<ProcessIdentity> self = ProcessIdentity::of(::getpid());
+    ASSERT_TRUE(self.has_value());
+    table.setBootId(self->bootId);
+    table.add({self->pid, 1, serverArguments, true, {}, 'S', self->startTime});
+    QProcessCom::Target target = launchTarget();
+    target.server = self;
+    const QProcessCom probe = QProcessCom::forServer(target, table.root());
     ASSERT_EQ(probe.serverPid(), ::getpid());
     EXPECT_FALSE(probe.killServerProcess());
 }

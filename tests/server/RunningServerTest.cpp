@@ -1,13 +1,13 @@
 #include "server/RunningServer.h"
 
-#include "config/SettingsKeys.h"
-#include "config/UserDefaults.h"
 #include "server/ConfigFiles.h"
 #include "server/ServerLauncher.h"
+#include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -36,19 +36,21 @@ void writeServerFile(const ServerConfig& config)
     ASSERT_TRUE(ConfigFiles(GamePaths(QString(), config.modName())).saveConfigToFile(config, true).ok());
 }
 
-// A process whose command line reads like a server's: the executable's name, "+exec" and a
-// configuration file.
-class StandIn
+// A process of the test's own, recorded as the server once it runs.
+class Sleeper
 {
 public:
-    explicit StandIn(const QString& execFile)
+    Sleeper()
     {
-        m_process.start("/bin/bash",
-                        {"-c", "read -t 60 line", "voranth-stand-in-ded", "+exec", execFile});
+        m_process.start("/bin/sleep", {"60"});
         EXPECT_TRUE(m_process.waitForStarted());
     }
-    ~StandIn() { end(); }
-    qint32 pid() const { return qint32(m_process.processId()); }
+    ~Sleeper() { end(); }
+    ProcessIdentity identity() const
+    {
+        return ProcessIdentity::of(qint32(m_process.processId())).value_or(ProcessIdentity());
+    }
+    bool running() const { return m_process.state() == QProcess::Running; }
     void end()
     {
         m_process.kill();
@@ -59,34 +61,42 @@ private:
     QProcess m_process;
 };
 
-qint32 endedProcessId()
+RunningServer::Record recordOf(const ServerConfig& config, const ProcessIdentity& server)
 {
-    QProcess process;
-    process.start("/bin/sleep", {"60"});
-    process.waitForStarted();
-    const qint32 pid = qint32(process.processId());
-    process.kill();
-    process.waitForFinished();
-    return pid;
+    RunningServer::Record record = RunningServer::launchRecord(config);
+    record.pid = server.pid;
+    record.processStartTime = server.startTime;
+    return record;
 }
 
 } // namespace
 
-TEST(RunningServerRecord, KeepsTheIdentityAndASwitchKeepsTheServersPasswordAndSocket)
+TEST(RunningServerRecord, KeepsTheLaunchAndItsServerAndASwitchKeepsThePasswordAndSocket)
 {
     EXPECT_FALSE(RunningServer::read().has_value());
     const ServerConfig first = configNamed("My Server", "first-secret", 27971);
+    const qint64 before = RunningServer::bootTimeMs();
     ASSERT_TRUE(RunningServer::record(first));
     std::optional<RunningServer::Record> record = RunningServer::read();
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(record->config, first);
     EXPECT_EQ(record->execFile, "VO_My_Server.config");
+    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{32}$").match(record->launchToken).hasMatch())
+        << record->launchToken.toStdString();
+    EXPECT_NE(record->launchToken, RunningServer::launchRecord(first).launchToken);
+    EXPECT_EQ(record->bootId, ProcessTable().bootId());
+    EXPECT_GE(record->launchedAtBootMs, before);
+    EXPECT_LE(record->launchedAtBootMs, RunningServer::bootTimeMs());
     EXPECT_EQ(record->pid, -1);
-    EXPECT_LE(record->startedAt.secsTo(QDateTime::currentDateTimeUtc()), 60);
+    EXPECT_FALSE(record->serverFound());
     EXPECT_EQ(QFileInfo(RunningServer::recordPath()).permissions() & 0x0077, 0)
         << "the record holds the password: its owner's only";
 
-    ASSERT_TRUE(RunningServer::setProcessId(4321));
+    const ProcessIdentity server{4321, 987654, record->bootId};
+    EXPECT_FALSE(RunningServer::noteServerProcess(RunningServer::launchRecord(first).launchToken, server))
+        << "the record of another launch";
+    ASSERT_TRUE(RunningServer::noteServerProcess(record->launchToken, server));
+    ASSERT_TRUE(RunningServer::noteLauncherProcess(record->launchToken, {4320, 987650, record->bootId}));
     ServerConfig second = configNamed("Second", "second-secret", 27972);
     second.setNetIP("192.0.2.9");
     second.setFragLimit(44);
@@ -99,7 +109,14 @@ TEST(RunningServerRecord, KeepsTheIdentityAndASwitchKeepsTheServersPasswordAndSo
     EXPECT_EQ(record->config.netIP(), "localhost");
     EXPECT_EQ(record->config.netPort(), 27971);
     EXPECT_EQ(record->execFile, "VO_My_Server.config") << "the command line stays";
-    EXPECT_EQ(record->pid, 4321);
+    EXPECT_EQ(record->serverProcess(), server);
+    EXPECT_EQ(record->launcherProcess(), (ProcessIdentity{4320, 987650, record->bootId}));
+
+    // Only the record of that launch is forgotten.
+    RunningServer::forget(RunningServer::launchRecord(first).launchToken);
+    EXPECT_TRUE(RunningServer::read().has_value());
+    RunningServer::forget(record->launchToken);
+    EXPECT_FALSE(QFile::exists(RunningServer::recordPath()));
 
     QFile garbage(RunningServer::recordPath());
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
@@ -108,50 +125,100 @@ TEST(RunningServerRecord, KeepsTheIdentityAndASwitchKeepsTheServersPasswordAndSo
     EXPECT_FALSE(RunningServer::read().has_value());
     RunningServer::clear();
     EXPECT_FALSE(QFile::exists(RunningServer::recordPath()));
-    EXPECT_FALSE(RunningServer::setProcessId(1));
+    EXPECT_FALSE(RunningServer::noteServerProcess(record->launchToken, server));
 }
 
-TEST(RunningServerRecord, ARecordWhoseServerIsGoneIsDroppedWithItsServerFile)
+TEST(RunningServerRecord, ALinkAtTheRecordPathIsReplacedAndItsTargetLeftAlone)
 {
-    UserDefaults::setValue(KZXDedicatedAppName, "voranth-stand-in-ded");
-    const ServerConfig config = configNamed("Gone Server", "secret", 27973);
+    ASSERT_TRUE(RunningServer::record(configNamed("First", "x", 27971)));
+    const QString target = TestEnvironment::makeScratchDir("elsewhere") + "/precious";
+    QFile precious(target);
+    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
+    precious.write("not a record");
+    precious.close();
+    ASSERT_TRUE(QFile::remove(RunningServer::recordPath()));
+    ASSERT_TRUE(QFile::link(target, RunningServer::recordPath()));
+
+    ASSERT_TRUE(RunningServer::record(configNamed("Second", "secret", 27972)));
+    ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
+    EXPECT_EQ(precious.readAll(), "not a record");
+    const QFileInfo written(RunningServer::recordPath());
+    EXPECT_FALSE(written.isSymLink());
+    EXPECT_EQ(written.permissions() & 0x0077, 0);
+    ASSERT_TRUE(RunningServer::read().has_value());
+    EXPECT_EQ(RunningServer::read()->config.configName(), "Second");
+}
+
+TEST(RunningServerRecord, StartingIsMeasuredOnTheBootClockWhateverTheWallClockSays)
+{
+    const ServerConfig config = configNamed("Alpha", "secret", 27973);
     writeServerFile(config);
+    RunningServer::Record record = RunningServer::launchRecord(config);
 
-    // Just started: no process yet, and still given time to appear.
-    ASSERT_TRUE(RunningServer::record(config));
-    std::optional<RunningServer::Record> starting = ServerLauncher::runningServer();
-    ASSERT_TRUE(starting.has_value());
-    EXPECT_EQ(starting->pid, -1);
-    EXPECT_EQ(ServerLauncher::recordedServerPid(), -1);
+    // Launched a moment ago, with a wall-clock time a day ahead (or behind): starting.
+    for (const int days : {1, -1}) {
+        record.startedAt = QDateTime::currentDateTimeUtc().addDays(days);
+        ASSERT_TRUE(RunningServer::write(record));
+        const std::optional<RunningServer::Record> starting = ServerLauncher::runningServer();
+        ASSERT_TRUE(starting.has_value()) << days;
+        EXPECT_FALSE(starting->serverFound());
+        EXPECT_EQ(ServerLauncher::recordedServerPid(), -1);
+        EXPECT_EQ(ServerLauncher::startingMessage(*starting),
+                  "'Alpha' is starting: its server process has not been found yet.");
+    }
 
-    // Started long ago and never seen: gone.
-    RunningServer::Record old = *RunningServer::read();
-    old.startedAt =
-        QDateTime::currentDateTimeUtc().addSecs(-ServerLauncher::startupGraceSeconds - 5);
-    ASSERT_TRUE(RunningServer::write(old));
-    EXPECT_FALSE(ServerLauncher::runningServer().has_value());
-    EXPECT_FALSE(RunningServer::read().has_value());
-    EXPECT_FALSE(QFile::exists(serverFileOf(config)));
+    // Launched longer ago than the grace by the boot clock, whatever the wall clock says; in
+    // another boot; with a boot time ahead of the clock; or by a version that kept none of
+    // it: gone, and its server file with it.
+    const auto gone = [&](const RunningServer::Record& prepared, const char* why) {
+        writeServerFile(config);
+        ASSERT_TRUE(RunningServer::write(prepared));
+        EXPECT_FALSE(ServerLauncher::runningServer().has_value()) << why;
+        EXPECT_FALSE(RunningServer::read().has_value()) << why;
+        EXPECT_FALSE(QFile::exists(serverFileOf(config))) << why;
+    };
+    RunningServer::Record old = record;
+    old.launchedAtBootMs = RunningServer::bootTimeMs() - (ServerLauncher::startupGraceSeconds + 5) * 1000;
+    gone(old, "past the grace");
+    RunningServer::Record otherBoot = record;
+    otherBoot.bootId = "00000000-0000-4000-8000-000000000000";
+    gone(otherBoot, "another boot");
+    RunningServer::Record ahead = record;
+    ahead.launchedAtBootMs = RunningServer::bootTimeMs() + 3600 * 1000;
+    gone(ahead, "ahead of the boot clock");
+    RunningServer::Record older = record;
+    older.launchToken.clear();
+    older.bootId.clear();
+    older.launchedAtBootMs = -1;
+    gone(older, "a record of an older version");
+}
 
-    // Seen once, then ended: gone at once, however young the record.
+TEST(RunningServerRecord, ARecordedServerIsItsProcessOnlyAndGoesWithIt)
+{
+    const ServerConfig config = configNamed("Gone Server", "secret", 27974);
     writeServerFile(config);
-    ASSERT_TRUE(RunningServer::record(config));
-    StandIn server("VO_Gone_Server.config");
-    StandIn other("VO_Other.config");
+    Sleeper server;
+    ASSERT_TRUE(server.identity().isValid());
+    ASSERT_TRUE(RunningServer::write(recordOf(config, server.identity())));
     const std::optional<RunningServer::Record> found = ServerLauncher::runningServer();
     ASSERT_TRUE(found.has_value());
-    EXPECT_EQ(found->pid, server.pid());
-    EXPECT_EQ(RunningServer::read()->pid, server.pid());
+    EXPECT_EQ(found->serverProcess(), server.identity());
+    EXPECT_EQ(ServerLauncher::recordedServerPid(), server.identity().pid);
+
+    // Its id with another start time is another process: gone, and never signalled.
+    ProcessIdentity reused = server.identity();
+    reused.startTime -= 1;
+    ASSERT_TRUE(RunningServer::write(recordOf(config, reused)));
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop(0);
+    EXPECT_EQ(stopped.killedPid, -1);
+    EXPECT_FALSE(RunningServer::read().has_value());
+    EXPECT_FALSE(QFile::exists(serverFileOf(config)));
+    EXPECT_TRUE(server.running());
+
+    // Ended: gone at once, however young the record.
+    writeServerFile(config);
+    ASSERT_TRUE(RunningServer::write(recordOf(config, server.identity())));
     server.end();
     EXPECT_FALSE(ServerLauncher::runningServer().has_value());
     EXPECT_FALSE(QFile::exists(serverFileOf(config)));
-
-    // A process id taken over by a process that executes another file is not our server.
-    RunningServer::Record reused{config, "VO_Gone_Server.config", other.pid(),
-                                 QDateTime::currentDateTimeUtc()};
-    ASSERT_TRUE(RunningServer::write(reused));
-    EXPECT_FALSE(ServerLauncher::runningServer().has_value());
-    reused.pid = endedProcessId();
-    ASSERT_TRUE(RunningServer::write(reused));
-    EXPECT_FALSE(ServerLauncher::runningServer().has_value());
 }

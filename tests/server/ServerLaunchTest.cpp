@@ -9,6 +9,7 @@
 #include "rcon/RconAsk.h"
 #include "rcon/RemoteControl.h"
 #include "server/ConfigFiles.h"
+#include "server/ProcessSignal.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/TerminalLauncher.h"
@@ -19,6 +20,7 @@
 #include "support/WaitUntil.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 using Problem = ServerLauncher::Problem;
@@ -339,8 +342,10 @@ TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
     EXPECT_EQ(modeOf(RunningServer::recordPath()), 0600u);
     EXPECT_EQ(modeOf(CommonData::appSupportQ3VXDir()), 0700u);
 
-    const ServerLauncher::StopResult stopped = ServerLauncher::stop();
+    // No process of it appears.
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop(0);
     EXPECT_EQ(stopped.killedPid, -1);
+    EXPECT_TRUE(stopped.neverFound);
     EXPECT_EQ(stopped.runningConfig, "Gone");
     EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
     EXPECT_FALSE(RunningServer::running().has_value());
@@ -348,35 +353,41 @@ TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
 
 TEST_F(ServerLaunch, OnlyTheServerVoranthStartedIsFoundSpokenToAndStopped)
 {
-    // Another server of the same executable, started first, on a port of its own: another
-    // instance, or another user's game run by this user.
-    LiveServer decoy(RealServer::freeUdpPort(), "decoy-secret", {"oa_dm2"});
-    ASSERT_TRUE(decoy.start()) << decoy.error().toStdString();
+    // Servers of the same program executing a file of the same name, started first on ports
+    // of their own, by hand or by another user's game: one in this home, one in another.
+    LiveServer sameHome(RealServer::freeUdpPort(), "decoy-secret", {"oa_dm2"}, "Ours");
+    ASSERT_TRUE(sameHome.start()) << sameHome.error().toStdString();
+    LiveServer otherHome(RealServer::freeUdpPort(), "other-secret", {"oa_dm3"}, "Ours");
+    otherHome.setHome(TestEnvironment::makeScratchDir("other-home"));
+    ASSERT_TRUE(otherHome.start()) << otherHome.error().toStdString();
     ASSERT_FALSE(ServerLauncher::runningServer().has_value()) << "not ours";
     EXPECT_EQ(ServerLauncher::stop().killedPid, -1) << "nothing of ours to stop";
-    ASSERT_TRUE(decoy.running());
 
     const int port = RealServer::freeUdpPort();
     ServerConfig config = RealServer::config("Ours", "ours-secret", port);
-    // Its port is the decoy's: the server would listen on another, and the remote control
+    // Its port is a decoy's: the server would listen on another, and the remote control
     // would speak to the decoy.
-    config.setNetPort(decoy.config().netPort());
+    config.setNetPort(sameHome.config().netPort());
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::PortInUse);
     EXPECT_EQ(ServerLauncher::alertFor(Problem::PortInUse, config, gameRoot()).title,
-              QString("Port %1 is in use!").arg(decoy.config().netPort()));
+              QString("Port %1 is in use!").arg(sameHome.config().netPort()));
     config.setNetPort(port);
     ASSERT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
 
     const qint32 pid = startedServer(config);
     ASSERT_NE(pid, -1);
-    EXPECT_NE(pid, decoy.pid());
+    EXPECT_NE(pid, sameHome.pid());
+    EXPECT_NE(pid, otherHome.pid());
     const std::optional<RunningServer::Record> ours = ServerLauncher::runningServer();
     ASSERT_TRUE(ours.has_value());
     EXPECT_EQ(ours->pid, pid);
     EXPECT_EQ(ours->execFile, "VO_Ours.config");
-    EXPECT_EQ(RunningServer::read()->pid, pid) << "the process id is kept in the record";
+    EXPECT_EQ(RunningServer::read()->serverProcess(), ProcessIdentity::of(pid))
+        << "the process and its start time are kept in the record";
+    EXPECT_GT(RunningServer::read()->launcherPid, 0);
+    EXPECT_EQ(QProcessCom().serverPid(), pid);
 
-    // The remote control of the recorded server reaches ours, not the decoy.
+    // The remote control of the recorded server reaches ours, not a decoy.
     auto client = RemoteControl::create(config, RemoteControlServices::forRecordedServer(nullptr));
     ASSERT_TRUE(client);
     EXPECT_TRUE(waitUntil([&] {
@@ -395,9 +406,73 @@ TEST_F(ServerLaunch, OnlyTheServerVoranthStartedIsFoundSpokenToAndStopped)
 
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();
     EXPECT_EQ(stopped.killedPid, pid);
+    EXPECT_FALSE(stopped.stillRunning);
+    EXPECT_FALSE(RealServer::isRunning(pid)) << "stop waits for the end";
+    EXPECT_FALSE(ServerLauncher::runningServer().has_value());
+    for (const LiveServer* decoy : {&sameHome, &otherHome}) {
+        EXPECT_TRUE(decoy->running());
+        EXPECT_TRUE(RealServer::rcon(decoy->config().netPort(),
+                                     decoy->config().rconPassword().toLatin1(), "status")
+                        .startsWith("map: " + decoy->config().mapList().first().toLatin1() + "\n"));
+    }
+}
+
+TEST_F(ServerLaunch, AProgramNameWithADirectoryStartsAndStopsItsServer)
+{
+    // The engine rewrites its first argument ("./sub/NAME" reads "./sub", NUL, "NAME"): the
+    // name is nowhere in its command line as the setting spells it.
+    const QString program = "sub/" + DemoGame::serverName();
+    ASSERT_TRUE(QDir(gameRoot()).mkpath("sub"));
+    QFile::link("../ioq3ded.x86_64", gameRoot() + '/' + program);
+    UserDefaults::setValue(KZXDedicatedAppName, program);
+    const int port = RealServer::freeUdpPort();
+    const ServerConfig config = RealServer::config("In A Folder", "sekrit", port);
+    ASSERT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
+
+    ASSERT_TRUE(ServerLauncher::start(config, gameRoot()).ok());
+    const qint32 pid = ServerLauncher::waitForServer(30000);
+    ASSERT_NE(pid, -1);
+    EXPECT_FALSE(RealServer::arguments(pid).join(' ').contains(QFile::encodeName(program)));
+    EXPECT_TRUE(RealServer::rcon(port, "sekrit", "status").startsWith("map: oa_dm4\n"));
+
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop();
+    EXPECT_EQ(stopped.killedPid, pid);
+    EXPECT_FALSE(RealServer::isRunning(pid));
+    EXPECT_FALSE(RunningServer::read().has_value());
+    EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
+}
+
+TEST_F(ServerLaunch, AStopThatDidNotStopKeepsTheServerAndItsRecordUntilItEnds)
+{
+    const int port = RealServer::freeUdpPort();
+    const ServerConfig config = RealServer::config("Stuck", "sekrit", port);
+    const qint32 pid = startedServer(config);
+    ASSERT_NE(pid, -1);
+    const std::optional<ProcessIdentity> server = ProcessIdentity::of(pid);
+    ASSERT_TRUE(server.has_value());
+    ASSERT_EQ(ProcessSignal::send(*server, SIGSTOP), ProcessSignal::Outcome::Sent);
+    ASSERT_TRUE(waitUntil([&] { return RealServer::stateOf(pid) == 'T'; }));
+
+    const ServerLauncher::StopResult stuck = ServerLauncher::stop(1000);
+    EXPECT_EQ(stuck.killedPid, pid);
+    EXPECT_EQ(stuck.serverPid, pid);
+    EXPECT_TRUE(stuck.stillRunning);
+    ASSERT_TRUE(ServerLauncher::runningServer().has_value()) << "the record stays";
+    EXPECT_EQ(ServerLauncher::recordedServerPid(), pid);
+    EXPECT_TRUE(QFileInfo::exists(configFilePath(config)));
+    EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::ServerAlreadyRunning)
+        << "ours, not some program on the port";
+
+    // Let go, it takes the terminate signal it was sent; then the record goes.
+    ASSERT_EQ(ProcessSignal::send(*server, SIGCONT), ProcessSignal::Outcome::Sent);
     EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
     EXPECT_FALSE(ServerLauncher::runningServer().has_value());
-    EXPECT_TRUE(decoy.running());
-    EXPECT_TRUE(RealServer::rcon(decoy.config().netPort(), "decoy-secret", "status")
-                    .startsWith("map: oa_dm2\n"));
+    EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
+
+    // The port is free again for the next start.
+    ASSERT_TRUE(waitUntil([&] { return !ServerLauncher::portInUse(port); }));
+    ASSERT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
+    const qint32 again = startedServer(config);
+    ASSERT_NE(again, -1);
+    EXPECT_EQ(ServerLauncher::stop().killedPid, again);
 }

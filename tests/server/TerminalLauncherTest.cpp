@@ -73,11 +73,20 @@ TEST(TerminalLauncher, TheSettingChoosesTheTerminal)
 TEST(TerminalLauncher, WithoutATerminalTheCommandRunsDetachedIntoTheLog)
 {
     UserDefaults::setValue(KZXTerminalEmulatorKey, "none");
-    const QString path = writeTerminalFile("echo started; echo \"$0\"");
-    const Result<void> opened = TerminalLauncher::openTerminalFile(path);
+    const QString path = writeTerminalFile("echo started; echo \"$0\"; echo \"token=$VORANTH_SERVER_TOKEN.\"");
+    const Result<qint64> opened = TerminalLauncher::openTerminalFile(path, "feedc0de");
     ASSERT_TRUE(opened.ok()) << opened.error.toStdString();
-    const QByteArray log = waitForFileContaining(TerminalLauncher::serverLogFile(), "/bin/sh");
-    EXPECT_TRUE(log.contains("started\n/bin/sh")) << log.constData();
+    EXPECT_GT(opened.value, 0);
+    const QByteArray log = waitForFileContaining(TerminalLauncher::serverLogFile(), "token=");
+    EXPECT_TRUE(log.contains("started\n/bin/sh\ntoken=feedc0de.\n")) << log.constData();
+
+    // A token this process got from its own parent is never handed on.
+    QFile::remove(TerminalLauncher::serverLogFile());
+    qputenv("VORANTH_SERVER_TOKEN", "inherited");
+    const Result<qint64> plain = TerminalLauncher::openTerminalFile(path);
+    qunsetenv("VORANTH_SERVER_TOKEN");
+    ASSERT_TRUE(plain.ok());
+    EXPECT_TRUE(waitForFileContaining(TerminalLauncher::serverLogFile(), "token=").contains("token=.\n"));
 }
 
 TEST(TerminalLauncher, AFileWithoutACommandStartsNothing)

@@ -5,11 +5,13 @@
 #include "config/UserDefaults.h"
 #include "rcon/RconTransport.h"
 #include "server/ConfigFiles.h"
+#include "server/RunningServer.h"
 #include "support/DemoGame.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QThread>
 #include <QUdpSocket>
@@ -23,9 +25,10 @@ constexpr int stopTimeoutMs = 5000;
 
 } // namespace
 
-LiveServer::LiveServer(quint16 port, const QString& rconPassword, const QStringList& maps)
+LiveServer::LiveServer(quint16 port, const QString& rconPassword, const QStringList& maps,
+                       const QString& configName)
 {
-    m_config.setConfigName(QStringLiteral("Live %1").arg(port));
+    m_config.setConfigName(configName.isEmpty() ? QStringLiteral("Live %1").arg(port) : configName);
     m_config.setServerName(QStringLiteral("Voranth live test"));
     m_config.setModName(CommonData::qGameDefaultModDir());
     m_config.setRconPassword(rconPassword);
@@ -60,15 +63,23 @@ bool LiveServer::start()
     UserDefaults::sync();
 
     ConfigFiles files(GamePaths(m_gameDir, m_config.modName()));
-    if (!files.saveConfigToFile(m_config, true).ok())
+    const QString home = m_home.isEmpty() ? TestEnvironment::home() : m_home;
+    if (m_home.isEmpty() && !files.saveConfigToFile(m_config, true).ok())
         return fail(QStringLiteral("cannot write the configuration file into ") +
                     files.configStorePath());
+    if (!m_home.isEmpty()) {
+        const QString dir = home + QStringLiteral("/.q3a/") + m_config.modName();
+        QFile file(dir + QLatin1Char('/') + ConfigFiles::configFileReplacedSpaces(m_config.configName()));
+        if (!QDir().mkpath(dir) || !file.open(QIODevice::WriteOnly) ||
+            file.write(files.configFileContents(m_config, true)) < 0)
+            return fail(QStringLiteral("cannot write the configuration file into ") + dir);
+    }
 
     m_logFile =
         TestEnvironment::makeScratchDir(QStringLiteral("live-server-%1").arg(m_config.netPort())) +
         QStringLiteral("/server.log");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), TestEnvironment::home());
+    environment.insert(QStringLiteral("HOME"), home);
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(m_gameDir);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
@@ -126,6 +137,26 @@ void LiveServer::stop()
         m_process.kill();
         m_process.waitForFinished(stopTimeoutMs);
     }
+}
+
+QProcessCom LiveServer::probe() const
+{
+    const std::optional<ProcessIdentity> process = ProcessIdentity::of(qint32(pid()));
+    QProcessCom::Target target;
+    target.server = process.value_or(ProcessIdentity());
+    return QProcessCom::forServer(target);
+}
+
+bool LiveServer::recordAsRunning(const ServerConfig& config) const
+{
+    const std::optional<ProcessIdentity> process = ProcessIdentity::of(qint32(pid()));
+    if (!process)
+        return false;
+    RunningServer::Record record = RunningServer::launchRecord(config);
+    record.execFile = ConfigFiles::configFileReplacedSpaces(m_config.configName());
+    record.pid = process->pid;
+    record.processStartTime = process->startTime;
+    return RunningServer::write(record);
 }
 
 QString LiveServer::log() const

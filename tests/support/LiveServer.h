@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/ServerConfig.h"
+#include "server/QProcessCom.h"
 
 #include <QProcess>
 #include <QString>
@@ -16,10 +17,16 @@
 class LiveServer
 {
 public:
-    LiveServer(quint16 port, const QString& rconPassword, const QStringList& maps);
+    // The configuration is named configName, or "Live PORT".
+    LiveServer(quint16 port, const QString& rconPassword, const QStringList& maps,
+               const QString& configName = QString());
     ~LiveServer();
     LiveServer(const LiveServer&) = delete;
     LiveServer& operator=(const LiveServer&) = delete;
+
+    // The home directory the server runs in (and its configuration file is written to); the
+    // test's home unless set before start().
+    void setHome(const QString& home) { m_home = home; }
 
     // Writes the configuration file, starts the server and waits until it answers "status".
     // False, with the reason in error(), when any of that fails.
@@ -28,6 +35,12 @@ public:
     void stop();
     bool running() const { return m_process.state() != QProcess::NotRunning; }
     qint64 pid() const { return m_process.processId(); }
+
+    // A probe of this server's process only.
+    QProcessCom probe() const;
+    // Writes the record of the running server as if Voranth had launched this server with
+    // config: its process, found, is the recorded server.
+    bool recordAsRunning(const ServerConfig& config) const;
 
     // The configuration the server runs.
     const ServerConfig& config() const { return m_config; }
@@ -42,6 +55,7 @@ private:
 
     ServerConfig m_config;
     QString m_gameDir;
+    QString m_home;
     QString m_logFile;
     QString m_error;
     QProcess m_process;

@@ -2,6 +2,8 @@
 
 #include "support/DemoGame.h"
 
+#include "server/ProcessSignal.h"
+
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
 #include "config/ServerConfig.h"
@@ -121,6 +123,14 @@ bool isRunning(qint64 pid)
     return close > 0 && !fields.isEmpty() && fields.at(0) != 'Z' && fields.at(0) != 'X';
 }
 
+char stateOf(qint64 pid)
+{
+    const QByteArray stat = procFile(pid, "stat");
+    const qsizetype close = stat.lastIndexOf(')');
+    const QByteArray fields = stat.mid(close + 1).trimmed();
+    return close > 0 && !fields.isEmpty() ? fields.at(0) : '\0';
+}
+
 bool becomesEngine(qint64 pid, int timeoutMs)
 {
     bool engine = false;
@@ -138,7 +148,8 @@ Reaper::~Reaper()
     const QByteArray name = QFile::encodeName(DemoGame::serverName());
     const QList<qint64> processes = processesMentioning(name);
     for (qint64 pid : processes)
-        ::kill(pid_t(pid), SIGKILL);
+        if (const std::optional<ProcessIdentity> process = ProcessIdentity::of(qint32(pid)))
+            ProcessSignal::send(*process, SIGKILL);
     const QDeadlineTimer deadline(5000);
     for (qint64 pid : processes)
         while (isRunning(pid) && !deadline.hasExpired())

@@ -34,6 +34,8 @@ bool isRunning(qint64 pid);
 // Whether the process ends within timeoutMs, handling events meanwhile (a quit from the
 // window goes on in the event loop).
 bool endsWithin(qint64 pid, int timeoutMs = 30000);
+// The state letter of /proc/PID/stat ('S', 'T' when stopped, ...), or 0 when gone.
+char stateOf(qint64 pid);
 // Whether the process becomes the engine within timeoutMs: the server's script replaces
 // itself with the engine (same process id), which then rewrites its first argument to ".".
 bool becomesEngine(qint64 pid, int timeoutMs = 30000);
