@@ -14,6 +14,8 @@ namespace {
 constexpr int margin = 6;
 constexpr int tickLength = 4;
 constexpr int pickDistance = 4;
+// Map changes at least this far apart get a line across the plot.
+constexpr int sparseMarkSpacing = 16;
 const QColor peopleColor(31, 119, 180);
 const QColor botsColor(214, 96, 20);
 
@@ -305,23 +307,33 @@ void PlayerHistoryChart::drawTimeAxis(QPainter& painter, const QRect& plot) cons
 void PlayerHistoryChart::drawMapChanges(QPainter& painter, const QRect& plot) const
 {
     const HistoryColumns& laid = columns();
+    QList<int> marks;
+    for (int i = 0; i < laid.columns().size(); ++i)
+        if (laid.columns().at(i).mapChanged)
+            marks.append(i);
     const QFontMetrics metrics(font());
-    const QColor mark = palette().color(QPalette::Dark);
+    QColor line = palette().color(QPalette::Dark);
+    line.setAlpha(110);
     int lastLabelRight = plot.left() - 1;
-    for (int i = 0; i < laid.columns().size(); ++i) {
-        const HistoryColumns::Column& column = laid.columns().at(i);
-        if (!column.mapChanged)
-            continue;
-        const int x = plot.left() + i;
-        painter.setPen(QPen(mark, 0, Qt::DashLine));
-        painter.drawLine(x, plot.top(), x, plot.bottom());
-        // The new map's name where there is room beside the last one.
-        const QString map = m_samples.at(column.lastSample).map;
+    for (qsizetype m = 0; m < marks.size(); ++m) {
+        const int x = plot.left() + marks.at(m);
+        const int previous = m > 0 ? plot.left() + marks.at(m - 1) : plot.left() - sparseMarkSpacing;
+        const int next = m + 1 < marks.size() ? plot.left() + marks.at(m + 1) : plot.right() + sparseMarkSpacing;
+        // Every change has a tick at the top; a line across the plot where changes are few.
+        painter.setPen(QPen(palette().color(QPalette::Dark), 1));
+        painter.drawLine(x, plot.top(), x, plot.top() + tickLength + 1);
+        if (x - previous >= sparseMarkSpacing && next - x >= sparseMarkSpacing) {
+            painter.setPen(QPen(line, 0, Qt::DashLine));
+            painter.drawLine(x, plot.top() + tickLength + 2, x, plot.bottom());
+        }
+        // The new map's name, where it fits before the next change.
+        const QString map = m_samples.at(laid.columns().at(marks.at(m)).lastSample).map;
         const int labelWidth = metrics.horizontalAdvance(map);
-        if (x + 2 > lastLabelRight + 6 && x + 2 + labelWidth <= plot.right()) {
+        const int left = x + 3;
+        if (left > lastLabelRight + 6 && left + labelWidth + 3 <= qMin(next, plot.right())) {
             painter.setPen(palette().color(QPalette::Text));
-            painter.drawText(x + 2, plot.top() + metrics.ascent(), map);
-            lastLabelRight = x + 2 + labelWidth;
+            painter.drawText(left, plot.top() + tickLength + metrics.ascent(), map);
+            lastLabelRight = left + labelWidth;
         }
     }
 }

@@ -1,9 +1,10 @@
 // The player history: the time to draw seven days of minute samples (10080) in the chart
 // beside the time to read them from a history file that holds thirty days, median of several
 // runs of each, side by side in one run. Also the time of one append, and of the 24-hour
-// reading and drawing. With --png FILE it writes the week it drew as a picture.
+// reading and drawing. With --png DIR it writes what it drew as pictures there
+// (history-week.png, history-day.png).
 //
-//   build/bench/HistoryBench [runs=15] [--png FILE]
+//   build/bench/HistoryBench [runs=15] [--png DIR]
 //
 // Runs off screen (QT_QPA_PLATFORM=offscreen unless set), below a scratch directory.
 
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -128,13 +130,17 @@ int main(int argc, char* argv[])
                 qPrintable(BenchEnvironment::loadAverage()));
 
     if (!png.isEmpty()) {
-        const Result<void> saved =
-            PlayerHistoryPicture::save(png, weekSamples, end, PlayerHistoryChart::Span::Week, small);
-        if (!saved.ok()) {
-            std::fprintf(stderr, "%s\n", qPrintable(saved.error));
-            return 1;
+        for (const auto& [name, samples, span] :
+             {std::tuple{QStringLiteral("history-week.png"), weekSamples, PlayerHistoryChart::Span::Week},
+              std::tuple{QStringLiteral("history-day.png"), daySamples, PlayerHistoryChart::Span::Day}}) {
+            const QString path = png + QLatin1Char('/') + name;
+            const Result<void> saved = PlayerHistoryPicture::save(path, samples, end, span, small);
+            if (!saved.ok()) {
+                std::fprintf(stderr, "%s\n", qPrintable(saved.error));
+                return 1;
+            }
+            std::printf("  drawn: %s\n", qPrintable(path));
         }
-        std::printf("  the week drawn: %s\n", qPrintable(png));
     }
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 // The header line names the columns: the address must come right before the rate at the end,
@@ -54,24 +56,24 @@ std::optional<PeopleCount> PeopleCount::fromRconStatus(const QString& statusRepl
 QList<PeopleCount::Kind> PeopleCount::kindsOf(const QList<QueryPlayer>& players,
                                               const std::optional<PeopleCount>& count)
 {
-    qsizetype withPing = 0;
-    for (const QueryPlayer& player : players)
-        if (player.ping != 0)
-            ++withPing;
+    // The engine gives a bot ping 0, and any client that is not in the game yet (a bot just
+    // added too) 999: only a ping in between is a person's for certain.
+    const auto measured = [](const QueryPlayer& player) { return player.ping > 0 && player.ping < 999; };
+    const qsizetype withPing = std::count_if(players.cbegin(), players.cend(), measured);
     // More players with a ping than people: the count and the list disagree (a player came
     // or went between the two replies, or a mod shows bots with a ping); nobody is told.
     const bool contradicted = count && withPing > count->people;
-    const bool pingZeroAreBots = count && withPing == count->people &&
-                                 players.size() - withPing == count->bots;
+    const bool othersAreBots = count && withPing == count->people &&
+                               players.size() - withPing == count->bots;
     QList<Kind> kinds;
     kinds.reserve(players.size());
     for (const QueryPlayer& player : players) {
         if (contradicted)
             kinds.append(Kind::PersonOrBot);
-        else if (player.ping != 0)
+        else if (measured(player))
             kinds.append(Kind::Person);
         else
-            kinds.append(pingZeroAreBots ? Kind::Bot : Kind::PersonOrBot);
+            kinds.append(othersAreBots ? Kind::Bot : Kind::PersonOrBot);
     }
     return kinds;
 }

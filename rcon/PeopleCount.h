@@ -21,7 +21,7 @@ struct PeopleCount
     {
         Person,
         Bot,
-        // Ping 0 while some person has ping 0 too: either.
+        // Ping 0 (or 999, joining) while a person may have it too: either.
         PersonOrBot,
     };
 
@@ -35,9 +35,9 @@ struct PeopleCount
     static std::optional<PeopleCount> fromRconStatus(const QString& statusReply);
 
     // Which player of a getstatus reply is which, given the count: the engine gives bots
-    // ping 0, so a player with another ping is a person; a player with ping 0 is a bot when
-    // the people with another ping are all the people there are, else either. With a count
-    // the players contradict, nobody is told.
+    // ping 0 (999 while they join, like anyone joining), so a player with a ping between is
+    // a person; the others are bots when the people with such a ping are all the people
+    // there are, else either. With a count the players contradict, nobody is told.
     static QList<Kind> kindsOf(const QList<QueryPlayer>& players,
                                const std::optional<PeopleCount>& count);
 

@@ -137,6 +137,7 @@ TEST(VoranthctlSample, RecordsOurRunningServerNeverTwiceInAMinute)
     // A server that stopped answering is a failure of the sample, said as such.
     server.stop();
     const ProgramResult gone = ProgramRunner::voranthctl({"sample", "--all"});
-    if (gone.exitCode != 0) // the record of a server that is gone may already have been dropped
+    if (gone.exitCode != 0) { // the record of a server that is gone may already have been dropped
         EXPECT_TRUE(gone.err.contains("Nothing answered")) << gone.err.toStdString();
+    }
 }

@@ -152,7 +152,7 @@ TEST(VoranthctlQuery, NothingAnsweringIsAClearFailure)
     const ProgramResult json = voranthctlServed({"query", endpointOf(server), "--json"});
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_TRUE(jsonOf(json)["error"].toString().contains("Nothing answered"));
-    EXPECT_FALSE(jsonOf(json)["answered"]["getinfo"].toBool());
+    EXPECT_FALSE(jsonOf(json)["answered"].toObject()["getinfo"].toBool());
 
     for (const QStringList& args : QList<QStringList>{{"query"},
                                                       {"query", "a", "b"},

@@ -193,6 +193,12 @@ TEST(PeopleCount, PlayersAreToldApartOnlyWhereTheCountAllowsIt)
     // No count: ping 0 tells nothing.
     EXPECT_EQ(PeopleCount::kindsOf(players, std::nullopt),
               (QList<Kind>{Kind::PersonOrBot, Kind::Person, Kind::PersonOrBot}));
+    // Anyone joining has ping 999, a bot too: that ping tells nothing either.
+    const QList<QueryPlayer> joining{player(0, 999, "Sarge"), player(0, 40, "Ana"), player(0, 999, "Visitor")};
+    EXPECT_EQ(PeopleCount::kindsOf(joining, PeopleCount{2, 1}),
+              (QList<Kind>{Kind::PersonOrBot, Kind::Person, Kind::PersonOrBot}));
+    EXPECT_EQ(PeopleCount::kindsOf(joining, PeopleCount{1, 2}),
+              (QList<Kind>{Kind::Bot, Kind::Person, Kind::Bot}));
     // A count the list contradicts (a mod that shows bots with a ping): nobody is told.
     EXPECT_EQ(PeopleCount::kindsOf(players, PeopleCount{0, 3}),
               (QList<Kind>{Kind::PersonOrBot, Kind::PersonOrBot, Kind::PersonOrBot}));
