@@ -2,7 +2,6 @@
 
 #include "config/VisibleText.h"
 #include "rcon/HistorySampler.h"
-#include "rcon/RemoteControl.h"
 #include "rcon/ServerEndpoint.h"
 #include "server/PlayerHistory.h"
 #include "server/ServerLauncher.h"
@@ -95,14 +94,11 @@ QList<RunningServer::Record> runningServersToSample()
 bool sampleServer(const RunningServer::Record& record, CtlIo& io)
 {
     const QString name = record.config.configName();
-    const auto endpoint = RemoteControl::serverEndpoint(record.config);
-    if (!endpoint) {
-        io.err << "voranthctl: " << VisibleText::escaped(name) << ": the address '"
-               << VisibleText::escaped(record.config.netIP()) << "' does not resolve\n";
-        return false;
-    }
+    // No address, or one that listens on every address, is this machine.
+    const QString address = record.config.netIP().trimmed();
     HistorySampler sampler(PlayerHistory(PlayerHistory::pathForServer(name)),
-                           endpoint->first.toString(), endpoint->second);
+                           address.isEmpty() ? QStringLiteral("localhost") : address,
+                           quint16(record.config.serverPort()));
     QEventLoop loop;
     HistorySampler::Outcome outcome;
     QObject::connect(&sampler, &HistorySampler::finished, &loop,
