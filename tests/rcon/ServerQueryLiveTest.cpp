@@ -1,9 +1,13 @@
 // The public status protocol against the real dedicated server of the demo game.
 
+#include "rcon/GameClient.h"
 #include "rcon/PeopleCount.h"
 #include "rcon/ServerQuery.h"
 #include "support/LiveServer.h"
+#include "support/DemoGame.h"
+#include "support/ProgramRunner.h"
 #include "support/RealServer.h"
+#include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -93,4 +97,42 @@ TEST(ServerQueryLive, FourBotsAddedByRconAreBotsAndNobodyIsAPerson)
     // The remote console's table says the same by its address column.
     EXPECT_EQ(PeopleCount::fromRconStatus(QString::fromLatin1(RealServer::rcon(port, "query-secret", "status"))),
               (PeopleCount{0, 4}));
+}
+
+TEST(ServerQueryLive, ARealClientOnThisMachineIsOnePersonThoughItsPingIsZero)
+{
+    if (!GameClient::available())
+        GTEST_SKIP() << "needs Debian's ioquake3, openarena and xvfb";
+    LiveServer server(RealServer::freeUdpPort(), QStringLiteral("client-secret"), {"oa_dm1"});
+    ASSERT_TRUE(server.start()) << server.error().toStdString();
+    const int port = server.config().netPort();
+    ASSERT_FALSE(RealServer::rcon(port, "client-secret", "addbot sarge").isEmpty());
+
+    GameClient client;
+    ASSERT_TRUE(client.start(DemoGame::directory(), TestEnvironment::makeScratchDir("client"), port,
+                             QStringLiteral("^2Local ^7Person")));
+    Answer answer;
+    ASSERT_TRUE(waitUntil([&] {
+        answer = ask(quint16(port));
+        return answer.info && answer.info->humanPlayers == 1 && answer.status &&
+               answer.status->players.size() == 2;
+    }, 120000, 1500)) << client.log().right(3000).toStdString();
+    EXPECT_EQ(PeopleCount::fromInfo(*answer.info), (PeopleCount{1, 1}));
+    EXPECT_EQ(PeopleCount::fromRconStatus(QString::fromLatin1(RealServer::rcon(port, "client-secret", "status"))),
+              (PeopleCount{1, 1}));
+    // The public protocol tells by ping only where it can: never a wrong kind.
+    const QList<PeopleCount::Kind> kinds =
+        PeopleCount::kindsOf(answer.status->players, PeopleCount::fromInfo(*answer.info));
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const QString name = answer.status->players.at(i).visibleName();
+        if (kinds.at(i) == PeopleCount::Kind::Person) {
+            EXPECT_EQ(name, "Local Person");
+        } else if (kinds.at(i) == PeopleCount::Kind::Bot) {
+            EXPECT_EQ(name, "Sarge");
+        }
+    }
+    const ProgramResult query = ProgramRunner::voranthctl({"query", QStringLiteral("127.0.0.1:%1").arg(port)});
+    EXPECT_TRUE(query.out.contains("2 of ")) << query.out.toStdString();
+    EXPECT_TRUE(query.out.contains(": 1 person, 1 bot\n")) << query.out.toStdString();
+    client.stop();
 }
