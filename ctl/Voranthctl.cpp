@@ -6,7 +6,9 @@
 
 #include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
+#include "ctl/HistoryCommands.h"
 #include "ctl/ModCommands.h"
+#include "ctl/QueryCommands.h"
 #include "ctl/RconCommands.h"
 #include "ctl/RemoteControlCommands.h"
 #include "ctl/ServerCommands.h"
@@ -21,6 +23,8 @@ Voranthctl::Voranthctl()
     ServerCommands::addTo(m_commands);
     RconCommands::addTo(m_commands);
     RemoteControlCommands::addTo(m_commands);
+    QueryCommands::addTo(m_commands);
+    HistoryCommands::addTo(m_commands);
 }
 
 int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream& err)
