@@ -232,7 +232,7 @@ TEST(ServerQuery, AnAutomaticQueryGivesWayWhileACommandWaitsItsTurn)
     ASSERT_TRUE(waitUntil([&] { return one.infoDone() && one.statusDone(); }));
     // The allowance is used up: the poll gives way, the command waits for its turn.
     second.requestInfo();
-    ASSERT_TRUE(waitUntil([&] { return pacer->commandsWaiting() == 1; }));
+    ASSERT_TRUE(second.isRunning(ServerQuery::Request::Info));
     automatic.requestInfo();
     ASSERT_TRUE(waitUntil([&] { return three.infoDone(); }));
     EXPECT_EQ(three.infoFailure, Failure::GaveWay);
@@ -243,7 +243,7 @@ TEST(ServerQuery, AnAutomaticQueryGivesWayWhileACommandWaitsItsTurn)
     ASSERT_TRUE(waitUntil([&] { return two.infoDone(); }));
     EXPECT_TRUE(two.info);
     EXPECT_EQ(server.requestsOf("getinfo"), 2);
-    EXPECT_EQ(pacer->commandsWaiting(), 0);
+    EXPECT_FALSE(second.isRunning(ServerQuery::Request::Info));
 }
 
 TEST(ServerQuery, AHostThatDoesNotResolveFails)
