@@ -61,8 +61,6 @@ public:
             None,
             // A status refresh after delaySeconds (complete: also the server name and limits).
             OneShotStatus,
-            // Keep other exchanges out for delaySeconds while input is accepted.
-            PauseInput,
             // The server quits: disable the pane.
             DisablePane,
         };
