@@ -78,6 +78,26 @@ QString CommonData::appSupportQ3VXBaseQ3Dir()
     return appSupportQ3VXDir() + QLatin1Char('/') + qGameDefaultModDir();
 }
 
+namespace {
+const QString serversDirName = QStringLiteral("servers");
+const QString historyDirName = QStringLiteral("history");
+} // namespace
+
+QString CommonData::appSupportServersDir()
+{
+    return appSupportQ3VXDir() + QLatin1Char('/') + serversDirName;
+}
+
+QString CommonData::appSupportHistoryDir()
+{
+    return appSupportQ3VXDir() + QLatin1Char('/') + historyDirName;
+}
+
+bool CommonData::isOwnDataDirectory(const QString& name)
+{
+    return name == serversDirName || name == historyDirName;
+}
+
 QString CommonData::tmpBlockArenasPlistFile()
 {
     return QStringLiteral("/tmp/tmpBlkFile-%1.plist").arg(userLoginName());

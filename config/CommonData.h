@@ -24,6 +24,11 @@ public:
     static QString appSupportQGameDir();
     static QString appSupportQ3VXDir();
     static QString appSupportQ3VXBaseQ3Dir();
+    // Directories of appSupportQ3VXDir() that hold the application's own records (the
+    // running servers, the player history) and never a mod's database.
+    static QString appSupportServersDir();
+    static QString appSupportHistoryDir();
+    static bool isOwnDataDirectory(const QString& name);
 
     static QString tmpBlockArenasPlistFile();
     static QString userLoginName();

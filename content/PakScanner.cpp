@@ -306,7 +306,7 @@ void PakScanner::checkRemoveObsoleteAppSupportModDir()
         dir.entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
-        if (name == storeFile || record.contains(name))
+        if (name == storeFile || record.contains(name) || CommonData::isOwnDataDirectory(name))
             continue;
         if (entry.isSymLink() || entry.isDir())
             removeDirectory(entry.filePath());

@@ -182,7 +182,7 @@ PlayerHistory::PlayerHistory(QString path, Clock clock)
 
 QString PlayerHistory::directory()
 {
-    return CommonData::appSupportQ3VXDir() + QStringLiteral("/history");
+    return CommonData::appSupportHistoryDir();
 }
 
 QString PlayerHistory::fileKey(const QString& name)

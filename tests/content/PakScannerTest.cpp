@@ -251,7 +251,12 @@ TEST_F(PakScannerTest, TheSupportDirectoryKeepsOnlyRecordedModsAndPlainFiles)
     ASSERT_TRUE(target.open(QIODevice::WriteOnly));
     target.close();
     ASSERT_TRUE(QFile::link(TestEnvironment::home() + "/elsewhere", support + "/linked"));
-    for (const QString& name : {QString("ServerConfigs.kzvr"), QString("VOTerminal.term")}) {
+    // The records of the running servers and the player history are the application's own.
+    for (const QString& dir :
+         {CommonData::appSupportServersDir(), CommonData::appSupportHistoryDir()})
+        ASSERT_TRUE(QDir().mkpath(dir));
+    for (const QString& name : {QString("ServerConfigs.kzvr"), QString("VOTerminal.term"),
+                                QString("servers/0123abcd.plist"), QString("history/Alpha.hist")}) {
         QFile file(support + "/" + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
@@ -262,6 +267,8 @@ TEST_F(PakScannerTest, TheSupportDirectoryKeepsOnlyRecordedModsAndPlainFiles)
         << "a link, not its target";
     EXPECT_TRUE(QFile::exists(support + "/ServerConfigs.kzvr"));
     EXPECT_TRUE(QFile::exists(support + "/VOTerminal.term"));
+    EXPECT_TRUE(QFile::exists(support + "/servers/0123abcd.plist"));
+    EXPECT_TRUE(QFile::exists(support + "/history/Alpha.hist"));
     EXPECT_TRUE(QFileInfo(support + "/baseq3").isDir());
 }
 
