@@ -233,6 +233,11 @@ QVariant KeyedTableModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return m_rows.at(index.row()).values.value(m_columns.at(index.column()).id);
+    case Qt::DecorationRole:
+        return m_rows.at(index.row())
+            .values.value(m_columns.at(index.column()).id + QLatin1String(iconSuffix));
+    case Qt::ToolTipRole:
+        return m_toolTip ? QVariant(m_toolTip(m_rows.at(index.row()))) : QVariant();
     case Qt::BackgroundRole:
         return rowColour(index.row());
     case Qt::ForegroundRole:

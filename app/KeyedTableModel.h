@@ -31,6 +31,13 @@ public:
         QVariantHash values;
     };
 
+    // A cell shows, beside its value, the icon held under its column's identifier with this
+    // suffix.
+    static constexpr const char* iconSuffix = ":icon";
+    // The tooltip of a row, asked for when it is shown (so it may tell how long something
+    // has been going on).
+    using ToolTip = std::function<QString(const Row& row)>;
+
     // Writes an edited cell where it belongs; false refuses the edit.
     using CellEditor = std::function<bool(int row, const QString& column, const QVariant& value)>;
 
@@ -55,6 +62,7 @@ public:
 
     // Makes the cells editable: an accepted edit is kept as the cell's value.
     void setCellEditor(CellEditor editor) { m_cellEditor = std::move(editor); }
+    void setToolTip(ToolTip toolTip) { m_toolTip = std::move(toolTip); }
     // Rows may be dragged and dropped; the view asks for these flags.
     void setDragAndDrop(bool enabled) { m_dragAndDrop = enabled; }
 
@@ -88,5 +96,6 @@ private:
     QList<quint64> m_serials;
     quint64 m_nextSerial = 1;
     CellEditor m_cellEditor;
+    ToolTip m_toolTip;
     bool m_dragAndDrop = false;
 };

@@ -33,6 +33,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -449,12 +450,22 @@ bool QVXController::askWhetherToQuitTheServer()
     // Only a server under control is asked about; one still connecting is left running.
     if (!m_servers->anyControlled() || m_allowServerRunningAtTerminate)
         return false;
+    const QStringList running = m_serverControl->runningConfigNames();
+    const QString message =
+        running.size() == 1
+            ? voCommonText(QStringLiteral("VOWillQuitMsg"),
+                           QStringLiteral("You have a game server running. Do you want to quit "
+                                          "server also?"))
+            : voCommonText(QStringLiteral("VOWillQuitServersMsg"),
+                           QStringLiteral("You have %@ game servers running: %@. Do you want to "
+                                          "quit them all also?"),
+                           {QString::number(running.size()),
+                            // The texts are English, whatever the locale.
+                            QLocale(QLocale::English).createSeparatedList(running)});
     const int answer = m_state.alerts.show(
         &m_state.window,
         {voCommonText(QStringLiteral("VOWillQuitTitle"), QStringLiteral("Voranth will quit!")),
-         voCommonText(QStringLiteral("VOWillQuitMsg"),
-                      QStringLiteral("You have a game server running. Do you want to quit server "
-                                     "also?")),
+         message,
          {QStringLiteral("Yes"), QStringLiteral("No")},
          true});
     if (answer == 0)

@@ -2,6 +2,7 @@
 
 #include "app/AlertPresenter.h"
 #include "app/ControllerState.h"
+#include "app/KeyedTableModel.h"
 #include "app/RemoteControlPane.h"
 #include "app/SetupEditor.h"
 #include "config/CommonData.h"
@@ -14,8 +15,11 @@
 #include "rcon/ServerSession.h"
 #include "server/ServerLauncher.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 
@@ -63,6 +67,57 @@ QString modOf(const QString& mod)
     return mod.isEmpty() ? CommonData::qGameDefaultModDir() : mod;
 }
 
+// A dot in the colour of the server's state, for the configuration list.
+QIcon stateIcon(ServerState state)
+{
+    QColor colour;
+    switch (state) {
+    case ServerState::Controlled:
+        colour = QColor(0x2e, 0x9e, 0x3e);
+        break;
+    case ServerState::Connecting:
+        colour = QColor(0xe0, 0xa0, 0x20);
+        break;
+    case ServerState::Launched:
+        colour = QColor(0x3a, 0x7b, 0xd5);
+        break;
+    case ServerState::Quitting:
+        colour = QColor(0x90, 0x90, 0x90);
+        break;
+    case ServerState::NoServer:
+        return {};
+    }
+    QPixmap dot(12, 12);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(colour.darker(130));
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    return QIcon(dot);
+}
+
+// "1:02:03", or "5:07" under an hour.
+QString durationText(qint64 seconds)
+{
+    const qint64 hours = seconds / 3600;
+    const QString minutesAndSeconds =
+        QStringLiteral("%1:%2")
+            .arg(hours ? (seconds / 60) % 60 : seconds / 60, hours ? 2 : 1, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return hours ? QString::number(hours) + QLatin1Char(':') + minutesAndSeconds
+                 : minutesAndSeconds;
+}
+
+QString serversRunningText(int count)
+{
+    return count == 1
+               ? rconCommText(QStringLiteral("OneServerRunning"),
+                              QStringLiteral("1 server running"))
+               : rconCommText(QStringLiteral("ServersRunningCount"),
+                              QStringLiteral("%@ servers running"), {QString::number(count)});
+}
+
 } // namespace
 
 ServerControl::ServerControl(ControllerState& state, SetupEditor& editor,
@@ -81,6 +136,30 @@ ServerControl::ServerControl(ControllerState& state, SetupEditor& editor,
     connect(&m_servers, &HostedServers::sessionAdded, this, &ServerControl::follow);
     connect(&m_servers, &HostedServers::sessionChanged, this, &ServerControl::showState);
     connect(&m_servers, &HostedServers::sessionRemoved, this, &ServerControl::sessionRemoved);
+    m_editor.setConfigRowMarks(
+        [this](const QString& name) { return stateIcon(stateOf(name)); },
+        [this](const KeyedTableModel::Row& row) { return serverToolTip(row.key); });
+}
+
+ServerState ServerControl::stateOf(const QString& configName) const
+{
+    const ServerSession* session = m_servers.session(configName);
+    return serverStateOf(session, session && m_servers.quitting(session));
+}
+
+QString ServerControl::serverToolTip(const QString& configName) const
+{
+    const ServerSession* session = m_servers.session(configName);
+    if (!session)
+        return {};
+    const HostedServers::Hosted hosted = m_servers.hosted(session);
+    const qint64 up =
+        hosted.startedAt.isValid()
+            ? qMax<qint64>(0, hosted.startedAt.secsTo(QDateTime::currentDateTimeUtc()))
+            : 0;
+    return rconCommText(
+        QStringLiteral("ServerListToolTip"), QStringLiteral("%@ on port %@, up %@"),
+        {statusText(stateOf(configName)), QString::number(hosted.port), durationText(up)});
 }
 
 QString ServerControl::shownName() const
@@ -98,8 +177,8 @@ ServerState ServerControl::state() const
 {
     if (m_applicationQuitting)
         return ServerState::Quitting;
-    const ServerSession* session = shownSession();
-    return serverStateOf(session, session && m_servers.quitting(session));
+    const QString name = shownName();
+    return name.isEmpty() ? ServerState::NoServer : stateOf(name);
 }
 
 bool ServerControl::serverRuns() const
@@ -137,6 +216,7 @@ void ServerControl::showAlert(const QString& title, const QString& message)
 
 void ServerControl::showState()
 {
+    m_editor.reloadConfigList();
     ServerSession* session = shownSession();
     if (m_pane.session() != session)
         m_pane.showSession(session);
@@ -152,6 +232,10 @@ void ServerControl::showState()
             shownName() == m_stoppedUnexpectedly)
             text = rconCommText(QStringLiteral("ServerStoppedUnexpectedly"),
                                 QStringLiteral("The server stopped unexpectedly"));
+        // Beside the shown configuration's server, how many run in all, when that says more.
+        const int running = int(m_servers.sessions().size());
+        if (running > 1 || (running == 1 && shown == ServerState::NoServer))
+            text += QStringLiteral(" \u2013 ") + serversRunningText(running);
         m_controls.serverRunStatusField->setText(text);
         m_controls.saveAndStartButton->setEnabled(shown == ServerState::NoServer);
         m_controls.quitServerButton->setEnabled(serverRuns());
@@ -229,10 +313,18 @@ void ServerControl::saveAndStart()
     for (ServerLauncher::Problem problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword);
          problem != ServerLauncher::Problem::None;
          problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword)) {
+        using Problem = ServerLauncher::Problem;
         const ServerLauncher::Alert alert = ServerLauncher::alertFor(problem, *config, gameRoot);
-        const bool question = problem == ServerLauncher::Problem::RconPasswordNotSet;
+        const bool question =
+            problem == Problem::RconPasswordNotSet || problem == Problem::PortInUse;
         const int answer = m_state.alerts.show(
             &m_state.window, {alert.title, alert.message, alert.buttons, !question});
+        if (problem == Problem::PortInUse && answer == ServerLauncher::usePortButton) {
+            // The port the alert named, as if the user had typed it.
+            config->setNetPort(ServerLauncher::portHolder(config->serverPort()).nextFreePort);
+            m_editor.populateFields(*config);
+            continue;
+        }
         if (!question || answer != ServerLauncher::startAnywayButton)
             return;
         acceptEmptyPassword = true;
@@ -268,9 +360,32 @@ void ServerControl::rconRunConfig()
     const QList<ServerSession*> targets = runConfigTargets();
     if (!config || config->rconPassword().isEmpty() || targets.isEmpty())
         return;
+    ServerSession* target = chooseRunConfigTarget(targets);
+    if (!target)
+        return;
     if (m_editor.recordNeedsSaving())
         m_editor.extractFields(*config);
-    targets.first()->runConfig(ServerConfig::copyOf(*config), m_state.paths.qGameRootDir());
+    target->runConfig(ServerConfig::copyOf(*config), m_state.paths.qGameRootDir());
+}
+
+ServerSession* ServerControl::chooseRunConfigTarget(const QList<ServerSession*>& targets)
+{
+    if (targets.size() == 1)
+        return targets.first();
+    QStringList buttons;
+    for (const ServerSession* session : targets)
+        buttons.append(session->configName());
+    buttons.append(tr("Cancel"));
+    AlertRequest question{
+        rconCommText(QStringLiteral("RunConfigWhichServerTitle"),
+                     QStringLiteral("Run '%@' on which server?"), {shownName()}),
+        rconCommText(QStringLiteral("RunConfigWhichServerMsg"),
+                     QStringLiteral("Several servers of this mod are running. Choose the one "
+                                    "that runs this configuration from now on.")),
+        buttons, true};
+    question.escapeButton = int(buttons.size()) - 1;
+    const int answer = m_state.alerts.show(&m_state.window, question);
+    return answer >= 0 && answer < targets.size() ? targets.at(answer) : nullptr;
 }
 
 void ServerControl::quitAllServersNow()

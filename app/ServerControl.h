@@ -59,6 +59,10 @@ private:
     void follow(ServerSession* session);
     void sessionRemoved(const QString& configName, bool unexpectedly);
     QList<ServerSession*> runConfigTargets() const;
+    // The one target, or the one the user picks of several; none when cancelled.
+    ServerSession* chooseRunConfigTarget(const QList<ServerSession*>& targets);
+    ServerState stateOf(const QString& configName) const;
+    QString serverToolTip(const QString& configName) const;
     void showAlert(const QString& title, const QString& message);
 
     ControllerState& m_state;

@@ -701,11 +701,38 @@ void SetupEditor::textDidChange()
 
 void SetupEditor::reloadConfigList()
 {
+    // A change of the list's rows can move its selection, whose observers may ask for the
+    // list again: that reload follows once the rows are in place, never inside the change.
+    if (m_reloadingConfigList) {
+        m_configListReloadPending = true;
+        return;
+    }
+    const QScopedValueRollback<bool> reloading(m_reloadingConfigList, true);
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+    do {
+        m_configListReloadPending = false;
+        m_configListModel->setRows(configListRows());
+    } while (m_configListReloadPending);
+}
+
+QList<KeyedTableModel::Row> SetupEditor::configListRows() const
+{
     QList<KeyedTableModel::Row> rows;
     for (const QString& name : std::as_const(m_state.serverConfigKeysModFiltered))
         rows.append({name, {{configNameColumn, name}}});
-    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
-    m_configListModel->setRows(rows);
+    if (m_configRowMarks)
+        for (KeyedTableModel::Row& row : rows)
+            if (const QIcon icon = m_configRowMarks(row.key); !icon.isNull())
+                row.values.insert(configNameColumn + QLatin1String(KeyedTableModel::iconSuffix),
+                                  icon);
+    return rows;
+}
+
+void SetupEditor::setConfigRowMarks(ConfigRowMarks marks, KeyedTableModel::ToolTip toolTip)
+{
+    m_configRowMarks = std::move(marks);
+    m_configListModel->setToolTip(std::move(toolTip));
+    reloadConfigList();
 }
 
 void SetupEditor::reloadMapLibrary()

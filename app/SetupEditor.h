@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/EditorControls.h"
+#include "app/KeyedTableModel.h"
 #include "app/MainWindow.h"
 
+#include <QIcon>
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class KeyedTableModel;
@@ -72,6 +75,10 @@ public:
     // The tables take their rows afresh from the state and the record shown; a row that stays
     // keeps its selection. A refresh is no selection of the user's: it shows nothing.
     void reloadConfigList();
+    // What the configuration list shows of a configuration besides its name (the icon of its
+    // server's state; none: nothing) and its tooltip; reloadConfigList() asks for them.
+    using ConfigRowMarks = std::function<QIcon(const QString& configName)>;
+    void setConfigRowMarks(ConfigRowMarks marks, KeyedTableModel::ToolTip toolTip);
     void reloadMapLibrary();
     void reloadMapList();
     void reloadExtraParameters();
@@ -85,6 +92,8 @@ public:
 private:
     void makeModels();
     void connectControls();
+    // The configurations of the list, each with its mark.
+    QList<KeyedTableModel::Row> configListRows() const;
     QList<QWidget*> setupGUIObjects() const;
     void showPreview(const QImage& image, const QString& title, const QString& name);
     // Lists the maps of the mod's library; a new library starts with list-all off.
@@ -99,7 +108,10 @@ private:
     bool m_recordNeedsSaving = false;
     // Set while a table takes in rows: the selection changes it makes are no user's.
     bool m_refreshing = false;
+    bool m_reloadingConfigList = false;
+    bool m_configListReloadPending = false;
     KeyedTableModel* m_configListModel = nullptr;
+    ConfigRowMarks m_configRowMarks;
     MapLibraryFilter* m_mapLibraryModel = nullptr;
     KeyedTableModel* m_mapListModel = nullptr;
     KeyedTableModel* m_extraParametersModel = nullptr;

@@ -1,5 +1,7 @@
 #include "ctl/HistoryCommands.h"
 
+#include "ctl/ServerChoice.h"
+
 #include "config/VisibleText.h"
 #include "rcon/HistorySampler.h"
 #include "rcon/ServerEndpoint.h"
@@ -80,13 +82,11 @@ void printJson(const QString& name, const QString& since, const PlayerHistory& h
                   .toJson();
 }
 
-// The servers of ours to sample. One record for now; every running server once the registry
-// keeps several.
+// The servers of ours to sample: every one that runs, with its process found.
 QList<RunningServer::Record> runningServersToSample()
 {
-    QList<RunningServer::Record> servers;
-    if (const std::optional<RunningServer::Record> record = ServerLauncher::runningServer())
-        servers.append(*record);
+    QList<RunningServer::Record> servers = ServerLauncher::runningServers();
+    servers.removeIf([](const RunningServer::Record& server) { return !server.serverFound(); });
     return servers;
 }
 
@@ -94,11 +94,9 @@ QList<RunningServer::Record> runningServersToSample()
 bool sampleServer(const RunningServer::Record& record, CtlIo& io)
 {
     const QString name = record.config.configName();
-    // No address, or one that listens on every address, is this machine.
-    const QString address = record.config.netIP().trimmed();
-    HistorySampler sampler(PlayerHistory(PlayerHistory::pathForServer(name)),
-                           address.isEmpty() ? QStringLiteral("localhost") : address,
-                           quint16(record.config.serverPort()));
+    const ServerEndpoint endpoint = ServerEndpoint::ofServer(record.config);
+    HistorySampler sampler(PlayerHistory(PlayerHistory::pathForServer(name)), endpoint.host,
+                           endpoint.port);
     QEventLoop loop;
     HistorySampler::Outcome outcome;
     QObject::connect(&sampler, &HistorySampler::finished, &loop,
@@ -183,12 +181,16 @@ int HistoryCommands::history(const QStringList& args, CtlIo& io)
                << PlayerHistory::keptDays << "d)\n";
         return CtlUsageError;
     }
+    if (name.isEmpty() && ServerLauncher::runningServers().isEmpty()) {
+        // The history outlives its server: a stopped one is named.
+        io.err << "voranthctl: no server running: name one with --server NAME\n";
+        return CtlRefused;
+    }
     if (name.isEmpty()) {
-        const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
-        if (!running) {
-            io.err << "voranthctl: no server running: name one with --server NAME\n";
+        const std::optional<RunningServer::Record> running =
+            ServerChoice::findStartedOrStarting(QString(), io);
+        if (!running)
             return CtlRefused;
-        }
         name = running->config.configName();
     }
     const PlayerHistory history(PlayerHistory::pathForServer(name));

@@ -6,6 +6,7 @@
 #include "content/GameTypes.h"
 #include "content/MapLibrary.h"
 #include "content/ModSupport.h"
+#include "ctl/ServerChoice.h"
 #include "rcon/QueryReport.h"
 #include "rcon/ServerEndpoint.h"
 #include "rcon/ServerQuery.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-const QString usageText = QStringLiteral("HOST[:PORT] [--json]");
+const QString usageText = QStringLiteral("HOST[:PORT] | --server NAME [--json]");
 
 int usage(CtlIo& io, const QString& why = QString())
 {
@@ -210,17 +211,24 @@ int QueryCommands::query(const QStringList& args, CtlIo& io)
     const QString serverName = arguments.takeOption(QStringLiteral("--server"), ok);
     if (!ok)
         return usage(io);
-    if (!serverName.isEmpty())
-        // One of our own servers by its name comes with the registry of running servers.
-        return usage(io, QStringLiteral("query --server NAME is not available yet: give the "
-                                        "server's HOST[:PORT]"));
-    if (!arguments.firstUnknownOption().isEmpty() || arguments.rest().size() != 1)
+    const int endpoints = serverName.isEmpty() ? 1 : 0;
+    if (!arguments.firstUnknownOption().isEmpty() || arguments.rest().size() != endpoints)
         return usage(io);
-    const Result<ServerEndpoint> endpoint = ServerEndpoint::parse(arguments.rest().first());
-    if (!endpoint.ok())
-        return usage(io, endpoint.error);
+    ServerEndpoint endpoint;
+    if (!serverName.isEmpty()) {
+        const std::optional<RunningServer::Record> server =
+            ServerChoice::findStartedOrStarting(serverName, io);
+        if (!server)
+            return CtlRefused;
+        endpoint = ServerEndpoint::ofServer(server->config);
+    } else {
+        const Result<ServerEndpoint> parsed = ServerEndpoint::parse(arguments.rest().first());
+        if (!parsed.ok())
+            return usage(io, parsed.error);
+        endpoint = parsed.value;
+    }
 
-    QueryRun run = runQuery(endpoint.value);
+    QueryRun run = runQuery(endpoint);
     if (run.report.answered())
         addWhatTheDatabasesKnow(run.report);
     const QString failure =

@@ -3,6 +3,7 @@
 #include "config/VisibleText.h"
 #include "content/MapLibrary.h"
 #include "ctl/RunningServerSession.h"
+#include "ctl/ServerChoice.h"
 #include "rcon/RconTransport.h"
 #include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
@@ -82,9 +83,9 @@ void printStatusJson(const RemoteControl& client, const QList<QStringList>& maps
 
 void RconCommands::addTo(QList<CtlCommand>& commands)
 {
-    commands.append({QStringLiteral("status"), QStringLiteral("[--json]"),
+    commands.append({QStringLiteral("status"), QStringLiteral("[--server NAME] [--json]"),
                      QStringLiteral("the running server's map, next map and players"), &status});
-    commands.append({QStringLiteral("rcon"), QStringLiteral("COMMAND..."),
+    commands.append({QStringLiteral("rcon"), QStringLiteral("[--server NAME] COMMAND..."),
                      QStringLiteral("sends a console command to the running server, prints the "
                                     "reply"),
                      &rcon});
@@ -94,12 +95,14 @@ int RconCommands::status(const QStringList& args, CtlIo& io)
 {
     CtlArguments arguments(args);
     const bool json = arguments.takeFlag(QStringLiteral("--json"));
-    if (!arguments.rest().isEmpty()) {
-        io.err << "usage: voranthctl status [--json]\n";
+    bool ok = true;
+    const QString server = ServerChoice::take(arguments, ok);
+    if (!ok || !arguments.rest().isEmpty()) {
+        io.err << "usage: voranthctl status [--server NAME] [--json]\n";
         return CtlUsageError;
     }
     RunningServerSession session(io);
-    if (!session.open())
+    if (!session.open(server))
         return CtlRefused;
     RemoteControl& client = session.client();
     const RemoteCommands::Refresh refresh = session.refreshStatus();
@@ -131,14 +134,17 @@ int RconCommands::status(const QStringList& args, CtlIo& io)
 
 int RconCommands::rcon(const QStringList& args, CtlIo& io)
 {
-    if (args.isEmpty()) {
-        io.err << "usage: voranthctl rcon COMMAND...\n";
+    QStringList words = args;
+    bool ok = true;
+    const QString server = ServerChoice::takeLeading(words, ok);
+    if (!ok || words.isEmpty()) {
+        io.err << "usage: voranthctl rcon [--server NAME] COMMAND...\n";
         return CtlUsageError;
     }
     RunningServerSession session(io);
-    if (!session.open())
+    if (!session.open(server))
         return CtlRefused;
-    const QString command = args.join(QLatin1Char(' '));
+    const QString command = words.join(QLatin1Char(' '));
     if (!RconTransport::requestDatagram(session.client().password().toLocal8Bit(),
                                         command.toLocal8Bit())) {
         io.err << "voranthctl: the command is too long (a request holds at most "

@@ -1,10 +1,11 @@
 #include "ctl/RemoteControlCommands.h"
 
-#include "config/GameLimits.h"
 #include "config/GameDirectory.h"
+#include "config/GameLimits.h"
 #include "config/VisibleText.h"
 #include "content/MapLibrary.h"
 #include "ctl/RunningServerSession.h"
+#include "ctl/ServerChoice.h"
 #include "ctl/StoreAccess.h"
 #include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
@@ -18,6 +19,8 @@ using Sent = RemoteCommands::Sent;
 using LimitType = RemoteCommands::LimitType;
 
 using GameLimits::defaultBotSkill;
+
+const QString serverUsage = QStringLiteral("[--server NAME]");
 
 const QMap<QString, LimitType>& limitNames()
 {
@@ -127,14 +130,30 @@ bool playerArgumentsOk(CtlArguments& arguments, QString& slotText)
     return arguments.rest().size() == 1;
 }
 
-// Runs one command against the server of ours, with the arguments already checked.
-template <typename Run> int withSession(CtlIo& io, Run run)
+// Runs one command against the server of ours it names (or the one that runs), with the
+// arguments already checked.
+template <typename Run> int withSession(CtlIo& io, const QString& serverName, Run run)
 {
     RunningServerSession session(io);
-    if (!session.open())
+    if (!session.open(serverName))
         return CtlRefused;
     return run(session);
 }
+
+// The arguments of a command that takes "--server NAME" and otherwise only what
+// rest() leaves; ok false for a missing NAME.
+struct ServerArguments
+{
+    explicit ServerArguments(const QStringList& args) : arguments(args)
+    {
+        server = ServerChoice::take(arguments, ok);
+        ok = ok && arguments.firstUnknownOption().isEmpty();
+    }
+    CtlArguments arguments;
+    QString server;
+    bool ok = true;
+    const QStringList& rest() const { return arguments.rest(); }
+};
 
 int printLimit(const Sent& result, RunningServerSession& session, CtlIo& io)
 {
@@ -153,37 +172,37 @@ int printLimit(const Sent& result, RunningServerSession& session, CtlIo& io)
 
 void RemoteControlCommands::addTo(QList<CtlCommand>& commands)
 {
-    commands.append({QStringLiteral("kick"), QStringLiteral("PLAYER | --slot N"),
+    commands.append({QStringLiteral("kick"), QStringLiteral("[--server NAME] PLAYER | --slot N"),
                      QStringLiteral("kicks a player (by the name status shows, or by its slot) "
                                     "off the running server"),
                      &kick});
-    commands.append({QStringLiteral("dumpuser"), QStringLiteral("PLAYER | --slot N"),
-                     QStringLiteral("prints what the running server knows of a player"),
-                     &dumpUser});
-    commands.append({QStringLiteral("restart-map"), QString(),
+    commands.append(
+        {QStringLiteral("dumpuser"), QStringLiteral("[--server NAME] PLAYER | --slot N"),
+         QStringLiteral("prints what the running server knows of a player"), &dumpUser});
+    commands.append({QStringLiteral("restart-map"), serverUsage,
                      QStringLiteral("restarts the running server's map"), &restartMap});
-    commands.append({QStringLiteral("next-map"), QString(),
+    commands.append({QStringLiteral("next-map"), serverUsage,
                      QStringLiteral("changes the running server to the next map of its "
                                     "rotation"),
                      &nextMap});
-    commands.append({QStringLiteral("preview-next-map"), QString(),
+    commands.append({QStringLiteral("preview-next-map"), serverUsage,
                      QStringLiteral("the next map of the running server's rotation, with its "
                                     "title"),
                      &previewNextMap});
     commands.append({QStringLiteral("limit"),
-                     QStringLiteral("frag|time|capture|maxplayers [VALUE]"),
+                     QStringLiteral("[--server NAME] frag|time|capture|maxplayers [VALUE]"),
                      QStringLiteral("prints a limit of the running server; with VALUE sets it "
                                     "and prints it as the server reads it back"),
                      &limit});
     commands.append({QStringLiteral("addbot"),
-                     QStringLiteral("BOT... [--skill N] [--team red|blue]"),
+                     QStringLiteral("[--server NAME] BOT... [--skill N] [--team red|blue]"),
                      QStringLiteral("adds bots in order, with skill N (1 to 5, default 4) on a "
                                     "team; prints the server's replies"),
                      &addBot});
-    commands.append({QStringLiteral("say"), QStringLiteral("TEXT..."),
+    commands.append({QStringLiteral("say"), QStringLiteral("[--server NAME] TEXT..."),
                      QStringLiteral("sends the words, joined by blanks, as chat to every player"),
                      &say});
-    commands.append({QStringLiteral("run-config"), QStringLiteral("NAME"),
+    commands.append({QStringLiteral("run-config"), QStringLiteral("[--server NAME] NAME"),
                      QStringLiteral("runs another configuration of the server's mod on the "
                                     "running server and makes it the running one"),
                      &runConfig});
@@ -192,10 +211,13 @@ void RemoteControlCommands::addTo(QList<CtlCommand>& commands)
 int RemoteControlCommands::kick(const QStringList& args, CtlIo& io)
 {
     CtlArguments arguments(args);
+    bool ok = true;
+    const QString server = ServerChoice::take(arguments, ok);
     QString slotText;
-    if (!playerArgumentsOk(arguments, slotText))
-        return usage(io, QStringLiteral("kick"), QStringLiteral("PLAYER | --slot N"));
-    return withSession(io, [&](RunningServerSession& session) {
+    if (!ok || !playerArgumentsOk(arguments, slotText))
+        return usage(io, QStringLiteral("kick"),
+                     QStringLiteral("[--server NAME] PLAYER | --slot N"));
+    return withSession(io, server, [&](RunningServerSession& session) {
         const int slot = playerSlot(arguments, slotText, session, io);
         if (slot < 0)
             return int(CtlRefused);
@@ -209,10 +231,13 @@ int RemoteControlCommands::kick(const QStringList& args, CtlIo& io)
 int RemoteControlCommands::dumpUser(const QStringList& args, CtlIo& io)
 {
     CtlArguments arguments(args);
+    bool ok = true;
+    const QString server = ServerChoice::take(arguments, ok);
     QString slotText;
-    if (!playerArgumentsOk(arguments, slotText))
-        return usage(io, QStringLiteral("dumpuser"), QStringLiteral("PLAYER | --slot N"));
-    return withSession(io, [&](RunningServerSession& session) {
+    if (!ok || !playerArgumentsOk(arguments, slotText))
+        return usage(io, QStringLiteral("dumpuser"),
+                     QStringLiteral("[--server NAME] PLAYER | --slot N"));
+    return withSession(io, server, [&](RunningServerSession& session) {
         const int slot = playerSlot(arguments, slotText, session, io);
         if (slot < 0)
             return int(CtlRefused);
@@ -225,9 +250,10 @@ int RemoteControlCommands::dumpUser(const QStringList& args, CtlIo& io)
 
 int RemoteControlCommands::restartMap(const QStringList& args, CtlIo& io)
 {
-    if (!args.isEmpty())
-        return usage(io, QStringLiteral("restart-map"), QString());
-    return withSession(io, [&](RunningServerSession& session) {
+    const ServerArguments arguments(args);
+    if (!arguments.ok || !arguments.rest().isEmpty())
+        return usage(io, QStringLiteral("restart-map"), serverUsage);
+    return withSession(io, arguments.server, [&](RunningServerSession& session) {
         // The players listed make the refresh delay; Urban Terror restarts the current map.
         if (session.refreshStatus() != RemoteCommands::Refresh::Refreshed)
             return session.reportMissingReply();
@@ -240,9 +266,10 @@ int RemoteControlCommands::restartMap(const QStringList& args, CtlIo& io)
 
 int RemoteControlCommands::nextMap(const QStringList& args, CtlIo& io)
 {
-    if (!args.isEmpty())
-        return usage(io, QStringLiteral("next-map"), QString());
-    return withSession(io, [&](RunningServerSession& session) {
+    const ServerArguments arguments(args);
+    if (!arguments.ok || !arguments.rest().isEmpty())
+        return usage(io, QStringLiteral("next-map"), serverUsage);
+    return withSession(io, arguments.server, [&](RunningServerSession& session) {
         if (!readCurrentMapWhenNeeded(session))
             return session.reportMissingReply();
         return finish(session.run([](RemoteCommands& commands, auto done) {
@@ -254,9 +281,10 @@ int RemoteControlCommands::nextMap(const QStringList& args, CtlIo& io)
 
 int RemoteControlCommands::previewNextMap(const QStringList& args, CtlIo& io)
 {
-    if (!args.isEmpty())
-        return usage(io, QStringLiteral("preview-next-map"), QString());
-    return withSession(io, [&](RunningServerSession& session) {
+    const ServerArguments arguments(args);
+    if (!arguments.ok || !arguments.rest().isEmpty())
+        return usage(io, QStringLiteral("preview-next-map"), serverUsage);
+    return withSession(io, arguments.server, [&](RunningServerSession& session) {
         if (!readCurrentMapWhenNeeded(session))
             return session.reportMissingReply();
         RemoteControl& client = session.client();
@@ -275,21 +303,24 @@ int RemoteControlCommands::previewNextMap(const QStringList& args, CtlIo& io)
 
 int RemoteControlCommands::limit(const QStringList& args, CtlIo& io)
 {
-    const QString usageText = QStringLiteral("frag|time|capture|maxplayers [VALUE]");
-    if (args.isEmpty() || args.size() > 2 || !limitNames().contains(args.first()))
+    const QString usageText =
+        QStringLiteral("[--server NAME] frag|time|capture|maxplayers [VALUE]");
+    const ServerArguments arguments(args);
+    const QStringList& rest = arguments.rest();
+    if (!arguments.ok || rest.isEmpty() || rest.size() > 2 || !limitNames().contains(rest.first()))
         return usage(io, QStringLiteral("limit"), usageText);
-    const LimitType type = limitNames().value(args.first());
-    const bool setting = args.size() == 2;
-    const int value = setting ? integerArgument(args.at(1)).value_or(-1) : 0;
+    const LimitType type = limitNames().value(rest.first());
+    const bool setting = rest.size() == 2;
+    const int value = setting ? integerArgument(rest.at(1)).value_or(-1) : 0;
     if (value < 0)
         return usage(io, QStringLiteral("limit"), usageText);
     // The window's limits field takes the same range.
     const int highest = limitRange(type);
     if (value > highest) {
-        io.err << "voranthctl: the " << args.first() << " limit is at most " << highest << '\n';
+        io.err << "voranthctl: the " << rest.first() << " limit is at most " << highest << '\n';
         return CtlUsageError;
     }
-    return withSession(io, [&](RunningServerSession& session) {
+    return withSession(io, arguments.server, [&](RunningServerSession& session) {
         // Setting reads the limit back, as the server took it.
         return printLimit(session.run([&](RemoteCommands& commands, auto done) {
             if (setting)
@@ -303,9 +334,11 @@ int RemoteControlCommands::limit(const QStringList& args, CtlIo& io)
 
 int RemoteControlCommands::addBot(const QStringList& args, CtlIo& io)
 {
-    const QString usageText = QStringLiteral("BOT... [--skill N] [--team red|blue]");
+    const QString usageText =
+        QStringLiteral("[--server NAME] BOT... [--skill N] [--team red|blue]");
     CtlArguments arguments(args);
     bool ok = true;
+    const QString server = ServerChoice::take(arguments, ok);
     const QString skillText = arguments.takeOption(QStringLiteral("--skill"), ok);
     const QString teamText = arguments.takeOption(QStringLiteral("--team"), ok);
     const std::optional<int> skill =
@@ -317,7 +350,7 @@ int RemoteControlCommands::addBot(const QStringList& args, CtlIo& io)
     if (!ok || !arguments.firstUnknownOption().isEmpty() || arguments.rest().isEmpty() || !skill ||
         *skill < GameLimits::minBotSkill || *skill > GameLimits::maxBotSkill || !teams.contains(teamText))
         return usage(io, QStringLiteral("addbot"), usageText);
-    return withSession(io, [&](RunningServerSession& session) {
+    return withSession(io, server, [&](RunningServerSession& session) {
         const RemoteCommands::Team team = teams.value(teamText);
         return finish(session.run([&](RemoteCommands& commands, auto done) {
             commands.addBots(arguments.rest(), *skill, team, {}, done);
@@ -328,10 +361,13 @@ int RemoteControlCommands::addBot(const QStringList& args, CtlIo& io)
 
 int RemoteControlCommands::say(const QStringList& args, CtlIo& io)
 {
-    const QString text = args.join(QLatin1Char(' '));
-    if (text.trimmed().isEmpty())
-        return usage(io, QStringLiteral("say"), QStringLiteral("TEXT..."));
-    return withSession(io, [&](RunningServerSession& session) {
+    QStringList words = args;
+    bool ok = true;
+    const QString server = ServerChoice::takeLeading(words, ok);
+    const QString text = words.join(QLatin1Char(' '));
+    if (!ok || text.trimmed().isEmpty())
+        return usage(io, QStringLiteral("say"), QStringLiteral("[--server NAME] TEXT..."));
+    return withSession(io, server, [&](RunningServerSession& session) {
         return finish(
             session.run([&](RemoteCommands& commands, auto done) { commands.say(text, done); }),
             session, io);
@@ -340,13 +376,15 @@ int RemoteControlCommands::say(const QStringList& args, CtlIo& io)
 
 int RemoteControlCommands::runConfig(const QStringList& args, CtlIo& io)
 {
-    if (args.size() != 1 || args.first().startsWith(QStringLiteral("--")))
-        return usage(io, QStringLiteral("run-config"), QStringLiteral("NAME"));
-    return withSession(io, [&](RunningServerSession& session) {
+    const ServerArguments arguments(args);
+    if (!arguments.ok || arguments.rest().size() != 1)
+        return usage(io, QStringLiteral("run-config"), QStringLiteral("[--server NAME] NAME"));
+    const QString name = arguments.rest().first();
+    return withSession(io, arguments.server, [&](RunningServerSession& session) {
         StoreAccess access(io);
         if (!access.openForReading())
             return int(CtlRefused);
-        const ServerConfig* config = access.findOrComplain(args.first());
+        const ServerConfig* config = access.findOrComplain(name);
         if (!config)
             return int(CtlRefused);
         const ServerConfig chosen = ServerConfig::copyOf(*config);

@@ -1,6 +1,7 @@
 #include "ctl/RunningServerSession.h"
 
 #include "ctl/Await.h"
+#include "ctl/ServerChoice.h"
 
 #include "config/CommonData.h"
 #include "config/GameDirectory.h"
@@ -45,21 +46,16 @@ RunningServerSession::~RunningServerSession()
                      << "); this command paced its requests on its own count\n";
 }
 
-bool RunningServerSession::open()
+bool RunningServerSession::open(const QString& serverName)
 {
-    m_record = ServerLauncher::runningServer();
-    if (!m_record) {
-        m_io.err << "voranthctl: no server running\n";
+    m_record = ServerChoice::find(serverName, m_io);
+    if (!m_record)
         return false;
-    }
-    if (!m_record->serverFound()) {
-        m_io.err << "voranthctl: " << ServerLauncher::startingMessage(*m_record) << '\n';
-        return false;
-    }
     m_library =
         std::make_shared<MapLibrary>(GamePaths(GameDirectory::settle(), modOf(m_record->config)));
     m_client = RemoteControl::create(
-        m_record->config, RemoteControlServices::forRecordedServer(m_library, m_alerts.get()));
+        m_record->config,
+        RemoteControlServices::forLaunch(m_record->launchToken, m_library, m_alerts.get()));
     if (!m_client) {
         m_io.err << "voranthctl: cannot reach the server at " << endpointText() << '\n';
         return false;

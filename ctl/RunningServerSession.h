@@ -13,7 +13,7 @@ class MapLibrary;
 class RconAlerts;
 class RemoteControl;
 
-// The remote console of the server Voranth started, as one voranthctl command uses it: the
+// The remote console of one server Voranth started, as one voranthctl command uses it: the
 // server as its record names it (its password, address, port, rotation and mod), and a
 // client that speaks to that server only. Messages go to the error stream, and at the end a
 // pacing ledger that could not be used is named there.
@@ -25,9 +25,10 @@ public:
     RunningServerSession(const RunningServerSession&) = delete;
     RunningServerSession& operator=(const RunningServerSession&) = delete;
 
-    // Finds the recorded server (dropping a record whose server is gone) and connects to
-    // it; false, with a message, when no server of ours runs or it cannot be reached.
-    bool open();
+    // Finds the server of the configuration named, or the one that runs (ServerChoice), and
+    // connects to it; false, with a message, when there is none to speak to or it cannot be
+    // reached.
+    bool open(const QString& serverName);
 
     RemoteControl& client() { return *m_client; }
     const RunningServer::Record& record() const { return *m_record; }

@@ -1,6 +1,7 @@
 #include "ctl/ServerCommands.h"
 
 #include "ctl/Await.h"
+#include "ctl/ServerChoice.h"
 
 #include "config/CommonData.h"
 #include "config/ConfigArchive.h"
@@ -15,6 +16,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -28,10 +30,10 @@ constexpr int serverEndMs = ServerLauncher::stopTimeoutMs;
 
 // Waits until the server answers its remote console, so that the commands that follow reach
 // it; false when it does not within timeoutMs.
-bool waitUntilAnswering(const ServerConfig& config, int timeoutMs)
+bool waitUntilAnswering(const RunningServer::Record& server, int timeoutMs)
 {
-    const std::unique_ptr<RemoteControl> client =
-        RemoteControl::create(config, RemoteControlServices::forRecordedServer(nullptr));
+    const std::unique_ptr<RemoteControl> client = RemoteControl::create(
+        server.config, RemoteControlServices::forLaunch(server.launchToken, nullptr));
     if (!client)
         return false;
     const QDeadlineTimer deadline(timeoutMs);
@@ -43,7 +45,7 @@ bool waitUntilAnswering(const ServerConfig& config, int timeoutMs)
     // Each query without an answer waits about a second for it.
     while (refresh() != RemoteCommands::Refresh::Refreshed) {
         if (client->wrongPassword() || deadline.hasExpired() ||
-            ServerLauncher::recordedServerPid() == -1)
+            ServerLauncher::serverPid(server.launchToken) == -1)
             return false;
     }
     return true;
@@ -75,8 +77,58 @@ bool refuseProblem(ServerLauncher::Problem problem, const ServerConfig& config,
     if (problem == ServerLauncher::Problem::RconPasswordNotSet)
         io.err << "(--no-rcon starts the server without remote control)\n";
     if (problem == ServerLauncher::Problem::ServerAlreadyRunning)
-        io.err << "(voranthctl stop quits it)\n";
+        io.err << "(voranthctl stop --server " << VisibleText::escaped(config.configName())
+               << " quits it)\n";
     return true;
+}
+
+// Says how the stop of one server went; true when it has ended.
+bool reportStop(const ServerLauncher::StopResult& result, CtlIo& io)
+{
+    const QString name = VisibleText::escaped(result.runningConfig.value_or(QString()));
+    if (result.neverFound) {
+        io.err << "voranthctl: no server process of '" << name
+               << "' was found; the record of its start is removed\n";
+        return false;
+    }
+    if (result.stillRunning) {
+        io.err << "voranthctl: the server of '" << name << "' (process " << result.serverPid << ") "
+               << (result.killedPid == -1 ? "could not be sent the terminate signal"
+                                          : "still runs after the terminate signal")
+               << "; Voranth keeps it as a running server\n";
+        return false;
+    }
+    if (result.killedPid == -1) {
+        io.err << "voranthctl: the server of '" << name << "' had ended already\n";
+        return false;
+    }
+    io.out << "stopped " << result.killedPid << " (" << name << ")\n";
+    return true;
+}
+
+QString modOf(const ServerConfig& config)
+{
+    return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
+}
+
+QString stateOf(const RunningServer::Record& server)
+{
+    return server.serverFound() ? QStringLiteral("running") : QStringLiteral("starting");
+}
+
+QString startedText(const RunningServer::Record& server)
+{
+    return server.startedAt.toLocalTime().toString(Qt::ISODate);
+}
+
+QJsonObject serverJson(const RunningServer::Record& server)
+{
+    return {{QStringLiteral("configuration"), server.config.configName()},
+            {QStringLiteral("mod"), modOf(server.config)},
+            {QStringLiteral("pid"), server.pid},
+            {QStringLiteral("port"), int(server.config.serverPort())},
+            {QStringLiteral("started"), startedText(server)},
+            {QStringLiteral("state"), stateOf(server)}};
 }
 
 } // namespace
@@ -87,11 +139,13 @@ void ServerCommands::addTo(QList<CtlCommand>& commands)
                      QStringLiteral("start the server with a configuration; prints its process "
                                     "id (--no-rcon: even without a remote-control password)"),
                      &start});
-    commands.append({QStringLiteral("stop"), QString(),
-                     QStringLiteral("stop the running server and remove its configuration file"),
+    commands.append({QStringLiteral("stop"), QStringLiteral("[--server NAME | --all]"),
+                     QStringLiteral("stop a running server (or all of them) and remove its "
+                                    "configuration file"),
                      &stop});
     commands.append({QStringLiteral("running"), QStringLiteral("[--json]"),
-                     QStringLiteral("the running server's process id and configuration"),
+                     QStringLiteral("every running server: configuration, mod, process id, "
+                                    "port, start and state"),
                      &running});
 }
 
@@ -121,21 +175,22 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
     if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), config, gameRoot, io))
         return CtlRefused;
 
-    const Result<void> result = ServerLauncher::start(config, gameRoot);
-    if (!result.ok()) {
-        io.err << "voranthctl: the server could not be started: " << result.error << '\n';
+    const Result<RunningServer::Record> started = ServerLauncher::start(config, gameRoot);
+    if (!started.ok()) {
+        io.err << "voranthctl: the server could not be started: " << started.error << '\n';
         return CtlRefused;
     }
-    const qint32 pid = ServerLauncher::waitForServer(serverAppearMs);
+    const RunningServer::Record& server = started.value;
+    const qint32 pid = ServerLauncher::waitForServer(server.launchToken, serverAppearMs);
     if (pid == -1) {
-        ServerLauncher::stop(0);
+        ServerLauncher::stop(server.launchToken, 0);
         io.err << "voranthctl: the server did not start";
         if (TerminalLauncher::chosenTerminal().isEmpty())
             io.err << "; its output is in " << TerminalLauncher::serverLogFile();
         io.err << '\n';
         return CtlRefused;
     }
-    if (!config.rconPassword().isEmpty() && !waitUntilAnswering(config, serverAnswerMs))
+    if (!config.rconPassword().isEmpty() && !waitUntilAnswering(server, serverAnswerMs))
         io.err << "voranthctl: the server (process " << pid
                << ") does not answer its remote console yet\n";
     io.out << pid << '\n';
@@ -144,35 +199,32 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
 
 int ServerCommands::stop(const QStringList& args, CtlIo& io)
 {
-    if (!args.isEmpty()) {
-        io.err << "usage: voranthctl stop\n";
+    CtlArguments arguments(args);
+    const bool all = arguments.takeFlag(QStringLiteral("--all"));
+    bool ok = true;
+    const QString name = ServerChoice::take(arguments, ok);
+    if (!ok || (all && !name.isEmpty()) || !arguments.rest().isEmpty()) {
+        io.err << "usage: voranthctl stop [--server NAME | --all]\n";
         return CtlUsageError;
     }
-    const ServerLauncher::StopResult result = ServerLauncher::stop(serverEndMs);
-    if (!result.runningConfig) {
-        io.err << "voranthctl: no server running\n";
+    QList<RunningServer::Record> servers;
+    if (all) {
+        servers = ServerLauncher::runningServers();
+        if (servers.isEmpty()) {
+            io.err << "voranthctl: no server running\n";
+            return CtlRefused;
+        }
+    } else if (const std::optional<RunningServer::Record> server =
+                   ServerChoice::findStartedOrStarting(name, io)) {
+        servers.append(*server);
+    } else {
         return CtlRefused;
     }
-    const QString name = VisibleText::escaped(*result.runningConfig);
-    if (result.neverFound) {
-        io.err << "voranthctl: no server process of '" << name
-               << "' was found; the record of its start is removed\n";
-        return CtlRefused;
-    }
-    if (result.stillRunning) {
-        io.err << "voranthctl: the server of '" << name << "' (process " << result.serverPid
-               << ") "
-               << (result.killedPid == -1 ? "could not be sent the terminate signal"
-                                          : "still runs after the terminate signal")
-               << "; Voranth keeps it as the running server\n";
-        return CtlRefused;
-    }
-    if (result.killedPid == -1) {
-        io.err << "voranthctl: no server running\n";
-        return CtlRefused;
-    }
-    io.out << "stopped " << result.killedPid << " (" << name << ")\n";
-    return CtlOk;
+    bool allStopped = true;
+    for (const RunningServer::Record& server : servers)
+        allStopped =
+            reportStop(ServerLauncher::stop(server.launchToken, serverEndMs), io) && allStopped;
+    return allStopped ? CtlOk : CtlRefused;
 }
 
 int ServerCommands::running(const QStringList& args, CtlIo& io)
@@ -183,24 +235,27 @@ int ServerCommands::running(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl running [--json]\n";
         return CtlUsageError;
     }
-    const std::optional<RunningServer::Record> server = ServerLauncher::runningServer();
-    if (!server) {
+    const QList<RunningServer::Record> servers = ServerLauncher::runningServers();
+    if (json) {
+        QJsonArray array;
+        for (const RunningServer::Record& server : servers)
+            array.append(serverJson(server));
+        io.out << QJsonDocument(array).toJson(QJsonDocument::Compact) << '\n';
+    }
+    if (servers.isEmpty()) {
         io.err << "voranthctl: no server running\n";
         return CtlRefused;
     }
-    if (!server->serverFound()) {
-        io.err << "voranthctl: " << ServerLauncher::startingMessage(*server) << '\n';
-        return CtlRefused;
-    }
-    const QString config = server->config.configName();
-    if (json) {
-        const QJsonObject object{{QStringLiteral("pid"), server->pid},
-                                 {QStringLiteral("config"), config}};
-        io.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+    if (json)
         return CtlOk;
-    }
-    printColumns({{QStringLiteral("PID"), QStringLiteral("CONFIGURATION")},
-                  {QString::number(server->pid), config}},
-                 io.out);
+    QList<QStringList> rows{{QStringLiteral("CONFIGURATION"), QStringLiteral("MOD"),
+                             QStringLiteral("PID"), QStringLiteral("PORT"),
+                             QStringLiteral("STARTED"), QStringLiteral("STATE")}};
+    for (const RunningServer::Record& server : servers)
+        rows.append({server.config.configName(), modOf(server.config),
+                     server.serverFound() ? QString::number(server.pid) : QStringLiteral("-"),
+                     QString::number(server.config.serverPort()), startedText(server),
+                     stateOf(server)});
+    printColumns(rows, io.out);
     return CtlOk;
 }

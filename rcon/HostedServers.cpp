@@ -65,32 +65,40 @@ bool HostedServers::quitting(const ServerSession* session) const
 
 Result<ServerSession*> HostedServers::start(const ServerConfig& config, const QString& gameRoot)
 {
-    const Result<void> started = ServerLauncher::start(config, gameRoot);
+    const Result<RunningServer::Record> started = ServerLauncher::start(config, gameRoot);
     if (!started.ok())
         return Result<ServerSession*>::failure(started.error);
-    return Result<ServerSession*>::success(follow(config));
+    return Result<ServerSession*>::success(follow(started.value));
+}
+
+bool HostedServers::follows(const QString& launchToken) const
+{
+    return std::any_of(m_hosted.cbegin(), m_hosted.cend(),
+                       [&](const Hosted& hosted) { return hosted.launchToken == launchToken; });
 }
 
 void HostedServers::adoptRunningServers()
 {
-    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
-    if (running && !session(running->config.configName()))
-        follow(running->config);
+    for (const RunningServer::Record& record : ServerLauncher::runningServers())
+        if (!follows(record.launchToken))
+            follow(record);
 }
 
-ServerSession* HostedServers::follow(const ServerConfig& config)
+ServerSession* HostedServers::follow(const RunningServer::Record& record)
 {
+    const ServerConfig& config = record.config;
     const bool controllable = !config.rconPassword().isEmpty();
+    const QString token = record.launchToken;
     ServerSession::Services services;
     const std::shared_ptr<MapLibrary> library =
         m_mapLibraryFor ? m_mapLibraryFor(modOf(config)) : nullptr;
-    services.connect = [library](RconAlerts* alerts) -> std::unique_ptr<RemoteControl> {
-        // The server as the launcher recorded it, whatever the editor shows now.
-        const std::optional<RunningServer::Record> record = ServerLauncher::runningServer();
-        if (!record)
+    services.connect = [library, token](RconAlerts* alerts) -> std::unique_ptr<RemoteControl> {
+        // The server as its launch's record names it, whatever the editor shows now.
+        const std::optional<RunningServer::Record> running = ServerLauncher::runningServer(token);
+        if (!running)
             return nullptr;
-        return RemoteControl::create(record->config,
-                                     RemoteControlServices::forRecordedServer(library, alerts));
+        return RemoteControl::create(running->config,
+                                     RemoteControlServices::forLaunch(token, library, alerts));
     };
     services.outputLocation = outputLocation();
     auto* session = new ServerSession(config.configName(),
@@ -98,6 +106,7 @@ ServerSession* HostedServers::follow(const ServerConfig& config)
                                                    : ServerSession::State::Uncontrolled,
                                       std::move(services), this);
     m_sessions.append(session);
+    m_hosted.insert(session, {token, config.serverPort(), record.startedAt});
     // Given up or turned down: a server not found by then is not waited for any longer.
     connect(session, &ServerSession::quitRequested, this,
             [this, session] { quit(session, false); });
@@ -130,9 +139,10 @@ void HostedServers::quitNow(ServerSession* session)
 {
     if (!m_sessions.contains(session))
         return;
+    const QString token = m_hosted.value(session).launchToken;
     session->release();
     // The application is going: the server gets its signal now, and ends by itself.
-    ServerLauncher::stop(0);
+    ServerLauncher::stop(token, 0);
     remove(session, false);
 }
 
@@ -144,7 +154,8 @@ void HostedServers::stopTimers()
 
 void HostedServers::stopWhenFound(ServerSession* session, QDeadlineTimer startWait)
 {
-    const std::optional<RunningServer::Record> record = ServerLauncher::runningServer();
+    const QString token = m_hosted.value(session).launchToken;
+    const std::optional<RunningServer::Record> record = ServerLauncher::runningServer(token);
     if (!record) {
         remove(session, false);
         return;
@@ -156,7 +167,7 @@ void HostedServers::stopWhenFound(ServerSession* session, QDeadlineTimer startWa
                            [this, session, startWait] { stopWhenFound(session, startWait); });
         return;
     }
-    const ServerLauncher::StopResult stopped = ServerLauncher::stop(0);
+    const ServerLauncher::StopResult stopped = ServerLauncher::stop(token, 0);
     if (!stopped.stillRunning) {
         remove(session, false);
         return;
@@ -189,6 +200,7 @@ void HostedServers::remove(ServerSession* session, bool unexpectedly)
     if (!m_sessions.removeOne(session))
         return;
     m_quitting.removeOne(session);
+    m_hosted.remove(session);
     const QString name = session->configName();
     session->release();
     session->deleteLater();
@@ -197,7 +209,8 @@ void HostedServers::remove(ServerSession* session, bool unexpectedly)
 
 void HostedServers::watchForEnd(ServerSession* session)
 {
-    const std::optional<RunningServer::Record> record = ServerLauncher::runningServer();
+    const std::optional<RunningServer::Record> record =
+        ServerLauncher::runningServer(m_hosted.value(session).launchToken);
     if (!record) {
         remove(session, !m_quitting.contains(session));
         return;
@@ -216,6 +229,6 @@ void HostedServers::serverEnded(ServerSession* session)
 {
     const bool expected = m_quitting.contains(session);
     // The record of an ended server goes with its configuration file.
-    ServerLauncher::runningServer();
+    ServerLauncher::runningServer(m_hosted.value(session).launchToken);
     remove(session, !expected);
 }

@@ -2,8 +2,11 @@
 
 #include "format/Result.h"
 #include "rcon/ServerSession.h"
+#include "server/RunningServer.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -27,9 +30,18 @@ public:
     explicit HostedServers(MapLibraryFor mapLibraryFor, QObject* parent = nullptr);
     ~HostedServers() override;
 
+    // What the window shows of a server besides its session.
+    struct Hosted
+    {
+        QString launchToken;
+        quint16 port = 0;
+        QDateTime startedAt;
+    };
+
     // The session of the server that runs the configuration; none when it does not run.
     ServerSession* session(const QString& configName) const;
     const QList<ServerSession*>& sessions() const { return m_sessions; }
+    Hosted hosted(const ServerSession* session) const { return m_hosted.value(session); }
     bool anyControlled() const;
 
     // Starts the server of config (the caller has checked it can start) and follows it:
@@ -57,7 +69,8 @@ signals:
     void sessionChanged(ServerSession* session);
 
 private:
-    ServerSession* follow(const ServerConfig& config);
+    ServerSession* follow(const RunningServer::Record& record);
+    bool follows(const QString& launchToken) const;
     void stopWhenFound(ServerSession* session, QDeadlineTimer startWait);
     void stopGivenUp(ServerSession* session);
     void remove(ServerSession* session, bool unexpectedly);
@@ -68,4 +81,5 @@ private:
     MapLibraryFor m_mapLibraryFor;
     QList<ServerSession*> m_sessions;
     QList<const ServerSession*> m_quitting;
+    QHash<const ServerSession*, Hosted> m_hosted;
 };

@@ -391,7 +391,7 @@ void RemoteCommands::runConfig(const ServerConfig& config, const QString& gameRo
                  client->setRunningServerConfigName(switched.configName());
                  client->setServerNameFromConfig(switched.serverName());
                  client->setRconServerConfig(switched);
-                 RunningServer::switchConfiguration(switched);
+                 RunningServer::switchConfiguration(client->launchToken(), switched);
                  if (!sameFile)
                      files.deleteConfigFile(running);
                  result.followUp = oneShotStatus(runConfigRefreshDelay, true);

@@ -111,6 +111,8 @@ public:
     const std::shared_ptr<MapLibrary>& rconMapLibrary() const { return m_services.mapLibrary; }
     const std::shared_ptr<BotLibrary>& rconBotLibrary() const { return m_services.botLibrary; }
     const std::shared_ptr<RconPacer>& pacer() const;
+    // The launch of ours whose server this is; empty for any other server.
+    const QString& launchToken() const { return m_services.launchToken; }
 
     // The server's state, read from its replies. A status query stores the reply (its text,
     // or the no-response text) and, when it is a status table, the current map and players.

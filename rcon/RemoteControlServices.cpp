@@ -28,13 +28,15 @@ RemoteControlServices::forRunningServer(const QProcessCom& probe,
     return services;
 }
 
-RemoteControlServices
-RemoteControlServices::forRecordedServer(std::shared_ptr<MapLibrary> mapLibrary, RconAlerts* alerts)
+RemoteControlServices RemoteControlServices::forLaunch(const QString& launchToken,
+                                                       std::shared_ptr<MapLibrary> mapLibrary,
+                                                       RconAlerts* alerts)
 {
     RemoteControlServices services = forRunningServer(QProcessCom(), std::move(mapLibrary), alerts);
-    services.serverPid = [] {
-        return ServerLauncher::recordedServerPid();
+    services.serverPid = [launchToken] {
+        return ServerLauncher::serverPid(launchToken);
     };
+    services.launchToken = launchToken;
     return services;
 }
 

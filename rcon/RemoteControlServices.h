@@ -30,6 +30,8 @@ struct RemoteControlServices
     // other client of the same server, in this process and others, through the user's
     // ledger (RconPacer::shared with RconPacer::defaultLedgerPath()).
     std::shared_ptr<RconPacer> pacer;
+    // The launch of ours whose server the client speaks to; empty for any other server.
+    QString launchToken;
 
     // The services of a client of the server the application started: the process id from
     // a copy of probe, map names from mapLibrary (which may be null: no names then), a new
@@ -37,11 +39,12 @@ struct RemoteControlServices
     static RemoteControlServices forRunningServer(const QProcessCom& probe,
                                                   std::shared_ptr<MapLibrary> mapLibrary,
                                                   RconAlerts* alerts = nullptr);
-    // The same for the server Voranth started as its record names it
-    // (ServerLauncher::runningServer()): only that process counts as the server, whatever
-    // else of the same executable runs.
-    static RemoteControlServices forRecordedServer(std::shared_ptr<MapLibrary> mapLibrary,
-                                                   RconAlerts* alerts = nullptr);
+    // The same for the server of one launch of ours as its record names it
+    // (ServerLauncher::runningServer(launchToken)): only that process counts as the server,
+    // whatever else of the same executable runs, and Run Config switches that record.
+    static RemoteControlServices forLaunch(const QString& launchToken,
+                                           std::shared_ptr<MapLibrary> mapLibrary,
+                                           RconAlerts* alerts = nullptr);
 
     // The library's name for a map the server reports: the map of that very name (in any
     // case) when the library has one, else the first whose name contains it; empty when none.

@@ -1,5 +1,7 @@
 #include "rcon/ServerEndpoint.h"
 
+#include "config/ServerConfig.h"
+
 #include "config/NetAddress.h"
 #include "config/StringTable.h"
 #include "config/VisibleText.h"
@@ -72,4 +74,12 @@ QString ServerEndpoint::text() const
 {
     const QString shownHost = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     return shownHost + QLatin1Char(':') + QString::number(port);
+}
+
+ServerEndpoint ServerEndpoint::ofServer(const ServerConfig& config)
+{
+    const QString address = config.netIP().trimmed();
+    const bool everyAddress =
+        address.isEmpty() || address == QLatin1String("0.0.0.0") || address == QLatin1String("::");
+    return {everyAddress ? QStringLiteral("localhost") : address, config.serverPort()};
 }

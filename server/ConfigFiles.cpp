@@ -331,12 +331,13 @@ bool ConfigFiles::deleteConfigFile(const ServerConfig& config) const
 {
     const QString fileName = configFileReplacedSpaces(config.configName());
     // A store of an older version may hold two names with one file ("a b", "a_b"): the file of
-    // the configuration that runs now stays.
-    const std::optional<ServerConfig> running = RunningServer::running();
-    if (running && running->configName() != config.configName() &&
-        running->modName() == m_modDir &&
-        configFileReplacedSpaces(running->configName()) == fileName)
-        return true;
+    // a configuration that runs now stays.
+    for (const RunningServer::Record& record : RunningServer::readAll()) {
+        const ServerConfig& running = record.config;
+        if (running.configName() != config.configName() && running.modName() == m_modDir &&
+            configFileReplacedSpaces(running.configName()) == fileName)
+            return true;
+    }
     const QString path = m_configStorePath + QLatin1Char('/') + fileName;
     const QFileInfo file(path);
     if (!file.exists() && !file.isSymLink())

@@ -149,3 +149,33 @@ std::optional<ProcessIdentity> QProcessCom::findServer(const Target& target) con
     }
     return found;
 }
+
+QList<ProcessIdentity> QProcessCom::processesOfLaunch(const QString& launchToken)
+{
+    QList<ProcessIdentity> found;
+    const ProcessTable table;
+    const QString bootId = table.bootId();
+    if (launchToken.isEmpty() || bootId.isEmpty())
+        return found;
+    const QByteArray token = LaunchToken::environmentEntry(launchToken);
+    const qint32 ownPid = table.ownPid();
+    QList<Candidate> candidates;
+    for (const qint32 pid : table.pids()) {
+        if (pid == ownPid || table.ownerOf(pid) != ::getuid() ||
+            !table.environmentHolds(pid, token))
+            continue;
+        const std::optional<ProcessTable::Stat> stat = table.stat(pid);
+        if (stat && !stat->isZombie() && stat->startTime != 0)
+            candidates.append({pid, stat->ppid, stat->startTime});
+    }
+    // Children first: a shell signalled before its child could leave the child behind.
+    while (!candidates.isEmpty()) {
+        const auto leaf =
+            std::find_if(candidates.begin(), candidates.end(),
+                         [&](const Candidate& c) { return !hasCandidateChild(c, candidates); });
+        const Candidate next = leaf != candidates.end() ? *leaf : candidates.first();
+        found.append(ProcessIdentity{next.pid, next.startTime, bootId});
+        candidates.removeIf([&](const Candidate& c) { return c.pid == next.pid; });
+    }
+    return found;
+}

@@ -4,6 +4,7 @@
 #include "server/ProcessTable.h"
 #include "server/RunningServer.h"
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -63,6 +64,10 @@ public:
     // Sends the terminate signal to the server (ProcessSignal); false when none runs or the
     // signal could not be sent. Only a probe of the system's /proc sends signals.
     bool killServerProcess() const;
+
+    // Every process of the user whose environment carries the launch's token (the terminal,
+    // the shell, the server), each child before its parent.
+    static QList<ProcessIdentity> processesOfLaunch(const QString& launchToken);
 
     // The target of a probe made for one launch; none for the probe of the record.
     const std::optional<Target>& target() const { return m_target; }

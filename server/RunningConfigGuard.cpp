@@ -6,8 +6,7 @@
 std::optional<ServerLauncher::Alert> RunningConfigGuard::refusal(const QString& name,
                                                                  Change change)
 {
-    const std::optional<RunningServer::Record> running = ServerLauncher::runningServer();
-    if (!running || running->config.configName() != name)
+    if (!ServerLauncher::runningServerOf(name))
         return std::nullopt;
     const QStringList ok{QStringLiteral("OK")};
     const QString shown = VisibleText::escaped(name);

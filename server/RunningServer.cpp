@@ -9,9 +9,13 @@
 #include "server/ConfigFiles.h"
 #include "server/LaunchToken.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <functional>
 
 #include <time.h>
@@ -83,14 +87,70 @@ std::optional<ProcessIdentity> identityOf(qint32 pid, quint64 startTime, const Q
     return identity.isValid() ? std::optional<ProcessIdentity>(identity) : std::nullopt;
 }
 
+// How long a change waits for the registry's lock; a stale lock of a process that died is
+// taken over at once.
+constexpr int registryLockWaitMs = 2000;
+
+// The registry's lock, held while a record is read, changed and written back.
+class RegistryLock
+{
+public:
+    RegistryLock() : m_lock(RunningServer::registryDirectory() + QStringLiteral("/.lock"))
+    {
+        m_lock.setStaleLockTime(0);
+        m_locked = m_lock.tryLock(registryLockWaitMs);
+    }
+    bool locked() const { return m_locked; }
+
+private:
+    QLockFile m_lock;
+    bool m_locked = false;
+};
+
+// A token names one file of the registry and nothing else.
+bool isTokenShaped(const QString& token)
+{
+    return !token.isEmpty() && token.size() <= 64 &&
+           std::all_of(token.cbegin(), token.cend(), [](QChar c) {
+               return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                      (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+           });
+}
+
+std::optional<RunningServer::Record> readRecordFile(const QString& path)
+{
+    const PlistReader::Result parsed = PlistReader::parseFile(path);
+    if (!parsed.ok() || parsed.value.typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return decodeRecord(parsed.value.toMap());
+}
+
 // Changes the record of the launch with that token and writes it back.
 bool changeRecordOf(const QString& launchToken, const std::function<void(RunningServer::Record&)>& change)
 {
-    std::optional<RunningServer::Record> found = RunningServer::read();
-    if (!found || launchToken.isEmpty() || found->launchToken != launchToken)
+    if (!isTokenShaped(launchToken))
+        return false;
+    const RegistryLock lock;
+    std::optional<RunningServer::Record> found = RunningServer::read(launchToken);
+    if (!found)
         return false;
     change(*found);
     return RunningServer::write(*found);
+}
+
+// The single record of an earlier version of the registry, moved into it.
+void takeInTheSingleRecord()
+{
+    const QString single = CommonData::appSupportQ3VXDir() + QStringLiteral("/RunningServer.plist");
+    if (!QFileInfo(single).isFile())
+        return;
+    std::optional<RunningServer::Record> record = readRecordFile(single);
+    // A record of a version before launch tokens names a launch of its own now; no process
+    // carries its token, so it is judged as a launch whose server is not found.
+    if (record && !isTokenShaped(record->launchToken))
+        record->launchToken = LaunchToken::generate();
+    if (!record || RunningServer::save(*record).ok())
+        QFile::remove(single);
 }
 
 } // namespace
@@ -105,9 +165,14 @@ std::optional<ProcessIdentity> RunningServer::Record::launcherProcess() const
     return identityOf(launcherPid, launcherStartTime, bootId);
 }
 
-QString RunningServer::recordPath()
+QString RunningServer::registryDirectory()
 {
-    return CommonData::appSupportQ3VXDir() + QStringLiteral("/RunningServer.plist");
+    return CommonData::appSupportServersDir();
+}
+
+QString RunningServer::recordPath(const QString& launchToken)
+{
+    return registryDirectory() + QLatin1Char('/') + launchToken + QStringLiteral(".plist");
 }
 
 qint64 RunningServer::bootTimeMs()
@@ -136,29 +201,55 @@ bool RunningServer::record(const ServerConfig& config)
 
 Result<void> RunningServer::save(const Record& record)
 {
+    if (!isTokenShaped(record.launchToken))
+        return Result<void>::failure(QStringLiteral("A server record needs its launch token."));
     const Result<void> directory = DataDirectory::prepare();
     if (!directory.ok())
         return directory;
-    return AtomicFile::write(recordPath(), PlistWriter::write(encodeRecord(record)).toUtf8(),
+    const Result<void> registry = AtomicFile::makeDirectories(
+        registryDirectory(),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (!registry.ok())
+        return registry;
+    return AtomicFile::write(recordPath(record.launchToken),
+                             PlistWriter::write(encodeRecord(record)).toUtf8(),
                              AtomicFile::privatePermissions);
+}
+
+QList<RunningServer::Record> RunningServer::readAll()
+{
+    takeInTheSingleRecord();
+    QList<Record> records;
+    const QStringList files =
+        QDir(registryDirectory()).entryList({QStringLiteral("*.plist")}, QDir::Files, QDir::Name);
+    for (const QString& file : files)
+        if (std::optional<Record> record = read(QFileInfo(file).completeBaseName()))
+            records.append(*record);
+    std::stable_sort(records.begin(), records.end(),
+                     [](const Record& a, const Record& b) { return a.startedAt < b.startedAt; });
+    return records;
+}
+
+std::optional<RunningServer::Record> RunningServer::read(const QString& launchToken)
+{
+    if (!isTokenShaped(launchToken))
+        return std::nullopt;
+    const QString path = recordPath(launchToken);
+    // A record is a plain file of the registry; a link or anything else there is not one.
+    if (!QFileInfo(path).isFile() || QFileInfo(path).isSymLink())
+        return std::nullopt;
+    std::optional<Record> record = readRecordFile(path);
+    if (!record || record->launchToken != launchToken)
+        return std::nullopt;
+    return record;
 }
 
 std::optional<RunningServer::Record> RunningServer::read()
 {
-    if (!QFile::exists(recordPath()))
+    const QList<Record> records = readAll();
+    if (records.isEmpty())
         return std::nullopt;
-    const PlistReader::Result parsed = PlistReader::parseFile(recordPath());
-    if (!parsed.ok() || parsed.value.typeId() != QMetaType::QVariantMap)
-        return std::nullopt;
-    return decodeRecord(parsed.value.toMap());
-}
-
-std::optional<ServerConfig> RunningServer::running()
-{
-    const std::optional<Record> found = read();
-    if (!found)
-        return std::nullopt;
-    return found->config;
+    return records.first();
 }
 
 bool RunningServer::noteServerProcess(const QString& launchToken, const ProcessIdentity& server)
@@ -178,29 +269,30 @@ bool RunningServer::noteLauncherProcess(const QString& launchToken,
     });
 }
 
-bool RunningServer::switchConfiguration(const ServerConfig& config)
+bool RunningServer::switchConfiguration(const QString& launchToken, const ServerConfig& config)
 {
-    std::optional<Record> found = read();
-    if (!found)
-        return false;
-    ServerConfig switched = ServerConfig::copyOf(config);
-    // The server reads its socket and password at start only (the file it executes now is
-    // written without the password).
-    switched.setRconPassword(found->config.rconPassword());
-    switched.setNetIP(found->config.netIP());
-    switched.setNetPort(found->config.netPort());
-    found->config = switched;
-    return write(*found);
+    return changeRecordOf(launchToken, [&](Record& record) {
+        ServerConfig switched = ServerConfig::copyOf(config);
+        // The server reads its socket and password at start only (the file it executes now
+        // is written without the password).
+        switched.setRconPassword(record.config.rconPassword());
+        switched.setNetIP(record.config.netIP());
+        switched.setNetPort(record.config.netPort());
+        record.config = switched;
+    });
 }
 
 void RunningServer::forget(const QString& launchToken)
 {
-    const std::optional<Record> found = read();
-    if (!found || found->launchToken == launchToken)
-        clear();
+    if (isTokenShaped(launchToken))
+        QFile::remove(recordPath(launchToken));
 }
 
 void RunningServer::clear()
 {
-    QFile::remove(recordPath());
+    takeInTheSingleRecord();
+    const QDir registry(registryDirectory());
+    for (const QString& file : registry.entryList({QStringLiteral("*.plist")}, QDir::Files))
+        if (isTokenShaped(QFileInfo(file).completeBaseName()))
+            QFile::remove(registry.filePath(file));
 }

@@ -5,14 +5,17 @@
 #include "server/ProcessIdentity.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <optional>
 
-// The server Voranth started: which configuration it runs, and what tells its process apart
-// from every other one. Recorded at start, so that the window and voranthctl, in this run or a
-// later one, know its password, address, port and rotation, and signal and speak to that
-// server only.
+// The servers Voranth started, one record each: which configuration a server runs, and what
+// tells its process apart from every other one. Recorded at start, so that the window and
+// voranthctl, in this run or a later one, know its password, address, port and rotation, and
+// signal and speak to that server only. The records are the registry of the servers that run:
+// one private file per launch in the data directory, changed under the registry's lock by the
+// window and voranthctl alike.
 //
 // A server is Voranth's by what Voranth launched, never by its name or arguments: the launch
 // gives the launched process a token in its environment (LaunchToken), and the server is the
@@ -50,7 +53,9 @@ public:
         bool serverFound() const { return serverProcess().has_value(); }
     };
 
-    static QString recordPath();
+    // appSupportQ3VXDir/servers: one record per launch, named by its token.
+    static QString registryDirectory();
+    static QString recordPath(const QString& launchToken);
     // A fresh record of a server about to be launched with config: a new launch token, the
     // boot and the time of now, no process yet. Nothing is written.
     static Record launchRecord(const ServerConfig& config);
@@ -60,20 +65,23 @@ public:
     // passwords); a link at its path is replaced, never written through.
     static Result<void> save(const Record& record);
     static bool write(const Record& record) { return save(record).ok(); }
-    // The record, or none when there is none or it cannot be read.
+    // Every record that can be read, in the order of their launches.
+    static QList<Record> readAll();
+    // The record of the launch with that token, or none.
+    static std::optional<Record> read(const QString& launchToken);
+    // The first record of readAll(), or none: for who knows of one server only.
     static std::optional<Record> read();
-    // The configuration of the record, or none.
-    static std::optional<ServerConfig> running();
     // Notes the server's process, or the launcher's, in the record of the launch with that
-    // token; false when the record is of another launch or gone.
+    // token; false when that record is gone.
     static bool noteServerProcess(const QString& launchToken, const ProcessIdentity& server);
     static bool noteLauncherProcess(const QString& launchToken, const ProcessIdentity& launcher);
-    // The server now runs config (it executed config's file): the record names config, with
-    // the password, address and port the server still has from its start. False when there
-    // is no record.
-    static bool switchConfiguration(const ServerConfig& config);
-    // Removes the record of the launch with that token (and no later one).
+    // The server of the launch now runs config (it executed config's file): its record names
+    // config, with the password, address and port the server still has from its start. False
+    // when that record is gone.
+    static bool switchConfiguration(const QString& launchToken, const ServerConfig& config);
+    // Removes the record of the launch with that token.
     static void forget(const QString& launchToken);
+    // Removes every record.
     static void clear();
 
     // Milliseconds of CLOCK_BOOTTIME now.

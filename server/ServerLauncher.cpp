@@ -19,6 +19,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QThread>
 
 #include <algorithm>
@@ -67,10 +68,26 @@ void dropRecord(const RunningServer::Record& record)
     RunningServer::forget(record.launchToken);
 }
 
-QString runningConfigName()
+bool isFreeOfOtherPrograms(quint16 port)
 {
-    const std::optional<ServerConfig> running = RunningServer::running();
-    return running ? running->configName() : QString();
+    return !ServerLauncher::portInUse(port);
+}
+
+// The ports our servers (also those still starting) hold, by their configuration's name.
+QHash<quint16, QString> portsOfOurServers()
+{
+    QHash<quint16, QString> ports;
+    for (const RunningServer::Record& record : ServerLauncher::runningServers())
+        ports.insert(record.config.serverPort(), record.config.configName());
+    return ports;
+}
+
+// Sends the terminate signal to every process of a launch whose server never appeared, so
+// that none comes up later unowned.
+void stopTheLaunch(const RunningServer::Record& record)
+{
+    for (const ProcessIdentity& process : QProcessCom::processesOfLaunch(record.launchToken))
+        ProcessSignal::send(process, SIGTERM);
 }
 
 } // namespace
@@ -87,7 +104,7 @@ bool ServerLauncher::rconPasswordCanWork(const QString& password)
 ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const QString& gameRoot,
                                               bool acceptEmptyRconPassword)
 {
-    if (runningServer())
+    if (runningServerOf(config.configName()))
         return Problem::ServerAlreadyRunning;
     if (config.mapsCount() == 0)
         return Problem::EmptyMapList;
@@ -103,9 +120,28 @@ ServerLauncher::Problem ServerLauncher::check(const ServerConfig& config, const 
         return Problem::RconPasswordNotSet;
     if (!config.rconPassword().isEmpty() && !rconPasswordCanWork(config.rconPassword()))
         return Problem::RconPasswordUnusable;
-    if (portInUse(config.serverPort()))
+    if (portHolder(config.serverPort()).kind != PortHolder::Kind::Free)
         return Problem::PortInUse;
     return Problem::None;
+}
+
+ServerLauncher::PortHolder ServerLauncher::portHolder(quint16 port)
+{
+    const QHash<quint16, QString> ours = portsOfOurServers();
+    PortHolder holder;
+    if (ours.contains(port)) {
+        holder.kind = PortHolder::Kind::OurServer;
+        holder.configName = ours.value(port);
+    } else if (!isFreeOfOtherPrograms(port)) {
+        holder.kind = PortHolder::Kind::OtherProgram;
+    }
+    for (int next = int(port) + 1; next <= 65535; ++next) {
+        if (!ours.contains(quint16(next)) && isFreeOfOtherPrograms(quint16(next))) {
+            holder.nextFreePort = quint16(next);
+            break;
+        }
+    }
+    return holder;
 }
 
 bool ServerLauncher::portInUse(quint16 port)
@@ -124,6 +160,33 @@ bool ServerLauncher::portInUse(quint16 port)
     return taken;
 }
 
+ServerLauncher::Alert ServerLauncher::portInUseAlert(const ServerConfig& config)
+{
+    const PortHolder holder = portHolder(config.serverPort());
+    const QString port = QString::number(config.serverPort());
+    const QString name = VisibleText::escaped(config.configName());
+    const QString next = QString::number(holder.nextFreePort);
+    const QString message =
+        holder.kind == PortHolder::Kind::OurServer
+            ? rconCommText(QStringLiteral("PortOfOurServerMsg"),
+                           QStringLiteral("The server of '%@' uses the port %@. Choose another "
+                                          "port for '%@' (the next free one is %@), or quit "
+                                          "that server."),
+                           {VisibleText::escaped(holder.configName), port, name, next})
+            : rconCommText(QStringLiteral("PortOfOtherProgramMsg"),
+                           QStringLiteral("Another program on this machine uses the port %@. "
+                                          "Choose another port for '%@' (the next free one is "
+                                          "%@), or quit that program."),
+                           {port, name, next});
+    QStringList buttons{QStringLiteral("OK")};
+    if (holder.nextFreePort != 0)
+        buttons.append(
+            rconCommText(QStringLiteral("UsePortButton"), QStringLiteral("Use port %@"), {next}));
+    return {rconCommText(QStringLiteral("PortInUseTitle"), QStringLiteral("Port %@ is in use!"),
+                         {port}),
+            message, buttons};
+}
+
 ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConfig& config,
                                                const QString& gameRoot)
 {
@@ -133,22 +196,16 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConf
         return {};
     case Problem::ServerAlreadyRunning:
         return {rconCommText(QStringLiteral("ServerAlreadyRunningTitle"),
-                             QStringLiteral("'%@' is running!"), {runningConfigName()}),
-                rconCommText(QStringLiteral("ServerAlreadyRunningMsg"),
-                             QStringLiteral("Voranth runs one server at a time. Quit the running "
-                                            "server before starting another one.")),
+                             QStringLiteral("'%@' is running!"),
+                             {VisibleText::escaped(config.configName())}),
+                rconCommText(QStringLiteral("ConfigServerAlreadyRunningMsg"),
+                             QStringLiteral("Its server runs already: one server runs each "
+                                            "configuration. Quit it before starting it again, "
+                                            "or duplicate the configuration for a second "
+                                            "server.")),
                 ok};
-    case Problem::PortInUse: {
-        const QString port = QString::number(config.serverPort());
-        return {rconCommText(QStringLiteral("PortInUseTitle"), QStringLiteral("Port %@ is in use!"),
-                             {port}),
-                rconCommText(QStringLiteral("PortInUseMsg"),
-                             QStringLiteral("Another program on this machine uses the port %@. "
-                                            "Choose another port for '%@', or quit that "
-                                            "program."),
-                             {port, config.configName()}),
-                ok};
-    }
+    case Problem::PortInUse:
+        return portInUseAlert(config);
     case Problem::EmptyMapList:
         return {
             mapsText(QStringLiteral("EmptyMapListTitle"), QStringLiteral("No maps in map list!")),
@@ -215,19 +272,16 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConf
     return {};
 }
 
-Result<void> ServerLauncher::start(const ServerConfig& config, const QString& gameRoot)
+Result<RunningServer::Record> ServerLauncher::start(const ServerConfig& config,
+                                                    const QString& gameRoot)
 {
-    if (runningServer())
-        return Result<void>::failure(alertFor(Problem::ServerAlreadyRunning, config, gameRoot).title);
-    const auto notWritten = [](const QString& path, const QString& reason = QString()) {
-        return Result<void>::failure(reason.isEmpty()
-                                         ? QStringLiteral("%1 could not be written").arg(path)
-                                         : QStringLiteral("%1 could not be written: %2").arg(path, reason));
-    };
+    using Started = Result<RunningServer::Record>;
+    if (runningServerOf(config.configName()))
+        return Started::failure(alertFor(Problem::ServerAlreadyRunning, config, gameRoot).title);
     ConfigFiles files = configFilesOf(config, gameRoot);
     if (const Result<void> written = files.saveConfigToFile(config, true); !written.ok())
-        return written;
-    const RunningServer::Record record = RunningServer::launchRecord(config);
+        return Started::failure(written.error);
+    RunningServer::Record record = RunningServer::launchRecord(config);
     auto undo = [&] {
         files.deleteConfigFile(config);
         RunningServer::forget(record.launchToken);
@@ -235,39 +289,45 @@ Result<void> ServerLauncher::start(const ServerConfig& config, const QString& ga
     if (const Result<void> written = files.runConfigFile(config, CommonData::applicationName());
         !written.ok()) {
         undo();
-        return written;
+        return Started::failure(written.error);
     }
     // Recorded before the launch, so that whoever finds the server also finds its record.
     if (const Result<void> recorded = RunningServer::save(record); !recorded.ok()) {
         undo();
-        return notWritten(RunningServer::recordPath(), recorded.error);
+        return Started::failure(
+            QStringLiteral("%1 could not be written: %2")
+                .arg(RunningServer::recordPath(record.launchToken), recorded.error));
     }
     const Result<qint64> opened =
         TerminalLauncher::openTerminalFile(files.terminalFile(), record.launchToken);
     if (!opened.ok()) {
         undo();
-        return Result<void>::failure(opened.error);
+        return Started::failure(opened.error);
     }
     // A terminal that hands the command to a server of its own may have ended already.
-    if (const std::optional<ProcessIdentity> launcher = ProcessIdentity::of(qint32(opened.value)))
+    if (const std::optional<ProcessIdentity> launcher = ProcessIdentity::of(qint32(opened.value))) {
         RunningServer::noteLauncherProcess(record.launchToken, *launcher);
-    return Result<void>::success();
+        record.launcherPid = launcher->pid;
+        record.launcherStartTime = launcher->startTime;
+    }
+    return Started::success(record);
 }
 
-ServerLauncher::StopResult ServerLauncher::stop(int timeoutMs)
+ServerLauncher::StopResult ServerLauncher::stop(const QString& launchToken, int timeoutMs)
 {
     StopResult result;
-    std::optional<RunningServer::Record> record = runningServer();
+    std::optional<RunningServer::Record> record = runningServer(launchToken);
     if (!record)
         return result;
     result.runningConfig = record->config.configName();
     if (!record->serverFound()) {
-        record = waitForServerRecord(timeoutMs);
+        record = waitForServerRecord(launchToken, timeoutMs);
         if (!record)
             return result;
     }
     const std::optional<ProcessIdentity> server = record->serverProcess();
     if (!server) {
+        stopTheLaunch(*record);
         dropRecord(*record);
         result.neverFound = true;
         return result;
@@ -292,27 +352,68 @@ ServerLauncher::StopResult ServerLauncher::stop(int timeoutMs)
     return result;
 }
 
-std::optional<RunningServer::Record> ServerLauncher::runningServer()
+ServerLauncher::StopResult ServerLauncher::stop(int timeoutMs)
 {
-    std::optional<RunningServer::Record> record = RunningServer::read();
-    if (!record)
-        return std::nullopt;
+    const std::optional<RunningServer::Record> first = runningServer();
+    return first ? stop(first->launchToken, timeoutMs) : StopResult();
+}
+
+std::optional<RunningServer::Record> ServerLauncher::stillRunning(RunningServer::Record record)
+{
     // A record of another boot names no process that runs now.
-    if (record->bootId == ProcessTable().bootId()) {
+    if (record.bootId == ProcessTable().bootId()) {
         if (const std::optional<ProcessIdentity> server =
-                QProcessCom::forRecord(*record).serverProcess()) {
-            if (!record->serverFound()) {
-                record->pid = server->pid;
-                record->processStartTime = server->startTime;
-                RunningServer::noteServerProcess(record->launchToken, *server);
+                QProcessCom::forRecord(record).serverProcess()) {
+            if (!record.serverFound()) {
+                record.pid = server->pid;
+                record.processStartTime = server->startTime;
+                RunningServer::noteServerProcess(record.launchToken, *server);
             }
             return record;
         }
-        if (!record->serverFound() && withinStartupGrace(*record))
+        if (!record.serverFound() && withinStartupGrace(record))
             return record;
     }
-    dropRecord(*record);
+    dropRecord(record);
     return std::nullopt;
+}
+
+QList<RunningServer::Record> ServerLauncher::runningServers()
+{
+    QList<RunningServer::Record> running;
+    for (const RunningServer::Record& record : RunningServer::readAll())
+        if (std::optional<RunningServer::Record> still = stillRunning(record))
+            running.append(*still);
+    return running;
+}
+
+std::optional<RunningServer::Record> ServerLauncher::runningServer(const QString& launchToken)
+{
+    const std::optional<RunningServer::Record> record = RunningServer::read(launchToken);
+    return record ? stillRunning(*record) : std::nullopt;
+}
+
+std::optional<RunningServer::Record> ServerLauncher::runningServerOf(const QString& configName)
+{
+    for (const RunningServer::Record& record : RunningServer::readAll())
+        if (record.config.configName() == configName)
+            if (std::optional<RunningServer::Record> still = stillRunning(record))
+                return still;
+    return std::nullopt;
+}
+
+std::optional<RunningServer::Record> ServerLauncher::runningServer()
+{
+    const QList<RunningServer::Record> running = runningServers();
+    if (running.isEmpty())
+        return std::nullopt;
+    return running.first();
+}
+
+qint32 ServerLauncher::serverPid(const QString& launchToken)
+{
+    const std::optional<RunningServer::Record> record = runningServer(launchToken);
+    return record && record->serverFound() ? record->pid : -1;
 }
 
 qint32 ServerLauncher::recordedServerPid()
@@ -329,21 +430,28 @@ QString ServerLauncher::startingMessage(const RunningServer::Record& record)
                         {VisibleText::escaped(record.config.configName())});
 }
 
-std::optional<RunningServer::Record> ServerLauncher::waitForServerRecord(int timeoutMs)
+std::optional<RunningServer::Record> ServerLauncher::waitForServerRecord(const QString& launchToken,
+                                                                         int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        std::optional<RunningServer::Record> record = runningServer();
+        std::optional<RunningServer::Record> record = runningServer(launchToken);
         if (!record || record->serverFound() || deadline.hasExpired())
             return record;
         QThread::msleep(pollIntervalMs);
     }
 }
 
+qint32 ServerLauncher::waitForServer(const QString& launchToken, int timeoutMs)
+{
+    const std::optional<RunningServer::Record> record = waitForServerRecord(launchToken, timeoutMs);
+    return record && record->serverFound() ? record->pid : -1;
+}
+
 qint32 ServerLauncher::waitForServer(int timeoutMs)
 {
-    const std::optional<RunningServer::Record> record = waitForServerRecord(timeoutMs);
-    return record && record->serverFound() ? record->pid : -1;
+    const std::optional<RunningServer::Record> first = runningServer();
+    return first ? waitForServer(first->launchToken, timeoutMs) : -1;
 }
 
 bool ServerLauncher::waitForEnd(qint32 pid, int timeoutMs)

@@ -10,7 +10,8 @@
 
 class ServerConfig;
 
-// Starting and stopping the dedicated server, as the window and voranthctl both do it.
+// Starting and stopping the dedicated servers, as the window and voranthctl both do it: any
+// number at once, one per configuration, each on a port of its own.
 //
 // Starting is asked in two steps so that the window can put its questions in between:
 // check() names the first reason a configuration cannot start (the caller shows its alert
@@ -31,7 +32,7 @@ public:
     enum class Problem
     {
         None,
-        // A server that Voranth started still runs: one at a time.
+        // The configuration's server runs already: one server per configuration.
         ServerAlreadyRunning,
         EmptyMapList,
         ExecutableNotFound,
@@ -44,10 +45,28 @@ public:
         RconPasswordNotSet,
         // A password the server can never match: see rconPasswordCanWork().
         RconPasswordUnusable,
-        // Something else listens on the configuration's port: the server would take the
-        // next free port, and the remote control would talk to that other program.
+        // Another of our servers, or another program, holds the configuration's port: the
+        // server would take the next free port, and the remote control would talk to the
+        // other one.
         PortInUse,
     };
+
+    // Who holds a UDP port.
+    struct PortHolder
+    {
+        enum class Kind
+        {
+            Free,
+            OurServer,
+            OtherProgram,
+        };
+        Kind kind = Kind::Free;
+        // The configuration of our server on it.
+        QString configName;
+        // The next port above it that neither our servers nor another program hold.
+        quint16 nextFreePort = 0;
+    };
+    static PortHolder portHolder(quint16 port);
 
     // The alert that tells the user about a problem; the first button is the default.
     struct Alert
@@ -59,15 +78,18 @@ public:
     // For RconPasswordNotSet, the button that starts all the same.
     static constexpr int startAnywayButton = 1;
 
-    // The first problem, in this order: a server of ours still runs, no maps, no server
+    // The first problem, in this order: the configuration's server runs, no maps, no server
     // executable in the game directory, a configuration file the server could not exec, an
     // address that is none, a mod name the command line cannot carry, an empty remote-console
     // password (unless acceptEmptyRconPassword, the user's "Start anyway"), a password that
     // cannot work, the port in use.
     static Problem check(const ServerConfig& config, const QString& gameRoot,
                          bool acceptEmptyRconPassword = false);
-    // The texts of the problem's alert for starting config, from the string tables.
+    // The texts of the problem's alert for starting config, from the string tables. The
+    // alert of PortInUse names the holder and the next free port, with a second button that
+    // starts on that port (usePortButton).
     static Alert alertFor(Problem problem, const ServerConfig& config, const QString& gameRoot);
+    static constexpr int usePortButton = 1;
 
     // Whether another program holds the UDP port.
     static bool portInUse(quint16 port);
@@ -78,10 +100,11 @@ public:
     static bool rconPasswordCanWork(const QString& password);
 
     // Writes the configuration file (with the password) and the launch file, records the
-    // configuration as the running one and starts the launch file's command. Nothing stays
-    // behind when it fails. Refuses while a server of ours runs; the other checks are
-    // check()'s. The server is started from the game directory gameRoot.
-    static Result<void> start(const ServerConfig& config, const QString& gameRoot);
+    // launch and starts the launch file's command; the record of the launch (its token names
+    // it from then on). Nothing stays behind when it fails. Refuses while the configuration's
+    // server runs; the other checks are check()'s. The server is started from the game
+    // directory gameRoot.
+    static Result<RunningServer::Record> start(const ServerConfig& config, const QString& gameRoot);
 
     struct StopResult
     {
@@ -92,35 +115,54 @@ public:
         // The server still runs: it could not be signalled, or it has not ended within the
         // time. Its record stays until the process has ended.
         bool stillRunning = false;
-        // The server was still starting and no process of it appeared: its record is gone.
+        // The server was still starting and no process of it appeared: the processes of its
+        // launch were sent the terminate signal and its record is gone.
         bool neverFound = false;
         std::optional<QString> runningConfig; // the recorded configuration, when one was
     };
-    // Stops the recorded server: waits up to timeoutMs for a starting one to be found, sends it
-    // the terminate signal and waits up to timeoutMs for it to end. Once it has ended (or none
-    // appeared), removes the configuration file of the recorded configuration and the record.
+    // Stops the server of the launch: waits up to timeoutMs for a starting one to be found,
+    // sends it the terminate signal and waits up to timeoutMs for it to end. Once it has ended
+    // (or none appeared), removes the configuration file of its configuration and its record.
     // Without a record nothing is signalled: no other process is ever taken for ours.
+    static StopResult stop(const QString& launchToken, int timeoutMs = stopTimeoutMs);
+    // The same for the first server of runningServers(), for who knows of one server only.
     static StopResult stop(int timeoutMs = stopTimeoutMs);
 
-    // Whether the server Voranth started runs, the one answer every caller goes by: the
-    // record while its server runs (its process, once found, noted in the record), or while
-    // it is starting (no process found yet, launched in this boot less than
-    // startupGraceSeconds ago by the boot clock: a wall clock set back or forth changes
-    // nothing). A record whose server is gone is dropped, with its configuration file.
+    // The servers Voranth started that run, the one answer every caller goes by: each record
+    // while its server runs (its process, once found, noted in the record), or while it is
+    // starting (no process found yet, launched in this boot less than startupGraceSeconds
+    // ago by the boot clock: a wall clock set back or forth changes nothing). A record whose
+    // server is gone is dropped, with its configuration file. In the order of their launches.
+    static QList<RunningServer::Record> runningServers();
+    // The server of the launch, by the same rule.
+    static std::optional<RunningServer::Record> runningServer(const QString& launchToken);
+    // The server that runs the configuration of that name, by the same rule.
+    static std::optional<RunningServer::Record> runningServerOf(const QString& configName);
+    // The first of runningServers(), for who knows of one server only.
     static std::optional<RunningServer::Record> runningServer();
-    // The process id of the recorded server, or -1 (also while it is starting).
+    // The process id of the launch's server, or -1 (also while it is starting).
+    static qint32 serverPid(const QString& launchToken);
+    // The process id of the first running server, or -1.
     static qint32 recordedServerPid();
     // For a record of runningServer() whose process has not been found yet: the message
     // that says so.
     static QString startingMessage(const RunningServer::Record& record);
 
-    // The recorded server's process id once the probe finds it, or -1 after timeoutMs.
+    // The launch's server process id once the probe finds it, or -1 after timeoutMs.
+    static qint32 waitForServer(const QString& launchToken, int timeoutMs);
+    // The same for the first running server.
     static qint32 waitForServer(int timeoutMs);
     // Whether the process that has the id now has ended (or become a zombie) within
     // timeoutMs.
     static bool waitForEnd(qint32 pid, int timeoutMs);
 
 private:
-    // runningServer() until its server is found; the last record, none once it was dropped.
-    static std::optional<RunningServer::Record> waitForServerRecord(int timeoutMs);
+    static Alert portInUseAlert(const ServerConfig& config);
+    // runningServer(token) until its server is found; the last record, none once it was
+    // dropped.
+    static std::optional<RunningServer::Record> waitForServerRecord(const QString& launchToken,
+                                                                    int timeoutMs);
+    // The record as it stands now (its process found and noted), or none when its server is
+    // gone (then the record is dropped).
+    static std::optional<RunningServer::Record> stillRunning(RunningServer::Record record);
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the pictures of docs/ on the demo game, under a virtual X display, in a scratch home
 # (never yours): the main window, the map tab, the remote-control tab controlling a server
-# with four bots, and the preferences, each at 1024x700 and 1600x1000.
+# with four bots, and the preferences, each at 1024x700 and 1600x1000; then the window hosting
+# three servers at once.
 #   tools/screenshots.sh [BUILD_DIR]      (default: build)
 # Needs what tools/setup-debian.sh installs (xvfb-run, ImageMagick, xdotool).
 set -euo pipefail
@@ -13,7 +14,7 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME/Voranth"
 ctl=$build/voranthctl
 out=$root/docs
 cleanup() {
-  "$ctl" stop >/dev/null 2>&1 || true
+  "$ctl" stop --all >/dev/null 2>&1 || true
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -61,4 +62,19 @@ done
 "$ctl" addbot Sarge Grunt Major Kyonshi --skill 3 >/dev/null
 for size in 1024x700 1600x1000; do
   shot "$size" 5 "remote-control-$size.png" 9
+done
+
+# Two more servers beside the first, each on a port of its own.
+"$ctl" new "CTF Night" --game-type "Capture the Flag" >/dev/null
+"$ctl" set-field "CTF Night" rconPassword screenshot-secret >/dev/null
+"$ctl" set-field "CTF Night" netPort 27978 >/dev/null
+"$ctl" add-maps "CTF Night" oa_ctf2 oa_ctf4a >/dev/null
+"$ctl" set-field "Duel" rconPassword screenshot-secret >/dev/null
+"$ctl" set-field "Duel" netPort 27979 >/dev/null
+"$ctl" add-maps "Duel" oa_dm2 oa_dm3 >/dev/null
+"$ctl" start "CTF Night" >/dev/null
+"$ctl" start "Duel" >/dev/null
+"$ctl" addbot --server "Duel" Kyonshi --skill 2 >/dev/null
+for size in 1024x700 1600x1000; do
+  shot "$size" 5 "several-servers-$size.png" 9
 done

@@ -319,7 +319,8 @@ TEST_F(ConfigActionsTest, TheRunningConfigurationIsNeitherRenamedNorDeleted)
     EXPECT_NE(record("Alpha"), nullptr);
 
     // After Run Config the server runs Beta: Beta is the one kept, Alpha may go.
-    ASSERT_TRUE(RunningServer::switchConfiguration(*record("Beta")));
+    ASSERT_TRUE(
+        RunningServer::switchConfiguration(RunningServer::read()->launchToken, *record("Beta")));
     selectConfig("Beta");
     controller->actions().raiseRenameConfigWindow();
     controller->actions().deleteFile();

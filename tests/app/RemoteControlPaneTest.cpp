@@ -399,6 +399,23 @@ TEST_F(RemoteControlPaneTest, AWindowStartedWhileOurServerRunsReconnectsToIt)
     EXPECT_TRUE(waitUntil([&] { return status() == "No server running"; }));
 }
 
+TEST_F(RemoteControlPaneTest, AServerKilledWhileControlledIsClearedAndSaidToHaveStopped)
+{
+    startControlled("Killed");
+    const qint32 pid = serverPid();
+    ASSERT_GT(pid, 0);
+    ::kill(pid, SIGKILL);
+    ASSERT_TRUE(RealServer::endsWithin(pid));
+    EXPECT_TRUE(waitUntil([&] { return server().state() == ServerState::NoServer; }));
+    EXPECT_EQ(status(), "The server stopped unexpectedly");
+    EXPECT_TRUE(window->serverBar().saveAndStartButton->isEnabled());
+    EXPECT_FALSE(window->serverBar().quitServerButton->isEnabled());
+    EXPECT_TRUE(paneDisabled());
+    EXPECT_EQ(mapName(), "Current map: - ");
+    EXPECT_TRUE(players().isEmpty());
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
 TEST_F(RemoteControlPaneTest, SwitchingTheAutomaticStatusOnWhenThePasswordIsRejectedQuitsTheServer)
 {
     startControlled("Changed Password");

@@ -100,7 +100,7 @@ TEST(VoranthctlSample, RecordsOurRunningServerNeverTwiceInAMinute)
 {
     LiveServer server(RealServer::freeUdpPort(), QStringLiteral("sample-secret"), {"oa_dm1"});
     ASSERT_TRUE(server.start()) << server.error().toStdString();
-    ASSERT_TRUE(RunningServer::record(server.config()));
+    ASSERT_TRUE(server.recordAsRunning(server.config()));
     const int port = server.config().netPort();
     for (const char* bot : {"sarge", "grunt", "major"})
         ASSERT_FALSE(RealServer::rcon(port, "sample-secret", QByteArray("addbot ") + bot).isEmpty());

@@ -164,9 +164,10 @@ TEST(VoranthctlQuery, NothingAnsweringIsAClearFailure)
         EXPECT_EQ(usage.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(usage.err.contains("usage: voranthctl query"));
     }
-    const ProgramResult later = ProgramRunner::voranthctl({"query", "--server", "Friday"});
-    EXPECT_EQ(later.exitCode, 2);
-    EXPECT_TRUE(later.err.contains("not available yet")) << later.err.toStdString();
+    const ProgramResult notRunning = ProgramRunner::voranthctl({"query", "--server", "Friday"});
+    EXPECT_EQ(notRunning.exitCode, 1);
+    EXPECT_TRUE(notRunning.err.contains("no server of 'Friday' runs"))
+        << notRunning.err.toStdString();
 }
 
 TEST(VoranthctlQuery, AServerStartedByHandIsAskedWithoutItsRemoteConsole)

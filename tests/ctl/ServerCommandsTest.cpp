@@ -10,6 +10,7 @@
 #include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -26,6 +27,16 @@ protected:
     static void store(const QList<ServerConfig>& configs) { StoreSeeds::seed(configs); }
 };
 
+// Whether voranthctl running lists the configuration's server as running with that process.
+bool listsRunning(const QString& configName, qint64 pid)
+{
+    const ProgramResult running = ProgramRunner::voranthctl({"running"});
+    return running.exitCode == 0 && running.out.contains(QRegularExpression(
+                                        QString("(^|\n)%1 +\\S+ +%2 +\\d+ +\\S+ +running\n")
+                                            .arg(QRegularExpression::escape(configName))
+                                            .arg(pid)));
+}
+
 } // namespace
 
 TEST_F(VoranthctlServer, StartRunningStopRoundTrip)
@@ -41,14 +52,21 @@ TEST_F(VoranthctlServer, StartRunningStopRoundTrip)
 
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
     EXPECT_EQ(running.exitCode, 0);
-    EXPECT_TRUE(running.out.contains(
-        QRegularExpression(QString("^PID +CONFIGURATION\n%1  Round Trip\n$").arg(pid))))
+    EXPECT_TRUE(running.out.contains(QRegularExpression(
+        QString("^CONFIGURATION +MOD +PID +PORT +STARTED +STATE\nRound Trip +baseq3 +%1 +%2 +"
+                "\\d{4}-\\d\\d-\\d\\dT\\S+ +running\n$")
+            .arg(pid)
+            .arg(port))))
         << running.out.toStdString();
-    const QJsonObject json =
+    const QJsonArray json =
         QJsonDocument::fromJson(ProgramRunner::voranthctl({"running", "--json"}).out.toUtf8())
-            .object();
-    EXPECT_EQ(json.value("pid").toInteger(), pid);
-    EXPECT_EQ(json.value("config").toString(), "Round Trip");
+            .array();
+    ASSERT_EQ(json.size(), 1);
+    EXPECT_EQ(json[0]["pid"].toInteger(), pid);
+    EXPECT_EQ(json[0]["configuration"].toString(), "Round Trip");
+    EXPECT_EQ(json[0]["mod"].toString(), "baseq3");
+    EXPECT_EQ(json[0]["port"].toInt(), port);
+    EXPECT_EQ(json[0]["state"].toString(), "running");
 
     const ProgramResult second = ProgramRunner::voranthctl({"start", "Round Trip"});
     EXPECT_EQ(second.exitCode, 1);
@@ -112,7 +130,7 @@ TEST_F(VoranthctlServer, ServersOfTheSameProgramAndFileAreNeverTakenForOurs)
     EXPECT_NE(pid, sameHome.pid());
     EXPECT_NE(pid, otherHome.pid());
     EXPECT_TRUE(RealServer::becomesEngine(pid));
-    EXPECT_TRUE(ProgramRunner::voranthctl({"running"}).out.contains(QString("%1  Alpha").arg(pid)));
+    EXPECT_TRUE(listsRunning("Alpha", pid));
 
     const ProgramResult stopped = ProgramRunner::voranthctl({"stop"});
     EXPECT_EQ(stopped.out, QString("stopped %1 (Alpha)\n").arg(pid)) << stopped.err.toStdString();
@@ -140,9 +158,9 @@ TEST_F(VoranthctlServer, AStopThatDidNotStopSaysSoAndTheServerStaysOurs)
     const ProgramResult stuck = ProgramRunner::voranthctl({"stop"});
     EXPECT_EQ(stuck.exitCode, 1);
     EXPECT_EQ(stuck.err, QString("voranthctl: the server of 'Alpha' (process %1) still runs after "
-                                 "the terminate signal; Voranth keeps it as the running server\n")
+                                 "the terminate signal; Voranth keeps it as a running server\n")
                              .arg(pid));
-    EXPECT_TRUE(ProgramRunner::voranthctl({"running"}).out.contains(QString("%1  Alpha").arg(pid)));
+    EXPECT_TRUE(listsRunning("Alpha", pid));
     EXPECT_TRUE(ProgramRunner::voranthctl({"start", "Alpha"}).err.contains("'Alpha' is running!"));
 
     ASSERT_EQ(ProcessSignal::send(*server, SIGCONT), ProcessSignal::Outcome::Sent);
@@ -166,12 +184,15 @@ TEST_F(VoranthctlServer, EveryCommandJudgesAStartingServerAlikeWhateverTheWallCl
 
     const QString starting =
         "voranthctl: 'Alpha' is starting: its server process has not been found yet.\n";
-    for (const QStringList& command : {QStringList{"running"}, QStringList{"running", "--json"},
-                                       QStringList{"status"}}) {
-        const ProgramResult result = ProgramRunner::voranthctl(command);
-        EXPECT_EQ(result.exitCode, 1) << command.join(' ').toStdString();
-        EXPECT_EQ(result.err, starting) << command.join(' ').toStdString();
-    }
+    const ProgramResult status = ProgramRunner::voranthctl({"status"});
+    EXPECT_EQ(status.exitCode, 1);
+    EXPECT_EQ(status.err, starting);
+    const QJsonArray listed =
+        QJsonDocument::fromJson(ProgramRunner::voranthctl({"running", "--json"}).out.toUtf8())
+            .array();
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_EQ(listed[0]["state"].toString(), "starting");
+    EXPECT_EQ(listed[0]["pid"].toInt(), -1);
     EXPECT_TRUE(ProgramRunner::voranthctl({"start", "Alpha"}).err.contains("'Alpha' is running!"));
     const ProgramResult stopped = ProgramRunner::voranthctl({"stop"});
     EXPECT_EQ(stopped.exitCode, 1);
@@ -226,4 +247,84 @@ TEST_F(VoranthctlServer, TheRunningConfigurationIsNeitherRenamedNorDeletedUnderA
     onDisk.load();
     EXPECT_EQ(onDisk.serverConfigDict().keys(), QStringList{"Beta"});
     EXPECT_EQ(ProgramRunner::voranthctl({"stop"}).exitCode, 0);
+}
+
+TEST_F(VoranthctlServer, TwoServersRunAtOnceAndEachCommandNamesTheOneItMeans)
+{
+    const int portA = RealServer::freeUdpPort();
+    const int portB = RealServer::freeUdpPort();
+    store({RealServer::config("Alpha", "sekrit", portA),
+           RealServer::config("Beta", "sekrit", portB),
+           RealServer::config("Gamma", "sekrit", portA)});
+    const ProgramResult alpha = ProgramRunner::voranthctl({"start", "Alpha"});
+    ASSERT_EQ(alpha.exitCode, 0) << alpha.err.toStdString();
+    const ProgramResult beta = ProgramRunner::voranthctl({"start", "Beta"});
+    ASSERT_EQ(beta.exitCode, 0) << beta.err.toStdString();
+    const qint64 alphaPid = alpha.out.trimmed().toLongLong();
+    const qint64 betaPid = beta.out.trimmed().toLongLong();
+
+    const QJsonArray listed =
+        QJsonDocument::fromJson(ProgramRunner::voranthctl({"running", "--json"}).out.toUtf8())
+            .array();
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed[0]["configuration"].toString(), "Alpha");
+    EXPECT_EQ(listed[0]["pid"].toInteger(), alphaPid);
+    EXPECT_EQ(listed[0]["port"].toInt(), portA);
+    EXPECT_EQ(listed[1]["configuration"].toString(), "Beta");
+    EXPECT_EQ(listed[1]["pid"].toInteger(), betaPid);
+
+    // Without --server, no command guesses.
+    for (const QStringList& command : {QStringList{"status"}, QStringList{"rcon", "status"},
+                                       QStringList{"addbot", "Sarge"}, QStringList{"stop"}}) {
+        const ProgramResult refused = ProgramRunner::voranthctl(command);
+        EXPECT_EQ(refused.exitCode, 1) << command.join(' ').toStdString();
+        EXPECT_EQ(refused.err, "voranthctl: 2 servers run ('Alpha', 'Beta'): name one with "
+                               "--server NAME\n")
+            << command.join(' ').toStdString();
+    }
+    EXPECT_TRUE(RealServer::isRunning(alphaPid));
+    EXPECT_TRUE(RealServer::isRunning(betaPid));
+
+    // A third on Alpha's port is refused, naming Alpha and the next free port.
+    const ProgramResult clash = ProgramRunner::voranthctl({"start", "Gamma"});
+    EXPECT_EQ(clash.exitCode, 1);
+    EXPECT_TRUE(clash.err.contains(QString("The server of 'Alpha' uses the port %1. Choose another "
+                                           "port for 'Gamma' (the next free one is ")
+                                       .arg(portA)))
+        << clash.err.toStdString();
+
+    const auto statusOf = [](const QString& name) {
+        return QJsonDocument::fromJson(
+                   ProgramRunner::voranthctl({"status", "--server", name, "--json"}).out.toUtf8())
+            .object();
+    };
+    EXPECT_EQ(statusOf("Alpha")["config"].toString(), "Alpha");
+    EXPECT_EQ(statusOf("Beta")["config"].toString(), "Beta");
+    const ProgramResult added = ProgramRunner::voranthctl({"addbot", "--server", "Beta", "Sarge"});
+    EXPECT_EQ(added.exitCode, 0) << added.err.toStdString();
+    EXPECT_TRUE(
+        waitUntil([&] { return RealServer::rcon(portB, "sekrit", "status").contains("Sarge"); }));
+    EXPECT_FALSE(RealServer::rcon(portA, "sekrit", "status").contains("Sarge"));
+    const ProgramResult said = ProgramRunner::voranthctl({"rcon", "--server", "Alpha", "g_motd"});
+    EXPECT_EQ(said.exitCode, 0) << said.err.toStdString();
+    const ProgramResult unknown = ProgramRunner::voranthctl({"status", "--server", "Gamma"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "voranthctl: no server of 'Gamma' runs\n");
+
+    const ProgramResult stopped = ProgramRunner::voranthctl({"stop", "--server", "Alpha"});
+    EXPECT_EQ(stopped.out, QString("stopped %1 (Alpha)\n").arg(alphaPid))
+        << stopped.err.toStdString();
+    EXPECT_FALSE(RealServer::isRunning(alphaPid));
+    EXPECT_TRUE(RealServer::rcon(portB, "sekrit", "status").startsWith("map: "));
+    // One left: commands speak to it without being told.
+    EXPECT_EQ(ProgramRunner::voranthctl({"status"}).exitCode, 0);
+
+    ASSERT_EQ(ProgramRunner::voranthctl({"start", "Alpha"}).exitCode, 0);
+    const ProgramResult all = ProgramRunner::voranthctl({"stop", "--all"});
+    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+    EXPECT_TRUE(all.out.contains("(Alpha)\n") &&
+                all.out.contains(QString("stopped %1 (Beta)\n").arg(betaPid)))
+        << all.out.toStdString();
+    EXPECT_TRUE(ServerLauncher::runningServers().isEmpty());
+    EXPECT_EQ(ProgramRunner::voranthctl({"stop", "--all"}).err, "voranthctl: no server running\n");
 }

@@ -22,7 +22,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Version)" = "$version-1" ] || fail "Version: $(field Version)"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
 for library in libqt6widgets6 libqt6network6 libzip4 qt6-image-formats-plugins; do
-  field Depends | grep -q "\b$library\b" || fail "Depends lacks $library: $(field Depends)"
+  grep -q "\b$library\b" <<<"$(field Depends)" || fail "Depends lacks $library: $(field Depends)"
 done
 [ -n "$(field Description)" ] || fail "no Description"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
@@ -41,8 +41,11 @@ else
   grep -qx 'License: GPL-2+' <<<"$copyright" && grep -q 'common-licenses/GPL-2' <<<"$copyright" ||
     fail "the copyright file lacks the GPL-2+ licence paragraph"
 fi
-dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/voranth/COPYING 2>/dev/null |
-  grep -q 'GNU GENERAL PUBLIC LICENSE' || fail "the package has no usr/share/doc/voranth/COPYING"
+# Read whole before it is searched: "grep -q" stops at the first match, and a writer still
+# writing into the pipe then dies of SIGPIPE, which pipefail reports as a failure.
+copying=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/voranth/COPYING 2>/dev/null)
+grep -q 'GNU GENERAL PUBLIC LICENSE' <<<"$copying" ||
+  fail "the package has no usr/share/doc/voranth/COPYING"
 
 # The package's files are the install's, moved under /usr.
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null 2>&1 || fail "cmake --install"

@@ -71,10 +71,11 @@ done
 # The installed programs tell their version and options, and leave the home alone doing so.
 ctl=$prefix/bin/voranthctl
 [ "$("$ctl" --version)" = "voranthctl $version" ] || fail "voranthctl --version: $("$ctl" --version)"
-"$ctl" --help | grep -q -- '--version' || fail "voranthctl --help does not mention --version"
+# Searched once read whole: "grep -q" in a pipe could leave the writer to die of SIGPIPE.
+grep -q -- '--version' <<<"$("$ctl" --help)" || fail "voranthctl --help does not mention --version"
 [ "$("$prefix/bin/voranth" --version 2>/dev/null)" = "Voranth $version" ] ||
   fail "voranth --version: $("$prefix/bin/voranth" --version 2>&1)"
-"$prefix/bin/voranth" --help 2>/dev/null | grep -q -- '--game-dir <DIR>' ||
+grep -q -- '--game-dir <DIR>' <<<"$("$prefix/bin/voranth" --help 2>/dev/null)" ||
   fail "voranth --help does not list --game-dir"
 [ -z "$(ls -A "$HOME")" ] || fail "--version or --help wrote into the home: $(ls -A "$HOME")"
 

@@ -30,7 +30,8 @@ const QByteArray tenPlayers = [] {
 
 // A client of the responder that sends at once: these tests are about the texts.
 std::unique_ptr<RemoteControl> clientOf(const RconResponder& server, const QString& mod = {},
-                                        const QStringList& maps = {"oa_dm1", "oa_dm2"})
+                                        const QStringList& maps = {"oa_dm1", "oa_dm2"},
+                                        const QString& launchToken = {})
 {
     ServerConfig config = server.config();
     config.setConfigName(QStringLiteral("Running"));
@@ -39,6 +40,7 @@ std::unique_ptr<RemoteControl> clientOf(const RconResponder& server, const QStri
     config.setRotateMaps(true);
     RemoteControlServices services;
     services.pacer = RconPacer::unpaced();
+    services.launchToken = launchToken;
     return RemoteControl::create(config, services);
 }
 
@@ -211,10 +213,17 @@ TEST(RemoteCommands, WhatCannotBeMeantIsNotSent)
 TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRunsIt)
 {
     RconResponder server;
-    auto client = clientOf(server, "baseq3", {"oa_dm1", "oa_dm2"});
-    ServerConfig running = client->rconServerConfig();
+    ServerConfig running = clientOf(server, "baseq3", {"oa_dm1", "oa_dm2"})->rconServerConfig();
+    // The client of that launch, and another launch beside it that the switch leaves alone.
+    const RunningServer::Record launch = RunningServer::launchRecord(running);
+    ASSERT_TRUE(RunningServer::write(launch));
+    ServerConfig otherConfig;
+    otherConfig.setConfigName("Other");
+    otherConfig.setModName("baseq3");
+    const RunningServer::Record other = RunningServer::launchRecord(otherConfig);
+    ASSERT_TRUE(RunningServer::write(other));
+    auto client = clientOf(server, "baseq3", {"oa_dm1", "oa_dm2"}, launch.launchToken);
     ASSERT_TRUE(ConfigFiles(GamePaths(QString(), "baseq3")).saveConfigToFile(running, true).ok());
-    ASSERT_TRUE(RunningServer::record(running));
     const auto runConfig = [&](const ServerConfig& config) {
         return RconAsk::run(*client, [&](RemoteCommands& commands, RemoteCommands::Done done) {
             commands.runConfig(config, QString(), done);
@@ -261,9 +270,10 @@ TEST(RemoteCommands, RunConfigSwitchesTheRunningConfigurationOnlyWhenTheServerRu
     QFile written(serverFile("Second Config"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_FALSE(written.readAll().contains("rconpassword")) << "the server keeps its password";
-    const std::optional<RunningServer::Record> record = RunningServer::read();
+    const std::optional<RunningServer::Record> record = RunningServer::read(launch.launchToken);
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(record->config.configName(), "Second Config");
+    EXPECT_EQ(RunningServer::read(other.launchToken)->config.configName(), "Other");
     EXPECT_EQ(record->config.rconPassword(), running.rconPassword());
     EXPECT_EQ(record->execFile, "VO_Running.config");
 

@@ -88,7 +88,8 @@ TEST(ConfigDeletion, TheConfigurationTheRecordNamesStaysWhileItsServerRuns)
     EXPECT_TRUE(QFile::exists(serverFile));
 
     // Run Config: the server runs Beta now, which stays; Alpha may go.
-    ASSERT_TRUE(RunningServer::switchConfiguration(configNamed("Beta")));
+    ASSERT_TRUE(RunningServer::switchConfiguration(RunningServer::read()->launchToken,
+                                                   configNamed("Beta")));
     EXPECT_EQ(ConfigDeletion::deleteConfig(store, "Beta", QString()).kind,
               ConfigDeletion::Kind::Running);
     EXPECT_EQ(ConfigDeletion::deleteConfig(store, "Alpha", QString()).kind,

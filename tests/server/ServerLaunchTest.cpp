@@ -52,7 +52,7 @@ QString gameRoot()
 // engine, below the shell that ran the command.
 qint32 startedServer(const ServerConfig& config)
 {
-    const Result<void> started = ServerLauncher::start(config, gameRoot());
+    const auto started = ServerLauncher::start(config, gameRoot());
     EXPECT_TRUE(started.ok()) << started.error.toStdString();
     const qint32 pid = ServerLauncher::waitForServer(30000);
     EXPECT_NE(pid, -1);
@@ -120,8 +120,8 @@ TEST_F(ServerLaunch, StartRunsTheServerOnItsPortAndFirstMapAndStopEndsIt)
     const qint32 pid = startedServer(config);
     ASSERT_NE(pid, -1);
     EXPECT_TRUE(QFileInfo::exists(configFilePath(config)));
-    ASSERT_TRUE(RunningServer::running().has_value());
-    EXPECT_EQ(RunningServer::running()->configName(), config.configName());
+    ASSERT_TRUE(RunningServer::read().has_value());
+    EXPECT_EQ(RunningServer::read()->config.configName(), config.configName());
 
     const QByteArray status = RealServer::rcon(port, "sekrit", "status");
     EXPECT_TRUE(status.startsWith("map: oa_dm4\n")) << status.constData();
@@ -138,7 +138,7 @@ TEST_F(ServerLaunch, StartRunsTheServerOnItsPortAndFirstMapAndStopEndsIt)
     EXPECT_EQ(stopped.runningConfig, config.configName());
     EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 30000));
     EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
-    EXPECT_FALSE(RunningServer::running().has_value());
+    EXPECT_FALSE(RunningServer::read().has_value());
 
     // No server now, only the decoy: nothing is found and stopping touches nothing.
     EXPECT_EQ(QProcessCom().serverPid(), -1);
@@ -304,9 +304,11 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
                                                  {"RconComm", "RconPasswordUnusableTitle"},
                                                  {"RconComm", "RconPasswordUnusableMsg"},
                                                  {"RconComm", "ServerAlreadyRunningTitle"},
-                                                 {"RconComm", "ServerAlreadyRunningMsg"},
+                                                 {"RconComm", "ConfigServerAlreadyRunningMsg"},
                                                  {"RconComm", "PortInUseTitle"},
-                                                 {"RconComm", "PortInUseMsg"}};
+                                                 {"RconComm", "PortOfOurServerMsg"},
+                                                 {"RconComm", "PortOfOtherProgramMsg"},
+                                                 {"RconComm", "UsePortButton"}};
     for (const auto& [table, key] : keys)
         EXPECT_TRUE(StringTable::contains(table, key)) << key.toStdString();
     EXPECT_EQ(StringTable::text("RconComm", "RconPasswordUnusableMsg", {}), unusable.message);
@@ -321,11 +323,11 @@ TEST_F(ServerLaunch, AStartThatCannotWriteLeavesNothingBehind)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    const Result<void> result = ServerLauncher::start(config, gameRoot());
+    const auto result = ServerLauncher::start(config, gameRoot());
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.error, "Cannot make the directory " + CommonData::appSupportQGameDir() +
                                 "/baseq3: Not a directory");
-    EXPECT_FALSE(RunningServer::running().has_value());
+    EXPECT_FALSE(RunningServer::read().has_value());
     // Refused before the launch file was written: nothing was ever started.
     EXPECT_FALSE(QFileInfo::exists(CommonData::appSupportQ3VXDir() + "/VOTerminal.term"));
     EXPECT_EQ(QProcessCom().serverPid(), -1);
@@ -339,7 +341,8 @@ TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
     ASSERT_TRUE(RunningServer::record(config));
 
     // The record holds the passwords: its owner's alone.
-    EXPECT_EQ(modeOf(RunningServer::recordPath()), 0600u);
+    EXPECT_EQ(modeOf(RunningServer::recordPath(RunningServer::read()->launchToken)), 0600u);
+    EXPECT_EQ(modeOf(RunningServer::registryDirectory()), 0700u);
     EXPECT_EQ(modeOf(CommonData::appSupportQ3VXDir()), 0700u);
 
     // No process of it appears.
@@ -348,7 +351,7 @@ TEST_F(ServerLaunch, StopAfterTheServerEndedByItselfClearsItsRecordAndFile)
     EXPECT_TRUE(stopped.neverFound);
     EXPECT_EQ(stopped.runningConfig, "Gone");
     EXPECT_FALSE(QFileInfo::exists(configFilePath(config)));
-    EXPECT_FALSE(RunningServer::running().has_value());
+    EXPECT_FALSE(RunningServer::read().has_value());
 }
 
 TEST_F(ServerLaunch, OnlyTheServerVoranthStartedIsFoundSpokenToAndStopped)
@@ -388,20 +391,20 @@ TEST_F(ServerLaunch, OnlyTheServerVoranthStartedIsFoundSpokenToAndStopped)
     EXPECT_EQ(QProcessCom().serverPid(), pid);
 
     // The remote control of the recorded server reaches ours, not a decoy.
-    auto client = RemoteControl::create(config, RemoteControlServices::forRecordedServer(nullptr));
+    auto client = RemoteControl::create(
+        config, RemoteControlServices::forLaunch(RunningServer::read()->launchToken, nullptr));
     ASSERT_TRUE(client);
     EXPECT_TRUE(waitUntil([&] {
         return RconAsk::refresh(*client) == RemoteCommands::Refresh::Refreshed &&
                client->currentMap() == "oa_dm4";
     }));
 
-    // One server at a time, whatever starts it.
+    // One server per configuration, whatever starts it.
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::ServerAlreadyRunning);
     EXPECT_EQ(ServerLauncher::alertFor(Problem::ServerAlreadyRunning, config, gameRoot()).title,
               "'Ours' is running!");
-    const Result<void> second = ServerLauncher::start(
-        RealServer::config("Second", "x", RealServer::freeUdpPort()), gameRoot());
-    EXPECT_FALSE(second.ok());
+    EXPECT_FALSE(ServerLauncher::start(config, gameRoot()).ok());
+    EXPECT_EQ(ServerLauncher::runningServers().size(), 1);
     EXPECT_EQ(ServerLauncher::runningServer()->config.configName(), "Ours");
 
     const ServerLauncher::StopResult stopped = ServerLauncher::stop();

@@ -153,6 +153,10 @@ bool LiveServer::recordAsRunning(const ServerConfig& config) const
     if (!process)
         return false;
     RunningServer::Record record = RunningServer::launchRecord(config);
+    // One launch of this server: a record written before is replaced.
+    if (m_launchToken.isEmpty())
+        m_launchToken = record.launchToken;
+    record.launchToken = m_launchToken;
     record.execFile = ConfigFiles::configFileReplacedSpaces(m_config.configName());
     record.pid = process->pid;
     record.processStartTime = process->startTime;

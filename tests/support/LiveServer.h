@@ -58,5 +58,6 @@ private:
     QString m_home;
     QString m_logFile;
     QString m_error;
+    mutable QString m_launchToken;
     QProcess m_process;
 };
