@@ -17,6 +17,8 @@
 
 #include "bench/support/BenchEnvironment.h"
 #include "bench/support/BenchServer.h"
+#include "bench/support/EventLoopDelay.h"
+#include "bench/support/PaneTraffic.h"
 #include "config/ServerConfig.h"
 #include "rcon/RconPacer.h"
 #include "rcon/RconTransport.h"
@@ -34,30 +36,21 @@
 
 namespace {
 
-constexpr int pollIntervalMs = 1000;
-constexpr int commandIntervalMs = 2000;
-// Commands fall between the polls, as a person's clicks do not wait for a timer.
-constexpr int commandOffsetMs = 300;
+constexpr int commandIntervalMs = PaneTraffic::commandIntervalMs;
+constexpr int commandOffsetMs = PaneTraffic::commandOffsetMs;
+constexpr int drainMs = PaneTraffic::drainMs;
+constexpr int pollIntervalMs = PaneTraffic::pollIntervalMs;
 constexpr int previewRepeatMs = 75;
 constexpr int previewHoldMs = 1500;
-constexpr int tickMs = 5;
-// The server forgets a sender's count after ten quiet seconds; the runs wait a little more.
-constexpr int drainMs = 12000;
 
 struct Figures
 {
-    int pollsAsked = 0;
-    int pollsLost = 0;
-    int pollsGaveWay = 0;
-    int pollsSkippedBusy = 0;
-    int commandsAsked = 0;
-    int commandsLost = 0;
-    qint64 longestCommandWaitMs = 0;
+    PaneTraffic::Figures traffic;
     int previewQueries = 0;
     int previewsLost = 0;
     int previewsShown = 0;
-    qint64 worstTimerDelayNs = 0;
-    int lost() const { return pollsLost + commandsLost + previewsLost; }
+    double worstTimerDelayMs = 0;
+    int lost() const { return traffic.pollsLost + traffic.commandsLostInAll() + previewsLost; }
 };
 
 // One run of the schedule against the server with a client of its own. Every request is
@@ -65,29 +58,24 @@ struct Figures
 class ScheduleRun
 {
 public:
-    ScheduleRun(RemoteControl& client, int seconds) : m_client(client)
-    {
-        m_durationMs = seconds * 1000;
-    }
+    ScheduleRun(RemoteControl& client, int seconds)
+        : m_client(client), m_traffic(client, m_clock), m_durationMs(seconds * 1000)
+    {}
 
     Figures run()
     {
         QTimer poll;
         poll.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&poll, &QTimer::timeout, [this] { automaticStatus(); });
+        QObject::connect(&poll, &QTimer::timeout, [this] { m_traffic.automaticStatus(); });
         QTimer command;
         command.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&command, &QTimer::timeout, [this] { askCommand(); });
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&tick, &QTimer::timeout, [this] { measureTick(); });
+        QObject::connect(&command, &QTimer::timeout, [this] { m_traffic.askCommand(); });
+        const EventLoopDelay delay;
 
         m_clock.start();
-        m_lastTickNs = m_clock.nsecsElapsed();
-        tick.start(tickMs);
         poll.start(pollIntervalMs);
         QTimer::singleShot(commandOffsetMs, [&] {
-            askCommand();
+            m_traffic.askCommand();
             command.start(commandIntervalMs);
         });
         for (const int at : {m_durationMs / 3, 2 * m_durationMs / 3})
@@ -103,58 +91,12 @@ public:
             QTimer::singleShot(20, &rest, &QEventLoop::quit);
             rest.exec();
         }
+        m_figures.traffic = m_traffic.figures();
+        m_figures.worstTimerDelayMs = delay.worstMs();
         return m_figures;
     }
 
 private:
-    void measureTick()
-    {
-        const qint64 now = m_clock.nsecsElapsed();
-        m_figures.worstTimerDelayNs =
-            std::max(m_figures.worstTimerDelayNs, now - m_lastTickNs - tickMs * 1000000LL);
-        m_lastTickNs = now;
-    }
-
-    void automaticStatus()
-    {
-        // The window skips a tick while its last refresh is still out.
-        if (m_pollOut) {
-            ++m_figures.pollsSkippedBusy;
-            return;
-        }
-        m_pollOut = true;
-        RemoteCommands(m_client, nullptr)
-            .refreshStatus(RconPacer::Traffic::Poll, [this](RemoteCommands::Refresh refresh) {
-                m_pollOut = false;
-                if (refresh == RemoteCommands::Refresh::GaveWay) {
-                    ++m_figures.pollsGaveWay;
-                    return;
-                }
-                ++m_figures.pollsAsked;
-                if (refresh == RemoteCommands::Refresh::NoReply)
-                    ++m_figures.pollsLost;
-            });
-    }
-
-    // Chat (after which the server's requests pause for 0.5 s) and a limit read in turn.
-    void askCommand()
-    {
-        const int number = m_nextCommand++;
-        const qint64 askedAtMs = m_clock.elapsed();
-        const RemoteCommands::Done done = [this, askedAtMs](const RemoteCommands::Sent& result) {
-            ++m_figures.commandsAsked;
-            if (!result.answered)
-                ++m_figures.commandsLost;
-            m_figures.longestCommandWaitMs =
-                std::max(m_figures.longestCommandWaitMs, m_clock.elapsed() - askedAtMs);
-        };
-        RemoteCommands commands(m_client, nullptr);
-        if (number % 2 == 0)
-            commands.say(QStringLiteral("bench %1").arg(number), done);
-        else
-            commands.readLimit(RemoteCommands::LimitType::Frag, done);
-    }
-
     // Pressed, the preview's action repeats while held: one query per hold, asked again on the
     // next action while none could be read.
     void holdPreview()
@@ -184,12 +126,10 @@ private:
         QTimer::singleShot(previewHoldMs, [repeat] { repeat->stop(); });
     }
 
-    RemoteControl& m_client;
-    int m_durationMs = 60000;
     QElapsedTimer m_clock;
-    qint64 m_lastTickNs = 0;
-    bool m_pollOut = false;
-    int m_nextCommand = 0;
+    RemoteControl& m_client;
+    PaneTraffic m_traffic;
+    int m_durationMs;
     Figures m_figures;
 };
 
@@ -197,15 +137,15 @@ void printFigures(const char* label, const Figures& figures)
 {
     std::printf("  %s\n", label);
     std::printf("    automatic status  asked %4d  lost %3d  gave way %3d  skipped (busy) %3d\n",
-                figures.pollsAsked, figures.pollsLost, figures.pollsGaveWay,
-                figures.pollsSkippedBusy);
+                figures.traffic.pollsAsked, figures.traffic.pollsLost, figures.traffic.pollsGaveWay,
+                figures.traffic.pollsSkippedBusy);
     std::printf("    commands          asked %4d  lost %3d  longest wait %6lld ms\n",
-                figures.commandsAsked, figures.commandsLost,
-                static_cast<long long>(figures.longestCommandWaitMs));
+                figures.traffic.commandsAsked, figures.traffic.commandsLostInAll(),
+                static_cast<long long>(figures.traffic.longestCommandWaitMs));
     std::printf("    preview queries   asked %4d  lost %3d  shown %d of 2 holds\n",
                 figures.previewQueries, figures.previewsLost, figures.previewsShown);
     std::printf("    replies lost in all: %d    worst event-loop delay: %.1f ms\n", figures.lost(),
-                double(figures.worstTimerDelayNs) / 1e6);
+                figures.worstTimerDelayMs);
 }
 
 Figures runWith(const ServerConfig& config, qint32 serverPid,

@@ -69,7 +69,7 @@ bool writeAll(int fd, const QByteArray& bytes, int* error)
 } // namespace
 
 Result<void> AtomicFile::write(const QString& path, const QByteArray& bytes,
-                               QFileDevice::Permissions permissions)
+                               QFileDevice::Permissions permissions, Flush flush)
 {
     const QFileInfo target(path);
     QByteArray pattern =
@@ -89,7 +89,7 @@ Result<void> AtomicFile::write(const QString& path, const QByteArray& bytes,
         return abandon(QStringLiteral("Cannot set the permissions of"), errno);
     if (!writeAll(fd, bytes, &error))
         return abandon(QStringLiteral("Cannot write"), error);
-    if (::fsync(fd) != 0)
+    if (flush == Flush::ToDisk && ::fsync(fd) != 0)
         return abandon(QStringLiteral("Cannot write"), errno);
     if (::close(fd) != 0) {
         error = errno;

@@ -21,8 +21,18 @@ public:
     static constexpr QFileDevice::Permissions privatePermissions =
         QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
+    // Whether the bytes must be on the disk before the file replaces the old one. A file that
+    // only shares a passing count between processes, and is worth nothing after a crash, is
+    // spared the wait (on a busy disk, tens of milliseconds a write).
+    enum class Flush
+    {
+        ToDisk,
+        NotNeeded,
+    };
+
     static Result<void> write(const QString& path, const QByteArray& bytes,
-                              QFileDevice::Permissions permissions = publicPermissions);
+                              QFileDevice::Permissions permissions = publicPermissions,
+                              Flush flush = Flush::ToDisk);
     // Makes the directory and every missing one above it (with the permissions asked for,
     // less the umask); a directory or a link to one at a component is taken as it is. Says
     // which component could not be made, and why.

@@ -145,5 +145,6 @@ Result<void> RconLedger::write(const QList<Entry>& entries) const
     for (const Entry& entry : entries)
         bytes += entry.key.toUtf8() + '\t' + QByteArray::number(entry.level, 'g', 12) + '\t' +
                  QByteArray::number(entry.stampMs) + '\n';
-    return AtomicFile::write(m_path, bytes, AtomicFile::privatePermissions);
+    return AtomicFile::write(m_path, bytes, AtomicFile::privatePermissions,
+                             AtomicFile::Flush::NotNeeded);
 }
