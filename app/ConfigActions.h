@@ -32,6 +32,8 @@ public:
     bool saveStore();
     // The names of the current mod again, sorted, after the store changed.
     void sortLists();
+    // Selects the configuration in the list (and so shows it), scrolled into view.
+    void selectConfig(const QString& name);
 
 private:
     void showRefusal(const ConfigStore::Outcome& outcome);
@@ -40,7 +42,6 @@ private:
     bool refusedWhileRunning(const QString& name, RunningConfigGuard::Change change);
     // Asks before a configuration and its server file go; true to go on.
     bool confirmDeletion(const ServerConfig& record);
-    void selectConfig(const QString& name);
 
     ControllerState& m_state;
     SetupEditor& m_editor;

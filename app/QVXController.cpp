@@ -208,7 +208,21 @@ void QVXController::awakeFromNib()
     selectFirstDetailRows();
     FormControls::selectRow(rcon.rconBotsTableView, 0);
     m_serverControl->showInitialState();
+    showFirstRunningServer();
     showServerState(m_serverControl->state());
+}
+
+void QVXController::showFirstRunningServer()
+{
+    // A window opened while servers of ours run shows the first of them (of the mod shown),
+    // unless the configuration it selected has one.
+    if (m_serverControl->state() != ServerState::NoServer)
+        return;
+    for (const QString& name : m_serverControl->runningConfigNames())
+        if (m_state.serverConfigKeysModFiltered.contains(name)) {
+            m_actions->selectConfig(name);
+            return;
+        }
 }
 
 std::shared_ptr<MapLibrary> QVXController::mapLibraryFor(const QString& mod) const

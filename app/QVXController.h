@@ -72,6 +72,8 @@ public:
     void showServerState(ServerState state);
 
 private:
+    // At start-up: the first running server's configuration, when the one selected has none.
+    void showFirstRunningServer();
     // Alerts and answers false when the data directory cannot be made.
     bool prepareDataDirectory();
     bool acquireStoreLock();

@@ -68,13 +68,16 @@ done
 "$ctl" new "CTF Night" --game-type "Capture the Flag" >/dev/null
 "$ctl" set-field "CTF Night" rconPassword screenshot-secret >/dev/null
 "$ctl" set-field "CTF Night" netPort 27978 >/dev/null
-"$ctl" add-maps "CTF Night" oa_ctf2 oa_ctf4a >/dev/null
+"$ctl" set-field "CTF Night" serverName "CTF Night Flags" >/dev/null
+"$ctl" add-maps "CTF Night" oa_ctf2 oa_ctf4ish >/dev/null
 "$ctl" set-field "Duel" rconPassword screenshot-secret >/dev/null
 "$ctl" set-field "Duel" netPort 27979 >/dev/null
-"$ctl" add-maps "Duel" oa_dm2 oa_dm3 >/dev/null
+"$ctl" set-field "Duel" serverName "Duel Cup" >/dev/null
+"$ctl" add-maps "Duel" oa_minia oa_dm7 >/dev/null
 "$ctl" start "CTF Night" >/dev/null
 "$ctl" start "Duel" >/dev/null
 "$ctl" addbot --server "Duel" Kyonshi --skill 2 >/dev/null
+"$ctl" addbot --server "CTF Night" Sarge Grunt --skill 2 >/dev/null
 for size in 1024x700 1600x1000; do
   shot "$size" 5 "several-servers-$size.png" 9
 done

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
   libzip-dev libgtest-dev libgmock-dev
   openarena-server ioquake3-server
+  ioquake3 openarena libgl1-mesa-dri  # a real game client joins the test server (software rendering)
   xvfb xauth xterm imagemagick x11-utils xdotool  # xdotool: tools/screenshots.sh opens the preferences
   clang libclang-rt-dev  # the fuzz harnesses (libFuzzer)
   unzip  # only for the reference pipeline of bench/ScanBench

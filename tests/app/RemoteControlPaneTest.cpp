@@ -379,6 +379,7 @@ TEST_F(RemoteControlPaneTest, AWrongPasswordWhileConnectingQuitsAtOnce)
 
 TEST_F(RemoteControlPaneTest, AWindowStartedWhileOurServerRunsReconnectsToIt)
 {
+    newConfig("Aardvark"); // listed first, and never started
     startControlled("Outlives");
     const qint32 pid = serverPid();
     alertAnswers = {1}; // "No": leave the server running
@@ -387,8 +388,10 @@ TEST_F(RemoteControlPaneTest, AWindowStartedWhileOurServerRunsReconnectsToIt)
     EXPECT_EQ(alerts.takeFirst().title, "Voranth will quit!");
     ASSERT_TRUE(RealServer::isRunning(pid));
 
+    // The new window shows the server's configuration, not the first one of the list.
     startApplication();
-    selectConfig("Outlives");
+    ASSERT_NE(shown(), nullptr);
+    EXPECT_EQ(shown()->configName(), "Outlives");
     EXPECT_EQ(server().state(), ServerState::Connecting);
     EXPECT_TRUE(window->serverBar().quitServerButton->isEnabled());
     ASSERT_TRUE(waitUntil([&] { return server().state() == ServerState::Controlled; }));
