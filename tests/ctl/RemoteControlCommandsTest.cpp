@@ -93,6 +93,9 @@ TEST_F(VoranthctlRemote, EachCommandHasHelpChecksItsArgumentsAndNeedsOurServer)
                                         {"limit", "frag", "many"},
                                         {"limit", "frag", "-1"},
                                         {"limit", "frag", "1", "2"},
+                                        // Past the game's ranges, as the window holds them.
+                                        {"limit", "time", "2000000000"},
+                                        {"limit", "maxplayers", "5000"},
                                         {"addbot"},
                                         {"addbot", "sarge", "--skill", "9"},
                                         {"addbot", "sarge", "--skill"},
