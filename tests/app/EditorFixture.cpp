@@ -5,6 +5,7 @@
 #include "app/ConfigActions.h"
 #include "app/MapTableView.h"
 #include "app/NewConfigSheet.h"
+#include "app/RemoteControlView.h"
 #include "app/SetupEditorView.h"
 #include "config/CommonData.h"
 #include "config/DataDirectory.h"
@@ -145,4 +146,29 @@ void DemoServerFixture::TearDown()
 {
     // The window goes first; the reaper then ends whatever server it left running.
     EditorFixture::TearDown();
+}
+
+ServerControl& DemoServerFixture::server()
+{
+    return controller->serverControl();
+}
+
+HostedServers& DemoServerFixture::servers()
+{
+    return controller->servers();
+}
+
+RemoteControlPane& DemoServerFixture::pane()
+{
+    return controller->remoteControlPane();
+}
+
+const RemoteControlControls& DemoServerFixture::rcon() const
+{
+    return window->remoteControl().controls();
+}
+
+QString DemoServerFixture::status() const
+{
+    return window->serverBar().serverRunStatusField->text();
 }

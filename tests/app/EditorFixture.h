@@ -14,6 +14,10 @@
 
 #include <memory>
 
+class HostedServers;
+class RemoteControlPane;
+class ServerControl;
+struct RemoteControlControls;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -65,6 +69,13 @@ class DemoServerFixture : public EditorFixture
 protected:
     QString prepareGame() override;
     void TearDown() override;
+
+    ServerControl& server();
+    HostedServers& servers();
+    RemoteControlPane& pane();
+    const RemoteControlControls& rcon() const;
+    // The server bar's status line.
+    QString status() const;
 
 private:
     // Every server the test started is gone when it ends, also one still starting.

@@ -48,12 +48,7 @@ namespace {
 class RemoteControlPaneTest : public DemoServerFixture
 {
 protected:
-    ServerControl& server() { return controller->serverControl(); }
-    RemoteControlPane& pane() { return controller->remoteControlPane(); }
-    HostedServers& servers() { return controller->servers(); }
     ServerSession* session() { return pane().session(); }
-    const RemoteControlControls& rcon() const { return window->remoteControl().controls(); }
-    QString status() const { return window->serverBar().serverRunStatusField->text(); }
     QString response() const { return rcon().rconResponseTextView->toPlainText(); }
     QString mapName() const { return rcon().rconCurrentMapNameField->text(); }
 

@@ -46,10 +46,7 @@ QString waitForStatus(const QString& password)
 class ServerControlTest : public DemoServerFixture
 {
 protected:
-
-    ServerControl& server() { return controller->serverControl(); }
     QAbstractButton* button(const char* name) { return control<QAbstractButton>(name); }
-    QString status() { return control<QLabel>("serverRunStatusField")->text(); }
 
     void makeStartableConfig(const QString& name, const QString& password)
     {

@@ -28,11 +28,6 @@ namespace {
 class SeveralServersTest : public DemoServerFixture
 {
 protected:
-    ServerControl& server() { return controller->serverControl(); }
-    HostedServers& servers() { return controller->servers(); }
-    RemoteControlPane& pane() { return controller->remoteControlPane(); }
-    const RemoteControlControls& rcon() const { return window->remoteControl().controls(); }
-    QString status() const { return window->serverBar().serverRunStatusField->text(); }
     QString mapName() const { return rcon().rconCurrentMapNameField->text(); }
 
     // A configuration of the demo game on port, its rotation starting with firstMap.
