@@ -64,7 +64,7 @@ ServerState serverStateOf(const ServerSession* session, bool quitting)
 
 QString modOf(const QString& mod)
 {
-    return mod.isEmpty() ? CommonData::qGameDefaultModDir() : mod;
+    return CommonData::modDirOrDefault(mod);
 }
 
 // A dot in the colour of the server's state, for the configuration list.
@@ -321,7 +321,7 @@ void ServerControl::saveAndStart()
             &m_state.window, {alert.title, alert.message, alert.buttons, !question});
         if (problem == Problem::PortInUse && answer == ServerLauncher::usePortButton) {
             // The port the alert named, as if the user had typed it.
-            config->setNetPort(ServerLauncher::portHolder(config->serverPort()).nextFreePort);
+            config->setNetPort(alert.offeredPort);
             m_editor.populateFields(*config);
             continue;
         }

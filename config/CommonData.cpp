@@ -73,6 +73,11 @@ QString CommonData::appSupportQ3VXDir()
            applicationName();
 }
 
+QString CommonData::modDirOrDefault(const QString& mod)
+{
+    return mod.isEmpty() ? qGameDefaultModDir() : mod;
+}
+
 QString CommonData::appSupportQ3VXBaseQ3Dir()
 {
     return appSupportQ3VXDir() + QLatin1Char('/') + qGameDefaultModDir();

@@ -19,6 +19,8 @@ public:
     static QString qGamePrefsFile();
 
     static QString qGameDefaultModDir();
+    // The mod's directory: the base game's for an empty name.
+    static QString modDirOrDefault(const QString& mod);
 
     // Follow HOME and the XDG base directories at the moment of the call.
     static QString appSupportQGameDir();

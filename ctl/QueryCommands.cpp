@@ -163,7 +163,7 @@ void printReport(const QueryRun& run, CtlIo& io)
 
 QString modOf(const QueryReport& report)
 {
-    return report.mod().isEmpty() ? CommonData::qGameDefaultModDir() : report.mod();
+    return CommonData::modDirOrDefault(report.mod());
 }
 
 } // namespace

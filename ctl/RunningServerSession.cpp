@@ -28,7 +28,7 @@ private:
 
 QString modOf(const ServerConfig& config)
 {
-    return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
+    return CommonData::modDirOrDefault(config.modName());
 }
 
 } // namespace

@@ -108,7 +108,7 @@ bool reportStop(const ServerLauncher::StopResult& result, CtlIo& io)
 
 QString modOf(const ServerConfig& config)
 {
-    return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
+    return CommonData::modDirOrDefault(config.modName());
 }
 
 QString stateOf(const RunningServer::Record& server)

@@ -19,7 +19,7 @@ namespace {
 
 QString modOf(const ServerConfig& config)
 {
-    return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
+    return CommonData::modDirOrDefault(config.modName());
 }
 
 QString outputLocation()

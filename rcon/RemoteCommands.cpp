@@ -28,7 +28,7 @@ FollowUp oneShotStatus(double delaySeconds, bool complete = false)
 
 QString modOf(const ServerConfig& config)
 {
-    return config.modName().isEmpty() ? CommonData::qGameDefaultModDir() : config.modName();
+    return CommonData::modDirOrDefault(config.modName());
 }
 
 // What a status reading means for the refresh: only a whole status table is shown.

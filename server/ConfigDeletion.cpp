@@ -32,7 +32,7 @@ ConfigDeletion::Outcome ConfigDeletion::deleteConfig(ConfigStore& store, const Q
                              QStringLiteral("'%@' was not deleted: %@"), {shown, saved.error})};
     }
     const QString mod =
-        record.modName().isEmpty() ? CommonData::qGameDefaultModDir() : record.modName();
+        CommonData::modDirOrDefault(record.modName());
     const ConfigFiles files(GamePaths(gameRoot, mod));
     if (!files.deleteConfigFile(record))
         return {Kind::ServerFileKept,

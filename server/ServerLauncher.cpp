@@ -68,11 +68,6 @@ void dropRecord(const RunningServer::Record& record)
     RunningServer::forget(record.launchToken);
 }
 
-bool isFreeOfOtherPrograms(quint16 port)
-{
-    return !ServerLauncher::portInUse(port);
-}
-
 // The ports our servers (also those still starting) hold, by their configuration's name.
 QHash<quint16, QString> portsOfOurServers()
 {
@@ -132,11 +127,11 @@ ServerLauncher::PortHolder ServerLauncher::portHolder(quint16 port)
     if (ours.contains(port)) {
         holder.kind = PortHolder::Kind::OurServer;
         holder.configName = ours.value(port);
-    } else if (!isFreeOfOtherPrograms(port)) {
+    } else if (portInUse(port)) {
         holder.kind = PortHolder::Kind::OtherProgram;
     }
     for (int next = int(port) + 1; next <= 65535; ++next) {
-        if (!ours.contains(quint16(next)) && isFreeOfOtherPrograms(quint16(next))) {
+        if (!ours.contains(quint16(next)) && !portInUse(quint16(next))) {
             holder.nextFreePort = quint16(next);
             break;
         }
@@ -184,7 +179,7 @@ ServerLauncher::Alert ServerLauncher::portInUseAlert(const ServerConfig& config)
             rconCommText(QStringLiteral("UsePortButton"), QStringLiteral("Use port %@"), {next}));
     return {rconCommText(QStringLiteral("PortInUseTitle"), QStringLiteral("Port %@ is in use!"),
                          {port}),
-            message, buttons};
+            message, buttons, holder.nextFreePort};
 }
 
 ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConfig& config,

@@ -74,6 +74,8 @@ public:
         QString title;
         QString message;
         QStringList buttons;
+        // PortInUse: the free port the alert offers (its usePortButton), 0 for none.
+        quint16 offeredPort = 0;
     };
     // For RconPasswordNotSet, the button that starts all the same.
     static constexpr int startAnywayButton = 1;
