@@ -31,8 +31,7 @@ ConfigDeletion::Outcome ConfigDeletion::deleteConfig(ConfigStore& store, const Q
                 voCommonText(QStringLiteral("DeleteConfigNotSavedMsg"),
                              QStringLiteral("'%@' was not deleted: %@"), {shown, saved.error})};
     }
-    const QString mod =
-        CommonData::modDirOrDefault(record.modName());
+    const QString mod = CommonData::modDirOrDefault(record.modName());
     const ConfigFiles files(GamePaths(gameRoot, mod));
     if (!files.deleteConfigFile(record))
         return {Kind::ServerFileKept,
