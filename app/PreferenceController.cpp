@@ -5,6 +5,8 @@
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "server/ServerHosting.h"
+#include "server/UserServiceManager.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 
 namespace {
@@ -90,7 +93,7 @@ void PreferenceController::connectControls()
           c.enablePunkBusterByDefault, c.useDefaultMasterServers})
         connect(box, &QCheckBox::toggled, this, [this, box] { switchClicked(box); });
     for (RadioMatrix* matrix :
-         {c.dedicatedApp, c.rconPasswordGenerationType, c.mapImageLoadingMethod})
+         {c.dedicatedApp, c.rconPasswordGenerationType, c.mapImageLoadingMethod, c.serverHosting})
         connect(matrix, &RadioMatrix::choiceChanged, this,
                 [this, matrix] { switchClicked(matrix); });
     connect(c.mapImageCacheSize, &QSlider::valueChanged, this,
@@ -122,6 +125,8 @@ void PreferenceController::windowDidLoad()
     setPasswordGenTypeString();
     showSetting(c.enablePunkBusterByDefault, KZXEnablePunkBusterByDefaultKey);
     showSetting(c.putTerminalBackSwitch, KZXPutTerminalBackKey);
+    c.serverHosting->selectTag(ServerHosting::chosen() == ServerHosting::Way::Service ? 1 : 0);
+    showHostingAvailability();
 
     if (stored(KZXMapImageLoadingKey))
         c.mapImageLoadingMethod->selectTag(UserDefaults::intValue(KZXMapImageLoadingKey));
@@ -288,8 +293,29 @@ void PreferenceController::writeSettings()
     UserDefaults::setValue(KZXEnablePunkBusterByDefaultKey,
                            c.enablePunkBusterByDefault->isChecked());
     UserDefaults::setValue(KZXPutTerminalBackKey, c.putTerminalBackSwitch->isChecked());
+    UserDefaults::setValue(KZXServerHostingKey,
+                           ServerHosting::textOf(c.serverHosting->selectedTag() == 1
+                                                     ? ServerHosting::Way::Service
+                                                     : ServerHosting::Way::Terminal));
     UserDefaults::setValue(KZXMapImageLoadingKey, c.mapImageLoadingMethod->selectedTag());
     UserDefaults::setValue(KZXMapImageCacheSizeKey, c.mapImageCacheSize->value());
+}
+
+void PreferenceController::showHostingAvailability()
+{
+    const PreferenceControls& c = controls();
+    const UserServiceManager::Availability manager = UserServiceManager::availability();
+    // A setting made elsewhere stays selectable; the start says why it cannot be kept.
+    c.serverHosting->buttonForTag(1)->setEnabled(manager.available ||
+                                                 c.serverHosting->selectedTag() == 1);
+    c.serverHostingNote->setText(
+        manager.available
+            ? QString()
+            : rconCommText(QStringLiteral("ServiceHostingUnavailable"),
+                           QStringLiteral("Unavailable: no service manager of the user answers "
+                                          "(%@)."),
+                           {manager.reason}));
+    c.serverHostingNote->setVisible(!manager.available);
 }
 
 void PreferenceController::showAlert(const QString& title, const QString& message)

@@ -51,6 +51,8 @@ private:
     void setClean(bool clean);
     bool customDedicatedAppMissing() const;
     void writeSettings();
+    // Whether the user's service manager answers, and why not.
+    void showHostingAvailability();
     void showAlert(const QString& title, const QString& message);
 
     AlertPresenter& m_alerts;

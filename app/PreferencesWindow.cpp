@@ -87,6 +87,17 @@ QWidget* PreferencesWindow::makeServerProgramGroup()
                                            tr("Put the &terminal back after starting a server"),
                                            box);
     layout->addWidget(c.putTerminalBackSwitch);
+    layout->addWidget(new QLabel(tr("Server Hosting:"), box));
+    c.serverHosting = choices(QStringLiteral("serverHosting"), tr("Server Hosting"),
+                              {tr("In a &terminal"),
+                               tr("As a &service (restarted after a crash)")},
+                              box);
+    layout->addWidget(c.serverHosting);
+    c.serverHostingNote = new QLabel(box);
+    c.serverHostingNote->setObjectName(QStringLiteral("serverHostingNote"));
+    c.serverHostingNote->setWordWrap(true);
+    c.serverHostingNote->setContentsMargins(24, 0, 0, 0);
+    layout->addWidget(c.serverHostingNote);
     return box;
 }
 

@@ -19,6 +19,10 @@ struct PreferenceControls
     RadioMatrix* dedicatedApp = nullptr;
     QLineEdit* customDedicatedAppName = nullptr;
     QCheckBox* putTerminalBackSwitch = nullptr;
+    // Tags: 0 in a terminal, 1 as a service of the user's service manager.
+    RadioMatrix* serverHosting = nullptr;
+    // Why hosting as a service is unavailable, when it is.
+    QLabel* serverHostingNote = nullptr;
 
     QCheckBox* preserveServerName = nullptr;
     QCheckBox* preserveWelcomeText = nullptr;

@@ -479,7 +479,7 @@ bool QVXController::askWhetherToQuitTheServer()
     const int answer = m_state.alerts.show(
         &m_state.window,
         {voCommonText(QStringLiteral("VOWillQuitTitle"), QStringLiteral("Voranth will quit!")),
-         message,
+         message + servicesNote(),
          {QStringLiteral("Yes"), QStringLiteral("No")},
          true});
     if (answer == 0)
@@ -487,6 +487,22 @@ bool QVXController::askWhetherToQuitTheServer()
     else
         m_allowServerRunningAtTerminate = true;
     return true;
+}
+
+QString QVXController::servicesNote() const
+{
+    QStringList services;
+    for (const ServerSession* session : m_servers->sessions())
+        if (!m_servers->hosted(session).unitName.isEmpty())
+            services.append(session->configName());
+    if (services.isEmpty())
+        return {};
+    return QStringLiteral("\n\n") +
+           voCommonText(QStringLiteral("VOWillQuitServicesMsg"),
+                        QStringLiteral("Hosted as services, %@ keep running, and are restarted "
+                                       "when they crash, after Voranth has quit, unless you quit "
+                                       "them."),
+                        {QLocale(QLocale::English).createSeparatedList(services)});
 }
 
 void QVXController::saveStoreAfterTheQuitQuestion()

@@ -92,6 +92,8 @@ private:
     bool archiveStoreForQuit();
     void showAlert(const QString& title, const QString& message);
     // True when the user was asked (and the server quit or left running).
+    // What the quit question adds about the servers that services host.
+    QString servicesNote() const;
     bool askWhetherToQuitTheServer();
     void saveStoreAfterTheQuitQuestion();
     // The map library of a mod: the window's own when it shows that mod.

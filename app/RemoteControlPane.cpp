@@ -11,8 +11,13 @@
 #include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
 #include "rcon/ServerSession.h"
+#include "server/LogFollower.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QUrl>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -31,10 +36,47 @@ RemoteControlPane::RemoteControlPane(ControllerState& state, const RemoteControl
     : QObject(parent), m_state(state), m_controls(controls)
 {
     wireControls();
+    wireLog();
     showSession(nullptr);
 }
 
 RemoteControlPane::~RemoteControlPane() = default;
+
+void RemoteControlPane::wireLog()
+{
+    m_log = new LogFollower(this);
+    QPlainTextEdit* view = m_controls.serverLogView;
+    // A maximum keeps a long session's view small; the file keeps everything.
+    view->setMaximumBlockCount(LogFollower::shownLineCount * 2);
+    connect(m_log, &LogFollower::started, this, [this, view](const QStringList& lines) {
+        view->setPlainText(lines.join(QLatin1Char('\n')));
+        view->setPlaceholderText(m_log->path().isEmpty()
+                                     ? rconCommText(QStringLiteral("LogInTerminal"),
+                                                    QStringLiteral("No log: the server's output "
+                                                                   "shows in its terminal."))
+                                     : QString());
+        view->moveCursor(QTextCursor::End);
+        m_controls.openServerLogButton->setEnabled(!m_log->path().isEmpty());
+    });
+    connect(m_log, &LogFollower::linesAdded, this, [view](const QStringList& lines) {
+        // Following the end only while the user has not scrolled up to read.
+        QScrollBar* bar = view->verticalScrollBar();
+        const bool atEnd = bar->value() == bar->maximum();
+        for (const QString& line : lines)
+            view->appendPlainText(line);
+        if (atEnd)
+            bar->setValue(bar->maximum());
+    });
+    connect(m_controls.openServerLogButton, &QPushButton::clicked, this, [this] {
+        if (!m_log->path().isEmpty())
+            QDesktopServices::openUrl(QUrl::fromLocalFile(m_log->path()));
+    });
+}
+
+void RemoteControlPane::showLog(const QString& logFile)
+{
+    m_log->follow(logFile);
+}
 
 void RemoteControlPane::wireControls()
 {

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 class BotLibrary;
+class LogFollower;
 class PlayersModel;
 class QProgressBar;
 class KeyedTableModel;
@@ -30,6 +31,8 @@ public:
     // Shows the session's server; none: the pane is cleared and its controls disabled.
     void showSession(ServerSession* session);
     ServerSession* session() const { return m_session; }
+    // Follows the shown server's log; none (empty) when a terminal shows its output.
+    void showLog(const QString& logFile);
 
     // The map to show, with its title and level shot.
     void updateRemoteControlMapInfo();
@@ -49,6 +52,7 @@ public:
 
 private:
     void wireControls();
+    void wireLog();
     // The controls that send a command, enabled only while a server is controlled.
     QList<QWidget*> commandControls() const;
     void follow(ServerSession* session);
@@ -68,4 +72,5 @@ private:
     QList<QMetaObject::Connection> m_sessionConnections;
     PlayersModel* m_playersModel = nullptr;
     KeyedTableModel* m_botsModel = nullptr;
+    LogFollower* m_log = nullptr;
 };

@@ -19,6 +19,8 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTextEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 using namespace FormControls;
@@ -191,17 +193,44 @@ QWidget* RemoteControlView::makeBotsBox()
     return box;
 }
 
+QWidget* RemoteControlView::makeLogPage(QWidget* parent)
+{
+    RemoteControlControls& c = m_controls;
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    c.serverLogView = new QPlainTextEdit(page);
+    c.serverLogView->setObjectName(QStringLiteral("serverLogView"));
+    c.serverLogView->setReadOnly(true);
+    c.serverLogView->setLineWrapMode(QPlainTextEdit::NoWrap);
+    c.serverLogView->setAccessibleName(tr("Log of the server"));
+    useFixedFont(c.serverLogView, 9);
+    layout->addWidget(c.serverLogView, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    c.openServerLogButton = pushButton(QStringLiteral("openServerLogButton"), tr("&Open Log"), page);
+    c.openServerLogButton->setToolTip(tr("Opens the log in the desktop's text viewer"));
+    buttons->addWidget(c.openServerLogButton);
+    layout->addLayout(buttons);
+    return page;
+}
+
 QWidget* RemoteControlView::makeConsoleBox()
 {
     RemoteControlControls& c = m_controls;
     auto* box = new QGroupBox(tr("Console"), this);
     auto* layout = new QVBoxLayout(box);
-    c.rconResponseTextView = new QTextEdit(box);
+    auto* pages = new QTabWidget(box);
+    pages->setObjectName(QStringLiteral("consolePages"));
+    pages->setDocumentMode(true);
+    c.rconResponseTextView = new QTextEdit(pages);
     c.rconResponseTextView->setObjectName(QStringLiteral("rconResponseTextView"));
     c.rconResponseTextView->setReadOnly(true);
     c.rconResponseTextView->setAccessibleName(tr("Replies of the server"));
     useFixedFont(c.rconResponseTextView, 9);
-    layout->addWidget(c.rconResponseTextView, 1);
+    pages->addTab(c.rconResponseTextView, tr("&Replies"));
+    pages->addTab(makeLogPage(pages), tr("Server &Log"));
+    layout->addWidget(pages, 1);
     // The command takes the whole width; its buttons go beneath it.
     c.rconRequestTextField = textField(QStringLiteral("rconRequestTextField"), box);
     c.rconRequestTextField->setPlaceholderText(tr("Console command or chat"));

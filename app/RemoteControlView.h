@@ -9,6 +9,7 @@ class QComboBox;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -54,6 +55,11 @@ struct RemoteControlControls
     // Sends the text of rconRequestTextField as chat.
     QPushButton* rconSayButton = nullptr;
     QPushButton* rconQuitServerButton = nullptr;
+
+    // The shown server's log, following as it grows, and the button that opens it in the
+    // desktop's text viewer.
+    QPlainTextEdit* serverLogView = nullptr;
+    QPushButton* openServerLogButton = nullptr;
 };
 
 // The remote-control pane: the running server's name, map, players and limits, bots to add,
@@ -71,6 +77,7 @@ private:
     QWidget* makePlayersBox();
     QWidget* makeBotsBox();
     QWidget* makeConsoleBox();
+    QWidget* makeLogPage(QWidget* parent);
 
     RemoteControlControls m_controls;
 };

@@ -2,6 +2,7 @@
 
 #include "app/AlertPresenter.h"
 #include "app/ControllerState.h"
+#include "app/DesktopNotification.h"
 #include "app/KeyedTableModel.h"
 #include "app/RemoteControlPane.h"
 #include "app/SetupEditor.h"
@@ -9,6 +10,7 @@
 #include "config/SettingsKeys.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
+#include "config/VisibleText.h"
 #include "format/Logging.h"
 #include "rcon/HostedServers.h"
 #include "rcon/RemoteControl.h"
@@ -136,6 +138,7 @@ ServerControl::ServerControl(ControllerState& state, SetupEditor& editor,
     connect(&m_servers, &HostedServers::sessionAdded, this, &ServerControl::follow);
     connect(&m_servers, &HostedServers::sessionChanged, this, &ServerControl::showState);
     connect(&m_servers, &HostedServers::sessionRemoved, this, &ServerControl::sessionRemoved);
+    connect(&m_servers, &HostedServers::serviceGaveUp, this, &ServerControl::serviceGaveUp);
     m_editor.setConfigRowMarks(
         [this](const QString& name) { return stateIcon(stateOf(name)); },
         [this](const KeyedTableModel::Row& row) { return serverToolTip(row.key); });
@@ -209,6 +212,21 @@ void ServerControl::sessionRemoved(const QString& configName, bool unexpectedly)
     showState();
 }
 
+void ServerControl::serviceGaveUp(const QString& configName, const QStringList& lastLogLines)
+{
+    const QString name = VisibleText::escaped(configName);
+    const QString title = rconCommText(QStringLiteral("ServiceGaveUpTitle"),
+                                       QStringLiteral("The server of '%@' keeps crashing!"), {name});
+    const QString log = lastLogLines.join(QLatin1Char('\n'));
+    DesktopNotification::send(title, log);
+    showAlert(title, rconCommText(QStringLiteral("ServiceGaveUpMsg"),
+                                  QStringLiteral("It crashed again and again, and the service "
+                                                 "manager stopped restarting it. The last lines "
+                                                 "of its log:\n\n%@\n\nStart it again once "
+                                                 "the cause is mended."),
+                                  {log}));
+}
+
 void ServerControl::showAlert(const QString& title, const QString& message)
 {
     m_state.alerts.show(&m_state.window, {title, message, {QStringLiteral("OK")}, true});
@@ -220,6 +238,7 @@ void ServerControl::showState()
     ServerSession* session = shownSession();
     if (m_pane.session() != session)
         m_pane.showSession(session);
+    m_pane.showLog(session ? m_servers.hosted(session).logFile : QString());
     // While the application quits, nothing more is started or quit from the window.
     if (m_applicationQuitting) {
         for (QPushButton* button : {m_controls.saveAndStartButton, m_controls.quitServerButton,
@@ -232,6 +251,9 @@ void ServerControl::showState()
             shownName() == m_stoppedUnexpectedly)
             text = rconCommText(QStringLiteral("ServerStoppedUnexpectedly"),
                                 QStringLiteral("The server stopped unexpectedly"));
+        if (const ServerSession* session = shownSession())
+            if (const QString note = m_servers.hosted(session).restartNote; !note.isEmpty())
+                text += QStringLiteral(" \u2013 ") + note;
         // Beside the shown configuration's server, how many run in all, when that says more.
         const int running = int(m_servers.sessions().size());
         if (running > 1 || (running == 1 && shown == ServerState::NoServer))

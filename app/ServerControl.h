@@ -63,6 +63,7 @@ private:
     ServerSession* chooseRunConfigTarget(const QList<ServerSession*>& targets);
     ServerState stateOf(const QString& configName) const;
     QString serverToolTip(const QString& configName) const;
+    void serviceGaveUp(const QString& configName, const QStringList& lastLogLines);
     void showAlert(const QString& title, const QString& message);
 
     ControllerState& m_state;

@@ -86,6 +86,7 @@ QString CommonData::appSupportQ3VXBaseQ3Dir()
 namespace {
 const QString serversDirName = QStringLiteral("servers");
 const QString historyDirName = QStringLiteral("history");
+const QString logsDirName = QStringLiteral("logs");
 } // namespace
 
 QString CommonData::appSupportServersDir()
@@ -98,9 +99,14 @@ QString CommonData::appSupportHistoryDir()
     return appSupportQ3VXDir() + QLatin1Char('/') + historyDirName;
 }
 
+QString CommonData::appSupportLogsDir()
+{
+    return appSupportQ3VXDir() + QLatin1Char('/') + logsDirName;
+}
+
 bool CommonData::isOwnDataDirectory(const QString& name)
 {
-    return name == serversDirName || name == historyDirName;
+    return name == serversDirName || name == historyDirName || name == logsDirName;
 }
 
 QString CommonData::tmpBlockArenasPlistFile()

@@ -27,9 +27,10 @@ public:
     static QString appSupportQ3VXDir();
     static QString appSupportQ3VXBaseQ3Dir();
     // Directories of appSupportQ3VXDir() that hold the application's own records (the
-    // running servers, the player history) and never a mod's database.
+    // running servers, the player history, the servers' logs) and never a mod's database.
     static QString appSupportServersDir();
     static QString appSupportHistoryDir();
+    static QString appSupportLogsDir();
     static bool isOwnDataDirectory(const QString& name);
 
     static QString tmpBlockArenasPlistFile();

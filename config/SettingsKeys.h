@@ -28,3 +28,5 @@ inline const QString KZXGamePaksInfoKey = QStringLiteral("Game Paks Info Array")
 inline const QString KZXPaksInfoVersion = QStringLiteral("Paks Info Version");
 // Which terminal emulator runs the server: "automatic", "none" or a program.
 inline const QString KZXTerminalEmulatorKey = QStringLiteral("Terminal Emulator");
+// How a server is hosted: "terminal" (the default) or "service" (the user's service manager).
+inline const QString KZXServerHostingKey = QStringLiteral("Server Hosting");

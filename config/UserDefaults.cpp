@@ -119,6 +119,7 @@ QVariantMap makeBuiltInDefaults()
     d.insert(KZXMapImageLoadingKey, 1);
     d.insert(KZXMapImageCacheSizeKey, 30);
     d.insert(KZXTerminalEmulatorKey, QStringLiteral("automatic"));
+    d.insert(KZXServerHostingKey, QStringLiteral("terminal"));
     return d;
 }
 
@@ -153,6 +154,7 @@ const QList<QPair<QString, UserDefaults::Type>>& UserDefaults::keyTypes()
         {KZXGamePaksInfoKey, Type::Dictionary},
         {KZXPaksInfoVersion, Type::String},
         {KZXTerminalEmulatorKey, Type::String},
+        {KZXServerHostingKey, Type::String},
     };
     return types;
 }

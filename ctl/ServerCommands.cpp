@@ -12,7 +12,8 @@
 #include "rcon/RemoteControl.h"
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
-#include "server/TerminalLauncher.h"
+#include "server/ServiceHost.h"
+#include "server/UserServiceManager.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -67,6 +68,26 @@ std::optional<ConfigArchive::Store> readStore(CtlIo& io)
     return std::move(store.value);
 }
 
+// The stored configuration of that name and the game directory; none, with the reason on the
+// error stream, when either is missing.
+std::optional<std::pair<ServerConfig, QString>> configAndGameRoot(const QString& name, CtlIo& io)
+{
+    const std::optional<ConfigArchive::Store> store = readStore(io);
+    if (!store)
+        return std::nullopt;
+    if (!store->contains(name)) {
+        io.err << "voranthctl: no configuration named '" << VisibleText::escaped(name) << "'\n";
+        return std::nullopt;
+    }
+    const QString gameRoot = GameDirectory::settle();
+    if (gameRoot.isEmpty()) {
+        io.err << "voranthctl: the game directory is not known; name it with voranthctl scan "
+                  "--game-dir DIR\n";
+        return std::nullopt;
+    }
+    return std::make_pair(store->value(name), gameRoot);
+}
+
 bool refuseProblem(ServerLauncher::Problem problem, const ServerConfig& config,
                    const QString& gameRoot, CtlIo& io)
 {
@@ -111,9 +132,41 @@ QString modOf(const ServerConfig& config)
     return CommonData::modDirOrDefault(config.modName());
 }
 
-QString stateOf(const RunningServer::Record& server)
+// A server whose service the manager gave up on is listed as failed.
+struct Listed
 {
-    return server.serverFound() ? QStringLiteral("running") : QStringLiteral("starting");
+    RunningServer::Record server;
+    bool failed = false;
+};
+
+QList<Listed> listedServers()
+{
+    QList<Listed> listed;
+    for (const RunningServer::Record& server : ServerLauncher::runningServers())
+        listed.append({server, false});
+    for (const RunningServer::Record& server : ServerLauncher::failedServices())
+        listed.append({server, true});
+    return listed;
+}
+
+QString stateOf(const Listed& listed)
+{
+    if (listed.failed)
+        return QStringLiteral("failed");
+    if (listed.server.serverFound())
+        return QStringLiteral("running");
+    return listed.server.hostedAsService() &&
+                   UserServiceManager::state(listed.server.unitName).restarting()
+               ? QStringLiteral("restarting")
+               : QStringLiteral("starting");
+}
+
+QString hostingOf(const RunningServer::Record& server)
+{
+    if (!server.hostedAsService())
+        return ServerHosting::terminalText();
+    return ServiceHost::isEnabled(server.config) ? QStringLiteral("service, at login")
+                                                 : ServerHosting::serviceText();
 }
 
 QString startedText(const RunningServer::Record& server)
@@ -121,31 +174,48 @@ QString startedText(const RunningServer::Record& server)
     return server.startedAt.toLocalTime().toString(Qt::ISODate);
 }
 
-QJsonObject serverJson(const RunningServer::Record& server)
+QJsonObject serverJson(const Listed& listed)
 {
+    const RunningServer::Record& server = listed.server;
     return {{QStringLiteral("configuration"), server.config.configName()},
             {QStringLiteral("mod"), modOf(server.config)},
             {QStringLiteral("pid"), server.pid},
             {QStringLiteral("port"), int(server.config.serverPort())},
             {QStringLiteral("started"), startedText(server)},
-            {QStringLiteral("state"), stateOf(server)}};
+            {QStringLiteral("state"), stateOf(listed)},
+            {QStringLiteral("hosting"), hostingOf(server)},
+            {QStringLiteral("unit"), server.unitName},
+            {QStringLiteral("log"), server.logFile},
+            {QStringLiteral("note"), ServiceHost::restartNote(server)}};
 }
 
 } // namespace
 
 void ServerCommands::addTo(QList<CtlCommand>& commands)
 {
-    commands.append({QStringLiteral("start"), QStringLiteral("NAME [--no-rcon]"),
+    commands.append({QStringLiteral("start"), QStringLiteral("NAME [--no-rcon] [--service | --terminal]"),
                      QStringLiteral("start the server with a configuration; prints its process "
-                                    "id (--no-rcon: even without a remote-control password)"),
+                                    "id (--no-rcon: even without a remote-control password; "
+                                    "--service, --terminal: hosted so this once, whatever the "
+                                    "setting \"Server Hosting\" says)"),
                      &start});
     commands.append({QStringLiteral("stop"), QStringLiteral("[--server NAME | --all]"),
                      QStringLiteral("stop a running server (or all of them) and remove its "
                                     "configuration file"),
                      &stop});
+    commands.append({QStringLiteral("enable"), QStringLiteral("NAME"),
+                     QStringLiteral("start the configuration's server at login as a service of "
+                                    "the user's service manager (it writes and enables a unit "
+                                    "file)"),
+                     &enable});
+    commands.append({QStringLiteral("disable"), QStringLiteral("NAME"),
+                     QStringLiteral("no longer start the configuration's server at login (a "
+                                    "server that runs runs on)"),
+                     &disable});
     commands.append({QStringLiteral("running"), QStringLiteral("[--json]"),
                      QStringLiteral("every running server: configuration, mod, process id, "
-                                    "port, start and state"),
+                                    "port, start, state, hosting and restarts (a service the "
+                                    "service manager gave up on is listed as failed)"),
                      &running});
 }
 
@@ -153,29 +223,24 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
 {
     CtlArguments arguments(args);
     const bool noRcon = arguments.takeFlag(QStringLiteral("--no-rcon"));
-    if (!arguments.firstUnknownOption().isEmpty() || arguments.rest().size() != 1) {
-        io.err << "usage: voranthctl start NAME [--no-rcon]\n";
+    const bool asService = arguments.takeFlag(QStringLiteral("--service"));
+    const bool inTerminal = arguments.takeFlag(QStringLiteral("--terminal"));
+    if (!arguments.firstUnknownOption().isEmpty() || arguments.rest().size() != 1 ||
+        (asService && inTerminal)) {
+        io.err << "usage: voranthctl start NAME [--no-rcon] [--service | --terminal]\n";
         return CtlUsageError;
     }
-    const QString name = arguments.rest().first();
-    const std::optional<ConfigArchive::Store> store = readStore(io);
-    if (!store)
+    const ServerHosting::Way way = asService    ? ServerHosting::Way::Service
+                                   : inTerminal ? ServerHosting::Way::Terminal
+                                                : ServerHosting::chosen();
+    const auto found = configAndGameRoot(arguments.rest().first(), io);
+    if (!found)
         return CtlRefused;
-    if (!store->contains(name)) {
-        io.err << "voranthctl: no configuration named '" << VisibleText::escaped(name) << "'\n";
-        return CtlRefused;
-    }
-    const ServerConfig config = store->value(name);
-    const QString gameRoot = GameDirectory::settle();
-    if (gameRoot.isEmpty()) {
-        io.err << "voranthctl: the game directory is not known; name it with voranthctl scan "
-                  "--game-dir DIR\n";
-        return CtlRefused;
-    }
+    const auto& [config, gameRoot] = *found;
     if (refuseProblem(ServerLauncher::check(config, gameRoot, noRcon), config, gameRoot, io))
         return CtlRefused;
 
-    const Result<RunningServer::Record> started = ServerLauncher::start(config, gameRoot);
+    const Result<RunningServer::Record> started = ServerLauncher::start(config, gameRoot, way);
     if (!started.ok()) {
         io.err << "voranthctl: the server could not be started: " << started.error << '\n';
         return CtlRefused;
@@ -185,8 +250,8 @@ int ServerCommands::start(const QStringList& args, CtlIo& io)
     if (pid == -1) {
         ServerLauncher::stop(server.launchToken, 0);
         io.err << "voranthctl: the server did not start";
-        if (TerminalLauncher::chosenTerminal().isEmpty())
-            io.err << "; its output is in " << TerminalLauncher::serverLogFile();
+        if (!server.logFile.isEmpty())
+            io.err << "; its output is in " << server.logFile;
         io.err << '\n';
         return CtlRefused;
     }
@@ -208,12 +273,22 @@ int ServerCommands::stop(const QStringList& args, CtlIo& io)
         return CtlUsageError;
     }
     QList<RunningServer::Record> servers;
+    const QList<RunningServer::Record> failed = ServerLauncher::failedServices();
+    const auto failedOf = [&](const QString& configName) -> std::optional<RunningServer::Record> {
+        for (const RunningServer::Record& server : failed)
+            if (server.config.configName() == configName)
+                return server;
+        return std::nullopt;
+    };
     if (all) {
-        servers = ServerLauncher::runningServers();
+        servers = ServerLauncher::runningServers() + failed;
         if (servers.isEmpty()) {
             io.err << "voranthctl: no server running\n";
             return CtlRefused;
         }
+    } else if (const std::optional<RunningServer::Record> given = failedOf(name);
+               given && !name.isEmpty()) {
+        servers.append(*given);
     } else if (const std::optional<RunningServer::Record> server =
                    ServerChoice::findStartedOrStarting(name, io)) {
         servers.append(*server);
@@ -235,10 +310,10 @@ int ServerCommands::running(const QStringList& args, CtlIo& io)
         io.err << "usage: voranthctl running [--json]\n";
         return CtlUsageError;
     }
-    const QList<RunningServer::Record> servers = ServerLauncher::runningServers();
+    const QList<Listed> servers = listedServers();
     if (json) {
         QJsonArray array;
-        for (const RunningServer::Record& server : servers)
+        for (const Listed& server : servers)
             array.append(serverJson(server));
         io.out << QJsonDocument(array).toJson(QJsonDocument::Compact) << '\n';
     }
@@ -250,12 +325,58 @@ int ServerCommands::running(const QStringList& args, CtlIo& io)
         return CtlOk;
     QList<QStringList> rows{{QStringLiteral("CONFIGURATION"), QStringLiteral("MOD"),
                              QStringLiteral("PID"), QStringLiteral("PORT"),
-                             QStringLiteral("STARTED"), QStringLiteral("STATE")}};
-    for (const RunningServer::Record& server : servers)
+                             QStringLiteral("STARTED"), QStringLiteral("STATE"),
+                             QStringLiteral("HOSTING"), QStringLiteral("NOTE")}};
+    for (const Listed& listed : servers) {
+        const RunningServer::Record& server = listed.server;
         rows.append({server.config.configName(), modOf(server.config),
                      server.serverFound() ? QString::number(server.pid) : QStringLiteral("-"),
                      QString::number(server.config.serverPort()), startedText(server),
-                     stateOf(server)});
+                     stateOf(listed), hostingOf(server), ServiceHost::restartNote(server)});
+    }
     printColumns(rows, io.out);
+    return CtlOk;
+}
+
+int ServerCommands::enable(const QStringList& args, CtlIo& io)
+{
+    CtlArguments arguments(args);
+    if (!arguments.firstUnknownOption().isEmpty() || arguments.rest().size() != 1) {
+        io.err << "usage: voranthctl enable NAME\n";
+        return CtlUsageError;
+    }
+    const auto found = configAndGameRoot(arguments.rest().first(), io);
+    if (!found)
+        return CtlRefused;
+    const auto& [config, gameRoot] = *found;
+    const Result<QString> enabled = ServerLauncher::enableAtLogin(config, gameRoot);
+    if (!enabled.ok()) {
+        io.err << "voranthctl: '" << VisibleText::escaped(config.configName())
+               << "' cannot start at login: " << enabled.error << '\n';
+        return CtlRefused;
+    }
+    io.out << "enabled " << enabled.value << " (" << ServiceHost::unitFilePath(config) << ")\n";
+    return CtlOk;
+}
+
+int ServerCommands::disable(const QStringList& args, CtlIo& io)
+{
+    CtlArguments arguments(args);
+    if (!arguments.firstUnknownOption().isEmpty() || arguments.rest().size() != 1) {
+        io.err << "usage: voranthctl disable NAME\n";
+        return CtlUsageError;
+    }
+    const std::optional<ConfigArchive::Store> store = readStore(io);
+    if (!store)
+        return CtlRefused;
+    const QString name = arguments.rest().first();
+    // A configuration deleted since still has its unit file removed.
+    ServerConfig config = store->value(name);
+    config.setConfigName(name);
+    if (const Result<void> disabled = ServerLauncher::disableAtLogin(config); !disabled.ok()) {
+        io.err << "voranthctl: " << disabled.error << '\n';
+        return CtlRefused;
+    }
+    io.out << "disabled " << ServiceHost::unitNameFor(config) << '\n';
     return CtlOk;
 }

@@ -7,6 +7,7 @@
 #include "config/UserDefaults.h"
 #include "config/VisibleText.h"
 #include "format/PlistWriter.h"
+#include "server/ServerHosting.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -138,6 +139,11 @@ int SettingsCommands::set(const QStringList& args, CtlIo& io)
     if (!value.isValid()) {
         io.err << "voranthctl: '" << VisibleText::escaped(words.join(QLatin1Char(' '))) << "' is not a valid value for '"
                << key << "'\n";
+        return CtlRefused;
+    }
+    if (key == KZXServerHostingKey && !ServerHosting::fromText(value.toString())) {
+        io.err << "voranthctl: '" << key << "' is " << ServerHosting::terminalText() << " or "
+               << ServerHosting::serviceText() << '\n';
         return CtlRefused;
     }
     if (key == KZXGameMasterServKey && words.size() != 5) {

@@ -7,6 +7,7 @@
 #include "ctl/ConfigCommands.h"
 #include "ctl/ContentCommands.h"
 #include "ctl/HistoryCommands.h"
+#include "ctl/LogCommands.h"
 #include "ctl/ModCommands.h"
 #include "ctl/QueryCommands.h"
 #include "ctl/RconCommands.h"
@@ -21,6 +22,7 @@ Voranthctl::Voranthctl()
     ModCommands::addTo(m_commands);
     ConfigCommands::addTo(m_commands);
     ServerCommands::addTo(m_commands);
+    LogCommands::addTo(m_commands);
     RconCommands::addTo(m_commands);
     RemoteControlCommands::addTo(m_commands);
     QueryCommands::addTo(m_commands);

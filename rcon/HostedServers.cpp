@@ -9,7 +9,8 @@
 #include "rcon/RemoteControlServices.h"
 #include "server/ProcessWatcher.h"
 #include "server/ServerLauncher.h"
-#include "server/TerminalLauncher.h"
+#include "server/ServerLog.h"
+#include "server/ServiceHost.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -22,11 +23,8 @@ QString modOf(const ServerConfig& config)
     return CommonData::modDirOrDefault(config.modName());
 }
 
-QString outputLocation()
-{
-    return TerminalLauncher::chosenTerminal().isEmpty() ? TerminalLauncher::serverLogFile()
-                                                        : QString();
-}
+// How many lines of its log the alert of a service given up shows.
+constexpr int lastLogLineCount = 8;
 
 // How often a server still starting is looked for.
 constexpr int startingCheckMs = 250;
@@ -100,13 +98,14 @@ ServerSession* HostedServers::follow(const RunningServer::Record& record)
         return RemoteControl::create(running->config,
                                      RemoteControlServices::forLaunch(token, library, alerts));
     };
-    services.outputLocation = outputLocation();
+    services.outputLocation = record.logFile;
     auto* session = new ServerSession(config.configName(),
                                       controllable ? ServerSession::State::Connecting
                                                    : ServerSession::State::Uncontrolled,
                                       std::move(services), this);
     m_sessions.append(session);
-    m_hosted.insert(session, {token, config.serverPort(), record.startedAt});
+    m_hosted.insert(session, {token, config.serverPort(), record.startedAt, record.unitName,
+                              record.logFile, ServiceHost::restartNote(record)});
     // Given up or turned down: a server not found by then is not waited for any longer.
     connect(session, &ServerSession::quitRequested, this,
             [this, session] { quit(session, false); });
@@ -212,7 +211,7 @@ void HostedServers::watchForEnd(ServerSession* session)
     const std::optional<RunningServer::Record> record =
         ServerLauncher::runningServer(m_hosted.value(session).launchToken);
     if (!record) {
-        remove(session, !m_quitting.contains(session));
+        serverGone(session);
         return;
     }
     const std::optional<ProcessIdentity> process = record->serverProcess();
@@ -221,6 +220,11 @@ void HostedServers::watchForEnd(ServerSession* session)
         QTimer::singleShot(startingCheckMs, session, [this, session] { watchForEnd(session); });
         return;
     }
+    Hosted& hosted = m_hosted[session];
+    if (const QString note = ServiceHost::restartNote(*record); note != hosted.restartNote) {
+        hosted.restartNote = note;
+        emit sessionChanged(session);
+    }
     auto* watcher = new ProcessWatcher(*process, session);
     connect(watcher, &ProcessWatcher::ended, this, [this, session] { serverEnded(session); });
 }
@@ -228,7 +232,32 @@ void HostedServers::watchForEnd(ServerSession* session)
 void HostedServers::serverEnded(ServerSession* session)
 {
     const bool expected = m_quitting.contains(session);
-    // The record of an ended server goes with its configuration file.
-    ServerLauncher::runningServer(m_hosted.value(session).launchToken);
+    // The record of an ended server goes with its configuration file; a service's stays while
+    // the manager restarts it, and the session follows the new process.
+    const std::optional<RunningServer::Record> record =
+        ServerLauncher::runningServer(m_hosted.value(session).launchToken);
+    if (!expected && record && record->hostedAsService()) {
+        session->reconnect();
+        emit sessionChanged(session);
+        watchForEnd(session);
+        return;
+    }
+    if (expected)
+        remove(session, false);
+    else
+        serverGone(session);
+}
+
+void HostedServers::serverGone(ServerSession* session)
+{
+    const bool expected = m_quitting.contains(session);
+    const Hosted hosted = m_hosted.value(session);
+    const QString name = session->configName();
+    bool gaveUp = false;
+    if (!expected && !hosted.unitName.isEmpty())
+        for (const RunningServer::Record& failed : ServerLauncher::failedServices())
+            gaveUp = gaveUp || failed.launchToken == hosted.launchToken;
     remove(session, !expected);
+    if (gaveUp)
+        emit serviceGaveUp(name, ServerLog::lastLines(hosted.logFile, lastLogLineCount));
 }

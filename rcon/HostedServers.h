@@ -36,6 +36,12 @@ public:
         QString launchToken;
         quint16 port = 0;
         QDateTime startedAt;
+        // The user service that hosts it, empty in a terminal.
+        QString unitName;
+        // Where its output goes, empty when a terminal shows it.
+        QString logFile;
+        // What the service manager's restarts of it come to, empty while there were none.
+        QString restartNote;
     };
 
     // The session of the server that runs the configuration; none when it does not run.
@@ -65,8 +71,11 @@ signals:
     void sessionAdded(ServerSession* session);
     // The session is gone: quit, or its server ended by itself (unexpectedly).
     void sessionRemoved(const QString& configName, bool unexpectedly);
-    // A session's state or running configuration changed.
+    // A session's state or running configuration changed, or its server was restarted.
     void sessionChanged(ServerSession* session);
+    // The service manager gave up restarting the server of a session that is gone now; the
+    // last lines of its log.
+    void serviceGaveUp(const QString& configName, const QStringList& lastLogLines);
 
 private:
     ServerSession* follow(const RunningServer::Record& record);
@@ -77,6 +86,9 @@ private:
     // Notices the end of the session's server without asking it anything.
     void watchForEnd(ServerSession* session);
     void serverEnded(ServerSession* session);
+    // The session's server is gone for good: the session goes, saying so when the service
+    // manager gave up on it.
+    void serverGone(ServerSession* session);
 
     MapLibraryFor m_mapLibraryFor;
     QList<ServerSession*> m_sessions;

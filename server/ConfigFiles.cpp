@@ -355,7 +355,7 @@ bool ConfigFiles::isUrbanTerror() const
     return m_modDir == urbanTerrorModDir;
 }
 
-Result<void> ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launchedByApp)
+ServerCommand::Inputs ConfigFiles::commandInputs(const ServerConfig& config) const
 {
     ServerCommand::Inputs inputs;
     inputs.gameRoot = m_gameRoot;
@@ -364,7 +364,12 @@ Result<void> ConfigFiles::runConfigFile(const ServerConfig& config, const QStrin
         inputs.bundleExecutable = ServerCommand::bundleExecutableName(
             inputs.gameRoot + QLatin1Char('/') + inputs.appName);
     inputs.configFile = configFileReplacedSpaces(config.configName());
-    m_serverCommand = ServerCommand::build(config, inputs);
+    return inputs;
+}
+
+Result<void> ConfigFiles::runConfigFile(const ServerConfig& config, const QString& launchedByApp)
+{
+    m_serverCommand = ServerCommand::build(config, commandInputs(config));
 
     QVariantMap window =
         m_defaultTerminalDict.value(QStringLiteral("WindowSettings")).toList().value(0).toMap();

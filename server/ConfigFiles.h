@@ -2,6 +2,7 @@
 
 #include "config/GamePaths.h"
 #include "format/Result.h"
+#include "server/ServerCommand.h"
 
 #include <QByteArray>
 #include <QString>
@@ -72,6 +73,9 @@ public:
     // writes it into the terminal launch file, titled "<launchedByApp> Game Server". Starts
     // nothing itself. Fails when the launch file could not be written.
     Result<void> runConfigFile(const ServerConfig& config, const QString& launchedByApp);
+    // What the server command of config is built from: the game directory, the program and
+    // the configuration's file.
+    ServerCommand::Inputs commandInputs(const ServerConfig& config) const;
     // The command the last runConfigFile() built.
     const QString& serverCommand() const { return m_serverCommand; }
     // appSupportQ3VXDir/VOTerminal.term: where runConfigFile() writes.

@@ -8,6 +8,7 @@
 #include "format/PlistWriter.h"
 #include "server/ConfigFiles.h"
 #include "server/LaunchToken.h"
+#include "server/ServiceUnit.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,8 @@ const QString processIdKey = QStringLiteral("ProcessId");
 const QString processStartKey = QStringLiteral("ProcessStartTime");
 const QString startedAtKey = QStringLiteral("StartedAt");
 const QString configurationKey = QStringLiteral("Configuration");
+const QString unitNameKey = QStringLiteral("ServiceUnit");
+const QString logFileKey = QStringLiteral("LogFile");
 
 QVariantMap encodeRecord(const RunningServer::Record& record)
 {
@@ -46,7 +49,9 @@ QVariantMap encodeRecord(const RunningServer::Record& record)
             {processIdKey, QString::number(record.pid)},
             {processStartKey, QString::number(record.processStartTime)},
             {startedAtKey, record.startedAt.toUTC().toString(Qt::ISODateWithMs)},
-            {configurationKey, QString::fromLatin1(ConfigArchive::encode(store).toBase64())}};
+            {configurationKey, QString::fromLatin1(ConfigArchive::encode(store).toBase64())},
+            {unitNameKey, record.unitName},
+            {logFileKey, record.logFile}};
 }
 
 qint32 positivePid(const QVariant& value)
@@ -76,7 +81,10 @@ std::optional<RunningServer::Record> decodeRecord(const QVariantMap& map)
     record.pid = positivePid(map.value(processIdKey));
     record.processStartTime = map.value(processStartKey).toString().toULongLong();
     record.startedAt = QDateTime::fromString(map.value(startedAtKey).toString(), Qt::ISODateWithMs);
-    if (record.execFile.isEmpty())
+    record.unitName = map.value(unitNameKey).toString();
+    record.logFile = map.value(logFileKey).toString();
+    if (record.execFile.isEmpty() ||
+        (!record.unitName.isEmpty() && !ServiceUnit::isVoranthUnit(record.unitName)))
         return std::nullopt;
     return record;
 }
@@ -257,6 +265,16 @@ bool RunningServer::noteServerProcess(const QString& launchToken, const ProcessI
     return changeRecordOf(launchToken, [&](Record& record) {
         record.pid = server.pid;
         record.processStartTime = server.startTime;
+        // A service enabled at login starts its server in a later boot.
+        record.bootId = server.bootId;
+    });
+}
+
+bool RunningServer::forgetServerProcess(const QString& launchToken)
+{
+    return changeRecordOf(launchToken, [](Record& record) {
+        record.pid = -1;
+        record.processStartTime = 0;
     });
 }
 

@@ -46,6 +46,13 @@ public:
         quint64 processStartTime = 0;
         // The wall-clock time of the launch, for showing only.
         QDateTime startedAt;
+        // The user service that hosts the server (ServiceUnit), empty for a terminal start:
+        // then the server is the unit's main process, and the manager restarts it.
+        QString unitName;
+        // The server's log, where its output goes (empty in a terminal).
+        QString logFile;
+
+        bool hostedAsService() const { return !unitName.isEmpty(); }
 
         // The server's process, once found.
         std::optional<ProcessIdentity> serverProcess() const;
@@ -74,6 +81,9 @@ public:
     // Notes the server's process, or the launcher's, in the record of the launch with that
     // token; false when that record is gone.
     static bool noteServerProcess(const QString& launchToken, const ProcessIdentity& server);
+    // The process the record names has ended and the manager restarts the server: none is
+    // known until the new one is found.
+    static bool forgetServerProcess(const QString& launchToken);
     static bool noteLauncherProcess(const QString& launchToken, const ProcessIdentity& launcher);
     // The server of the launch now runs config (it executed config's file): its record names
     // config, with the password, address and port the server still has from its start. False

@@ -19,7 +19,7 @@ QString engineQuoted(const QString& value)
 {
     QString text = value;
     text.remove(QLatin1Char('"'));
-    return QStringLiteral("'\"") + ServerCommand::shellSingleQuoted(text) + QStringLiteral("\"'");
+    return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
 // The longest game directory passed as it is. The engine joins its arguments into a buffer of
@@ -35,18 +35,27 @@ QString basePath(const QString& gameRoot)
                : QStringLiteral(".");
 }
 
-QString networkSettings(const ServerConfig& config)
+QStringList setting(const QString& name, const QString& value)
 {
-    QString text;
+    return {QStringLiteral("+set"), name, value};
+}
+
+QStringList networkSettings(const ServerConfig& config)
+{
+    QStringList arguments;
     const QString address = config.netIP();
     // Anything but an address could smuggle a command in; the start refuses it beforehand.
     if (!address.isEmpty() && address != QLatin1String("localhost") &&
         NetAddress::isHostNameOrAddress(address))
-        text += QStringLiteral("+set net_ip ") + engineQuoted(address) + QLatin1Char(' ');
+        arguments += setting(QStringLiteral("net_ip"), engineQuoted(address));
     if (config.netPort() != ServerConfig::defaultNetPort)
-        text +=
-            QStringLiteral("+set net_port ") + QString::number(config.netPort()) + QLatin1Char(' ');
-    return text;
+        arguments += setting(QStringLiteral("net_port"), QString::number(config.netPort()));
+    return arguments;
+}
+
+QString bundleExecutable(const ServerCommand::Inputs& inputs)
+{
+    return inputs.appName + QStringLiteral("/Contents/MacOS/") + inputs.bundleExecutable;
 }
 
 } // namespace
@@ -111,32 +120,42 @@ QString ServerCommand::executablePath(const QString& gameRoot, const QString& ap
     return path + QStringLiteral("/Contents/MacOS/") + bundleExecutableName(path);
 }
 
+QString ServerCommand::program(const Inputs& inputs)
+{
+    return QStringLiteral("./") +
+           (isApplicationBundle(inputs.appName) ? bundleExecutable(inputs) : inputs.appName);
+}
+
+QStringList ServerCommand::arguments(const ServerConfig& config, const Inputs& inputs)
+{
+    const QString pb = config.punkBusterEnabled() ? QStringLiteral("1") : QStringLiteral("0");
+    const bool bundle = isApplicationBundle(inputs.appName);
+    QStringList arguments = setting(QStringLiteral("fs_basepath"), engineQuoted(basePath(inputs.gameRoot)));
+    if (!bundle)
+        arguments += setting(QStringLiteral("dedicated"),
+                             QString::number(config.radioDedicatedType() + 1));
+    arguments += setting(QStringLiteral("fs_game"), engineQuoted(config.modName()));
+    if (config.hunkMegsUse())
+        arguments += setting(QStringLiteral("com_hunkmegs"), QString::number(config.hunkMegs()));
+    if (bundle)
+        arguments += setting(QStringLiteral("in_nomouse"), QStringLiteral("1"));
+    arguments += setting(QStringLiteral("sv_punkbuster"), pb);
+    arguments += setting(QStringLiteral("cl_punkbuster"), pb);
+    arguments += networkSettings(config);
+    arguments += {QStringLiteral("+exec"), engineQuoted(inputs.configFile)};
+    return arguments;
+}
+
 QString ServerCommand::build(const ServerConfig& config, const Inputs& inputs)
 {
     // Concatenated rather than filled in with arg(): a '%' in a path must stay as it is.
-    const QString pb = config.punkBusterEnabled() ? QStringLiteral("1") : QStringLiteral("0");
-    const QString hunk = config.hunkMegsUse()
-                             ? QStringLiteral("+set com_hunkmegs ") +
-                                   QString::number(config.hunkMegs()) + QLatin1Char(' ')
-                             : QString();
-    const QString tail = QStringLiteral("+set sv_punkbuster ") + pb +
-                         QStringLiteral(" +set cl_punkbuster ") + pb + QLatin1Char(' ') +
-                         networkSettings(config) + QStringLiteral("+exec ") +
-                         engineQuoted(inputs.configFile);
-
-    const QString start =
+    QString command =
         QStringLiteral("cd '") + shellSingleQuoted(inputs.gameRoot) + QStringLiteral("'; ./");
-    const QString basePathSetting =
-        QStringLiteral(" +set fs_basepath ") + engineQuoted(basePath(inputs.gameRoot));
-    const QString modSetting = QStringLiteral(" +set fs_game ") + engineQuoted(config.modName());
-    if (isApplicationBundle(inputs.appName)) {
-        const QString executable =
-            inputs.appName + QStringLiteral("/Contents/MacOS/") + inputs.bundleExecutable;
-        return start + QLatin1Char('"') + shellDoubleQuoted(executable) + QLatin1Char('"') +
-               basePathSetting + modSetting + QLatin1Char(' ') + hunk +
-               QStringLiteral("+set in_nomouse 1 ") + tail;
-    }
-    return start + shellWord(inputs.appName) + basePathSetting +
-           QStringLiteral(" +set dedicated ") + QString::number(config.radioDedicatedType() + 1) +
-           modSetting + QLatin1Char(' ') + hunk + tail;
+    if (isApplicationBundle(inputs.appName))
+        command += QLatin1Char('"') + shellDoubleQuoted(bundleExecutable(inputs)) + QLatin1Char('"');
+    else
+        command += shellWord(inputs.appName);
+    for (const QString& argument : arguments(config, inputs))
+        command += QLatin1Char(' ') + shellWord(argument);
+    return command;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class ServerConfig;
 
@@ -31,6 +32,10 @@ public:
     };
 
     static QString build(const ServerConfig& config, const Inputs& inputs);
+    // The same command as a program, relative to the game directory, and its arguments as
+    // the shell hands them to it.
+    static QString program(const Inputs& inputs);
+    static QStringList arguments(const ServerConfig& config, const Inputs& inputs);
 
     // Whether the engine reads value, within its own quotes, as one value: no blank, no
     // double quote, no control character.

@@ -15,9 +15,12 @@
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
 #include "server/ServerCommand.h"
+#include "server/ServerLog.h"
+#include "server/ServiceHost.h"
 #include "server/TerminalLauncher.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QThread>
@@ -61,11 +64,38 @@ bool withinStartupGrace(const RunningServer::Record& record)
     return elapsed >= 0 && elapsed < qint64(ServerLauncher::startupGraceSeconds) * 1000;
 }
 
-// Forgets a server that is gone: its configuration file and the record.
+// Forgets a server that is gone: its configuration file and the record. A server that starts
+// at login keeps both for the service manager's next start.
 void dropRecord(const RunningServer::Record& record)
 {
+    if (record.hostedAsService() && ServiceHost::isEnabled(record.config)) {
+        RunningServer::forgetServerProcess(record.launchToken);
+        return;
+    }
     configFilesOf(record.config).deleteConfigFile(record.config);
     RunningServer::forget(record.launchToken);
+}
+
+// The record of config's server that starts at login, kept while it does not run.
+std::optional<RunningServer::Record> enabledRecordOf(const ServerConfig& config)
+{
+    if (!ServiceHost::isEnabled(config))
+        return std::nullopt;
+    for (const RunningServer::Record& record : RunningServer::readAll())
+        if (record.config.configName() == config.configName() &&
+            record.unitName == ServiceHost::unitNameFor(config))
+            return record;
+    return std::nullopt;
+}
+
+// A service the manager gave up on is forgotten when its configuration starts again.
+void forgetFailedServiceOf(const ServerConfig& config)
+{
+    for (const RunningServer::Record& record : ServerLauncher::failedServices())
+        if (record.config.configName() == config.configName()) {
+            ServiceHost::resetFailed(record.unitName);
+            dropRecord(record);
+        }
 }
 
 // The ports our servers (also those still starting) hold, by their configuration's name.
@@ -268,24 +298,48 @@ ServerLauncher::Alert ServerLauncher::alertFor(Problem problem, const ServerConf
 }
 
 Result<RunningServer::Record> ServerLauncher::start(const ServerConfig& config,
-                                                    const QString& gameRoot)
+                                                    const QString& gameRoot, ServerHosting::Way way)
 {
     using Started = Result<RunningServer::Record>;
     if (runningServerOf(config.configName()))
         return Started::failure(alertFor(Problem::ServerAlreadyRunning, config, gameRoot).title);
+    forgetFailedServiceOf(config);
+    // A server that starts at login is always its unit's.
+    const std::optional<RunningServer::Record> enabled = enabledRecordOf(config);
+    if (enabled)
+        way = ServerHosting::Way::Service;
+    const QString unitName = ServiceHost::unitNameFor(config);
+    if (way == ServerHosting::Way::Service && !enabled)
+        if (const QString refusal = ServiceHost::refusal(unitName); !refusal.isEmpty())
+            return Started::failure(refusal);
     ConfigFiles files = configFilesOf(config, gameRoot);
     if (const Result<void> written = files.saveConfigToFile(config, true); !written.ok())
         return Started::failure(written.error);
     RunningServer::Record record = RunningServer::launchRecord(config);
+    if (enabled)
+        record.launchToken = enabled->launchToken;
     auto undo = [&] {
-        files.deleteConfigFile(config);
-        RunningServer::forget(record.launchToken);
+        if (!enabled) {
+            files.deleteConfigFile(config);
+            RunningServer::forget(record.launchToken);
+        }
     };
-    if (const Result<void> written = files.runConfigFile(config, CommonData::applicationName());
-        !written.ok()) {
-        undo();
-        return Started::failure(written.error);
+    if (way == ServerHosting::Way::Service)
+        record.unitName = unitName;
+    if (way == ServerHosting::Way::Service || TerminalLauncher::chosenTerminal().isEmpty()) {
+        const Result<QString> log = ServerLog::beginRun(record.execFile);
+        if (!log.ok()) {
+            undo();
+            return Started::failure(log.error);
+        }
+        record.logFile = log.value;
     }
+    if (way == ServerHosting::Way::Terminal)
+        if (const Result<void> written = files.runConfigFile(config, CommonData::applicationName());
+            !written.ok()) {
+            undo();
+            return Started::failure(written.error);
+        }
     // Recorded before the launch, so that whoever finds the server also finds its record.
     if (const Result<void> recorded = RunningServer::save(record); !recorded.ok()) {
         undo();
@@ -293,8 +347,17 @@ Result<RunningServer::Record> ServerLauncher::start(const ServerConfig& config,
             QStringLiteral("%1 could not be written: %2")
                 .arg(RunningServer::recordPath(record.launchToken), recorded.error));
     }
+    if (way == ServerHosting::Way::Service) {
+        const Result<void> launched = enabled ? ServiceHost::startEnabled(record, gameRoot)
+                                              : ServiceHost::launch(record, gameRoot);
+        if (!launched.ok()) {
+            undo();
+            return Started::failure(launched.error);
+        }
+        return Started::success(record);
+    }
     const Result<qint64> opened =
-        TerminalLauncher::openTerminalFile(files.terminalFile(), record.launchToken);
+        TerminalLauncher::openTerminalFile(files.terminalFile(), record.launchToken, record.logFile);
     if (!opened.ok()) {
         undo();
         return Started::failure(opened.error);
@@ -308,9 +371,35 @@ Result<RunningServer::Record> ServerLauncher::start(const ServerConfig& config,
     return Started::success(record);
 }
 
+ServerLauncher::StopResult ServerLauncher::stopService(RunningServer::Record record, int timeoutMs)
+{
+    StopResult result;
+    result.runningConfig = record.config.configName();
+    const ServiceHost::Standing standing = ServiceHost::standing(record);
+    if (standing == ServiceHost::Standing::Gone) {
+        dropRecord(record);
+        return result;
+    }
+    result.serverPid = record.pid;
+    if (const Result<void> stopped = ServiceHost::stop(record, timeoutMs); !stopped.ok()) {
+        result.stillRunning = true;
+        return result;
+    }
+    result.killedPid = record.pid;
+    result.neverFound = standing == ServiceHost::Standing::Starting;
+    if (timeoutMs == 0 && standing != ServiceHost::Standing::Failed)
+        result.stillRunning = true;
+    else
+        dropRecord(record);
+    return result;
+}
+
 ServerLauncher::StopResult ServerLauncher::stop(const QString& launchToken, int timeoutMs)
 {
     StopResult result;
+    if (const std::optional<RunningServer::Record> stored = RunningServer::read(launchToken);
+        stored && stored->hostedAsService())
+        return stopService(*stored, timeoutMs);
     std::optional<RunningServer::Record> record = runningServer(launchToken);
     if (!record)
         return result;
@@ -355,6 +444,26 @@ ServerLauncher::StopResult ServerLauncher::stop(int timeoutMs)
 
 std::optional<RunningServer::Record> ServerLauncher::stillRunning(RunningServer::Record record)
 {
+    if (record.hostedAsService()) {
+        switch (ServiceHost::standing(record)) {
+        case ServiceHost::Standing::Running:
+        case ServiceHost::Standing::Starting:
+            return record;
+        case ServiceHost::Standing::Failed:
+            return std::nullopt;
+        case ServiceHost::Standing::Gone:
+            dropRecord(record);
+            return std::nullopt;
+        case ServiceHost::Standing::Unknown:
+            // Without the manager, the record goes by its process and is kept for when the
+            // manager answers again.
+            if (record.bootId == ProcessTable().bootId())
+                if (const std::optional<ProcessIdentity> server = record.serverProcess();
+                    server && server->isRunning())
+                    return record;
+            return std::nullopt;
+        }
+    }
     // A record of another boot names no process that runs now.
     if (record.bootId == ProcessTable().bootId()) {
         if (const std::optional<ProcessIdentity> server =
@@ -453,4 +562,55 @@ bool ServerLauncher::waitForEnd(qint32 pid, int timeoutMs)
 {
     const std::optional<ProcessIdentity> process = ProcessIdentity::of(pid);
     return !process || ProcessWatcher::waitForEnd(*process, timeoutMs);
+}
+
+QList<RunningServer::Record> ServerLauncher::failedServices()
+{
+    QList<RunningServer::Record> failed;
+    for (RunningServer::Record record : RunningServer::readAll())
+        if (record.hostedAsService() &&
+            ServiceHost::standing(record) == ServiceHost::Standing::Failed)
+            failed.append(record);
+    return failed;
+}
+
+Result<QString> ServerLauncher::enableAtLogin(const ServerConfig& config, const QString& gameRoot)
+{
+    using Enabled = Result<QString>;
+    const Problem problem = check(config, gameRoot, true);
+    if (problem != Problem::None)
+        return Enabled::failure(alertFor(problem, config, gameRoot).message);
+    forgetFailedServiceOf(config);
+    if (const std::optional<RunningServer::Record> enabled = enabledRecordOf(config))
+        return Enabled::success(enabled->unitName);
+    const QString unitName = ServiceHost::unitNameFor(config);
+    if (const QString refusal = ServiceHost::refusal(unitName); !refusal.isEmpty())
+        return Enabled::failure(refusal);
+    ConfigFiles files = configFilesOf(config, gameRoot);
+    if (const Result<void> written = files.saveConfigToFile(config, true); !written.ok())
+        return Enabled::failure(written.error);
+    RunningServer::Record record = RunningServer::launchRecord(config);
+    record.unitName = unitName;
+    const Result<QString> log = ServerLog::beginRun(record.execFile);
+    record.logFile = log.value;
+    const Result<void> recorded = log.ok() ? RunningServer::save(record) : Result<void>::failure(log.error);
+    const Result<void> enabled = recorded.ok() ? ServiceHost::enable(record, gameRoot) : recorded;
+    if (!enabled.ok()) {
+        QFile::remove(ServiceHost::unitFilePath(config));
+        files.deleteConfigFile(config);
+        RunningServer::forget(record.launchToken);
+        return Enabled::failure(enabled.error);
+    }
+    return Enabled::success(unitName);
+}
+
+Result<void> ServerLauncher::disableAtLogin(const ServerConfig& config)
+{
+    const std::optional<RunningServer::Record> enabled = enabledRecordOf(config);
+    if (const Result<void> disabled = ServiceHost::disable(config); !disabled.ok())
+        return disabled;
+    // A record that does not run goes now; one that runs, when its server ends.
+    if (enabled)
+        runningServer(enabled->launchToken);
+    return Result<void>::success();
 }

@@ -2,6 +2,7 @@
 
 #include "format/Result.h"
 #include "server/RunningServer.h"
+#include "server/ServerHosting.h"
 
 #include <QString>
 #include <QStringList>
@@ -106,7 +107,11 @@ public:
     // it from then on). Nothing stays behind when it fails. Refuses while the configuration's
     // server runs; the other checks are check()'s. The server is started from the game
     // directory gameRoot.
-    static Result<RunningServer::Record> start(const ServerConfig& config, const QString& gameRoot);
+    // Hosted as a service, the server is a transient unit of the user's service manager (or
+    // the unit that starts it at login, when there is one), and its output goes to its log;
+    // refused with the reason when no manager answers.
+    static Result<RunningServer::Record> start(const ServerConfig& config, const QString& gameRoot,
+                                               ServerHosting::Way way = ServerHosting::chosen());
 
     struct StopResult
     {
@@ -142,6 +147,16 @@ public:
     static std::optional<RunningServer::Record> runningServerOf(const QString& configName);
     // The first of runningServers(), for who knows of one server only.
     static std::optional<RunningServer::Record> runningServer();
+    // Makes config's server start at login: its files are written and kept, and a unit file
+    // of the user's service manager is written and enabled. Refused while the server runs
+    // (quit it first) and for the problems check() finds. The unit's name.
+    static Result<QString> enableAtLogin(const ServerConfig& config, const QString& gameRoot);
+    // Undoes it; a server that runs now runs on until it is quit.
+    static Result<void> disableAtLogin(const ServerConfig& config);
+
+    // The servers hosted as services that the service manager gave up restarting; their
+    // records stay until they are stopped or started again.
+    static QList<RunningServer::Record> failedServices();
     // The process id of the launch's server, or -1 (also while it is starting).
     static qint32 serverPid(const QString& launchToken);
     // The process id of the first running server, or -1.
@@ -160,6 +175,7 @@ public:
 
 private:
     static Alert portInUseAlert(const ServerConfig& config);
+    static StopResult stopService(RunningServer::Record record, int timeoutMs);
     // runningServer(token) until its server is found; the last record, none once it was
     // dropped.
     static std::optional<RunningServer::Record> waitForServerRecord(const QString& launchToken,

@@ -87,7 +87,8 @@ TerminalLauncher::Launch TerminalLauncher::launchFor(const QString& terminal, co
 }
 
 Result<qint64> TerminalLauncher::openTerminalFile(const QString& terminalFile,
-                                                  const QString& launchToken)
+                                                  const QString& launchToken,
+                                                  const QString& logFile)
 {
     const PlistReader::Result file = PlistReader::parseFile(terminalFile);
     const QVariantMap settings =
@@ -97,7 +98,9 @@ Result<qint64> TerminalLauncher::openTerminalFile(const QString& terminalFile,
         return Result<qint64>::failure(
             QStringLiteral("%1 holds no server command").arg(terminalFile));
     const QString title = settings.value(QStringLiteral("CustomTitle")).toString();
-    const Launch launch = launchFor(chosenTerminal(), title, command);
+    Launch launch = launchFor(chosenTerminal(), title, command);
+    if (!launch.logFile.isEmpty() && !logFile.isEmpty())
+        launch.logFile = logFile;
 
     QProcess process;
     process.setProgram(launch.program);

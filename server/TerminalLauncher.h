@@ -35,8 +35,10 @@ public:
     // token this process inherited is never passed on. The id of the process started (the
     // terminal, or the shell without one); a failure when the file holds no command or
     // nothing could be started.
+    // Without a terminal the output is appended to logFile (serverLogFile() when empty).
     static Result<qint64> openTerminalFile(const QString& terminalFile,
-                                           const QString& launchToken = QString());
+                                           const QString& launchToken = QString(),
+                                           const QString& logFile = QString());
 
     static bool hasDisplay();
 };

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -47,6 +48,13 @@ void pointEnvironmentAt(const QString& home)
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
     qputenv("VORANTH_GAME_PREFS_DIR", (home + QStringLiteral("/gameprefs")).toLocal8Bit());
+    // No test reaches the user's own service manager or session bus: a test that needs them
+    // starts its own (PrivateServiceManager).
+    const QString runtime = home + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (runtime + QStringLiteral("/bus")).toLocal8Bit());
 }
 
 } // namespace
