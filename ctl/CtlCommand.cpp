@@ -49,6 +49,9 @@ void printColumns(const QList<QStringList>& shownRows, QTextStream& out)
         QString line;
         for (qsizetype i = 0; i < row.size(); ++i)
             line += i + 1 < row.size() ? row.at(i).leftJustified(widths.at(i) + 2) : row.at(i);
+        // An empty last cell leaves no blanks at the end.
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
         out << line << '\n';
     }
 }

@@ -229,7 +229,7 @@ TEST_F(VoranthctlRemote, RunConfigSwitchesTheRunningConfiguration)
 
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
     EXPECT_TRUE(running.out.contains(
-        QRegularExpression(QString("\nSecond Rules +baseq3 +%1 +\\d+ +\\S+ +running\n$").arg(pid))))
+        QRegularExpression(QString("\nSecond Rules +baseq3 +%1 +\\d+ +\\S+ +running +terminal\n$").arg(pid))))
         << running.out.toStdString();
     EXPECT_EQ(ProgramRunner::voranthctl({"limit", "frag"}).out, "44\n");
     const QJsonObject after = status();

@@ -32,7 +32,7 @@ bool listsRunning(const QString& configName, qint64 pid)
 {
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
     return running.exitCode == 0 && running.out.contains(QRegularExpression(
-                                        QString("(^|\n)%1 +\\S+ +%2 +\\d+ +\\S+ +running\n")
+                                        QString("(^|\n)%1 +\\S+ +%2 +\\d+ +\\S+ +running +")
                                             .arg(QRegularExpression::escape(configName))
                                             .arg(pid)));
 }
@@ -53,8 +53,8 @@ TEST_F(VoranthctlServer, StartRunningStopRoundTrip)
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
     EXPECT_EQ(running.exitCode, 0);
     EXPECT_TRUE(running.out.contains(QRegularExpression(
-        QString("^CONFIGURATION +MOD +PID +PORT +STARTED +STATE\nRound Trip +baseq3 +%1 +%2 +"
-                "\\d{4}-\\d\\d-\\d\\dT\\S+ +running\n$")
+        QString("^CONFIGURATION +MOD +PID +PORT +STARTED +STATE +HOSTING +NOTE\nRound Trip +baseq3 "
+                "+%1 +%2 +\\d{4}-\\d\\d-\\d\\dT\\S+ +running +terminal\n$")
             .arg(pid)
             .arg(port))))
         << running.out.toStdString();

@@ -138,6 +138,14 @@ QString PrivateServiceManager::systemctl(const QStringList& arguments) const
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+bool PrivateServiceManager::run(const QStringList& arguments) const
+{
+    QProcess process;
+    process.start(QStringLiteral("systemd-run"), QStringList{QStringLiteral("--user")} + arguments);
+    return process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
 QString PrivateServiceManager::property(const QString& unit, const QString& name) const
 {
     return systemctl({QStringLiteral("show"), QStringLiteral("--property=") + name,

@@ -28,6 +28,9 @@ public:
 
     // systemctl --user ARGUMENTS against this manager; its standard output.
     QString systemctl(const QStringList& arguments) const;
+    // systemd-run --user ARGUMENTS against this manager (a unit Voranth did not start); whether
+    // it started.
+    bool run(const QStringList& arguments) const;
     // A property of a unit ("MainPID", "ActiveState", ...).
     QString property(const QString& unit, const QString& name) const;
 
