@@ -177,7 +177,11 @@ Result<void> ServiceHost::enable(const RunningServer::Record& record, const QStr
         return written;
     if (const Result<void> reloaded = UserServiceManager::reload(); !reloaded.ok())
         return reloaded;
-    return UserServiceManager::enable(unitNameFor(record.config));
+    if (const Result<void> enabled = UserServiceManager::enable(unitNameFor(record.config));
+        !enabled.ok())
+        return enabled;
+    // The manager takes the new link into default.target only when it reads its files again.
+    return UserServiceManager::reload();
 }
 
 Result<void> ServiceHost::disable(const ServerConfig& config)
