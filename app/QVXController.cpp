@@ -497,12 +497,19 @@ QString QVXController::servicesNote() const
             services.append(session->configName());
     if (services.isEmpty())
         return {};
+    const QString names = QLocale(QLocale::English).createSeparatedList(services);
     return QStringLiteral("\n\n") +
-           voCommonText(QStringLiteral("VOWillQuitServicesMsg"),
-                        QStringLiteral("Hosted as services, %@ keep running, and are restarted "
-                                       "when they crash, after Voranth has quit, unless you quit "
-                                       "them."),
-                        {QLocale(QLocale::English).createSeparatedList(services)});
+           (services.size() == 1
+                ? voCommonText(QStringLiteral("VOWillQuitServiceMsg"),
+                               QStringLiteral("Hosted as a service, %@ keeps running (and is "
+                                              "restarted after a crash) once Voranth has quit, "
+                                              "unless you quit it."),
+                               {names})
+                : voCommonText(QStringLiteral("VOWillQuitServicesMsg"),
+                               QStringLiteral("Hosted as services, %@ keep running (and are "
+                                              "restarted after a crash) once Voranth has quit, "
+                                              "unless you quit them."),
+                               {names}));
 }
 
 void QVXController::saveStoreAfterTheQuitQuestion()

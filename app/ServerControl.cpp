@@ -212,7 +212,8 @@ void ServerControl::sessionRemoved(const QString& configName, bool unexpectedly)
     showState();
 }
 
-void ServerControl::serviceGaveUp(const QString& configName, const QStringList& lastLogLines)
+void ServerControl::serviceGaveUp(const QString& configName, const QString& logFile,
+                                  const QStringList& lastLogLines)
 {
     const QString name = VisibleText::escaped(configName);
     const QString title = rconCommText(QStringLiteral("ServiceGaveUpTitle"),
@@ -222,9 +223,9 @@ void ServerControl::serviceGaveUp(const QString& configName, const QStringList& 
     showAlert(title, rconCommText(QStringLiteral("ServiceGaveUpMsg"),
                                   QStringLiteral("It crashed again and again, and the service "
                                                  "manager stopped restarting it. The last lines "
-                                                 "of its log:\n\n%@\n\nStart it again once "
-                                                 "the cause is mended."),
-                                  {log}));
+                                                 "of its log (%@):\n\n%@\n\nStart it again "
+                                                 "once the cause is mended."),
+                                  {logFile, log}));
 }
 
 void ServerControl::showAlert(const QString& title, const QString& message)

@@ -63,7 +63,8 @@ private:
     ServerSession* chooseRunConfigTarget(const QList<ServerSession*>& targets);
     ServerState stateOf(const QString& configName) const;
     QString serverToolTip(const QString& configName) const;
-    void serviceGaveUp(const QString& configName, const QStringList& lastLogLines);
+    void serviceGaveUp(const QString& configName, const QString& logFile,
+                       const QStringList& lastLogLines);
     void showAlert(const QString& title, const QString& message);
 
     ControllerState& m_state;

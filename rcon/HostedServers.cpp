@@ -259,5 +259,6 @@ void HostedServers::serverGone(ServerSession* session)
             gaveUp = gaveUp || failed.launchToken == hosted.launchToken;
     remove(session, !expected);
     if (gaveUp)
-        emit serviceGaveUp(name, ServerLog::lastLines(hosted.logFile, lastLogLineCount));
+        emit serviceGaveUp(name, hosted.logFile,
+                           ServerLog::lastLines(hosted.logFile, lastLogLineCount));
 }

@@ -75,7 +75,8 @@ signals:
     void sessionChanged(ServerSession* session);
     // The service manager gave up restarting the server of a session that is gone now; the
     // last lines of its log.
-    void serviceGaveUp(const QString& configName, const QStringList& lastLogLines);
+    void serviceGaveUp(const QString& configName, const QString& logFile,
+                       const QStringList& lastLogLines);
 
 private:
     ServerSession* follow(const RunningServer::Record& record);

@@ -13,6 +13,10 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
+#include "rcon/HostedServers.h"
+#include "rcon/ServerSession.h"
+#include "server/RunningServer.h"
+#include "server/ServerLauncher.h"
 #include "support/DemoGame.h"
 #include "support/Pk3Builder.h"
 #include "support/RealServer.h"
@@ -23,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 
 
@@ -171,4 +176,25 @@ const RemoteControlControls& DemoServerFixture::rcon() const
 QString DemoServerFixture::status() const
 {
     return window->serverBar().serverRunStatusField->text();
+}
+
+void DemoServerFixture::makeConfig(const QString& name, int port, const QString& firstMap)
+{
+    newConfig(name);
+    shown()->setMapList({firstMap, "oa_dm1"});
+    editor().populateFields(*shown());
+    editor().controls().netPortField->setValue(port);
+    editor().controls().rconPasswordField->setText("secret");
+}
+
+bool DemoServerFixture::controlled(const QString& name)
+{
+    const ServerSession* session = servers().session(name);
+    return session && session->state() == ServerSession::State::Controlled;
+}
+
+qint32 DemoServerFixture::pidOf(const QString& name)
+{
+    const std::optional<RunningServer::Record> record = ServerLauncher::runningServerOf(name);
+    return record ? record->pid : -1;
 }

@@ -77,6 +77,13 @@ protected:
     // The server bar's status line.
     QString status() const;
 
+    // A configuration of the demo game on port with the password "secret", its rotation
+    // starting with firstMap, made through the New sheet and shown.
+    void makeConfig(const QString& name, int port, const QString& firstMap);
+    bool controlled(const QString& name);
+    // The process id of the configuration's server, -1 while none is known.
+    static qint32 pidOf(const QString& name);
+
 private:
     // Every server the test started is gone when it ends, also one still starting.
     RealServer::Reaper m_reaper;

@@ -30,22 +30,6 @@ class SeveralServersTest : public DemoServerFixture
 protected:
     QString mapName() const { return rcon().rconCurrentMapNameField->text(); }
 
-    // A configuration of the demo game on port, its rotation starting with firstMap.
-    void makeConfig(const QString& name, int port, const QString& firstMap)
-    {
-        newConfig(name);
-        shown()->setMapList({firstMap, "oa_dm1"});
-        editor().populateFields(*shown());
-        editor().controls().netPortField->setValue(port);
-        editor().controls().rconPasswordField->setText("secret");
-    }
-
-    bool controlled(const QString& name)
-    {
-        const ServerSession* session = servers().session(name);
-        return session && session->state() == ServerSession::State::Controlled;
-    }
-
     void startControlled(const QString& name, int port, const QString& firstMap)
     {
         makeConfig(name, port, firstMap);
@@ -75,12 +59,6 @@ protected:
         for (int row = 0; row < model->rowCount(); ++row)
             names.append(model->index(row, 0).data().toString());
         return names;
-    }
-
-    qint32 pidOf(const QString& name) const
-    {
-        const std::optional<RunningServer::Record> record = ServerLauncher::runningServerOf(name);
-        return record ? record->pid : -1;
     }
 
     // Whether the server on port answers its console with a status.
