@@ -425,7 +425,7 @@ TEST_F(PreferencesTest, EveryControlIsNamedAndTheKeyboardAloneSavesAChange)
             EXPECT_TRUE(widget->focusPolicy() & Qt::TabFocus) << widget->objectName().toStdString();
         }
     }
-    EXPECT_EQ(controls, 3 + 1 + 1 + 5 + 3 + 1 + 1 + 5 + 3 + 1 + 2);
+    EXPECT_EQ(controls, 3 + 1 + 1 + 2 + 5 + 3 + 1 + 1 + 5 + 3 + 1 + 2);
 
     // The switch, then Tab to the first master server it enabled, type, Return saves.
     const PreferenceControls& c = prefs();

@@ -92,7 +92,8 @@ TEST(UserDefaults, BuiltInDefaultsAreReadButNeverWritten)
     EXPECT_EQ(UserDefaults::stringListValue(KZXGameMasterServKey).size(), 5);
     EXPECT_EQ(UserDefaults::intValue(KZXDedicatedAppType), 0);
     EXPECT_FALSE(UserDefaults::value(KZXCustomDedicatedAppname).isValid());
-    EXPECT_EQ(UserDefaults::builtInDefaults().size(), 15);
+    EXPECT_EQ(UserDefaults::builtInDefaults().size(), 16);
+    EXPECT_EQ(UserDefaults::stringValue(KZXServerHostingKey), "terminal");
 
     UserDefaults::setValue(KZXMapImageCacheSizeKey, 12);
     ASSERT_TRUE(UserDefaults::sync().ok());

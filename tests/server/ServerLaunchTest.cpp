@@ -12,6 +12,7 @@
 #include "server/ProcessSignal.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
+#include "server/ServerLog.h"
 #include "server/TerminalLauncher.h"
 #include "support/DemoGame.h"
 #include "support/LiveServer.h"
@@ -77,10 +78,10 @@ QStringList filesNamed(const QString& dir, const QString& name)
 
 using ServerLaunch = RealServer::Test;
 
-// What the servers started by this test printed (they run without a terminal).
-QStringList serverLogLines()
+// What the configuration's server printed last (it runs without a terminal, into its own log).
+QStringList serverLogLines(const QString& configName)
 {
-    QFile log(TerminalLauncher::serverLogFile());
+    QFile log(ServerLog::pathFor(ConfigFiles::configFileReplacedSpaces(configName)));
     if (!log.open(QIODevice::ReadOnly))
         return {};
     QStringList lines;
@@ -208,12 +209,11 @@ TEST_F(ServerLaunch, NeitherAddressNorGameDirectoryAddsACommandToTheServer)
         EXPECT_FALSE(refusal.message.contains('\n')) << refusal.message.toStdString();
 
         // Even started past the check, the server runs its configuration and nothing else.
-        QFile::remove(TerminalLauncher::serverLogFile());
         const qint32 pid = startedAndAnswering(config, port);
         ASSERT_NE(pid, -1);
         EXPECT_EQ(ServerLauncher::stop().killedPid, pid);
         EXPECT_TRUE(ServerLauncher::waitForEnd(pid, 5000));
-        const QStringList log = serverLogLines();
+        const QStringList log = serverLogLines(config.configName());
         ASSERT_GT(log.size(), 10) << "the server's output is in its log";
         EXPECT_FALSE(log.contains("INJECTED")) << log.join('\n').toStdString();
         for (const QString& line : log)

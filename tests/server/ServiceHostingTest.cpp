@@ -105,7 +105,8 @@ TEST_F(ServiceHosting, ACrashedServerIsRestartedUntilTheManagerGivesUpAndAQuitIs
     ASSERT_NE(pid, -1);
     EXPECT_TRUE(answers(port));
     EXPECT_TRUE(ServiceHost::restartNote(*ServerLauncher::runningServer(record.launchToken))
-                    .contains(QRegularExpression("^Restarted after a crash at \\d\\d:\\d\\d \\(once\\)$")));
+                    .contains(QRegularExpression("^Restarted after a crash at \\d\\d:\\d\\d \\(once\\)$")))
+        << ServerLog::lastLines(record.logFile, 60).join('\n').toStdString();
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
     EXPECT_TRUE(running.out.contains(QRegularExpression(
         QString("\nAlpha +baseq3 +%1 +%2 +\\S+ +running +service +Restarted after a crash at "

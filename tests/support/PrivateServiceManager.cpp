@@ -3,7 +3,10 @@
 #include "support/WaitUntil.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -11,9 +14,39 @@ namespace {
 
 constexpr int appearMs = 30000;
 
+// The manager runs in control groups of its own ($1 in every hierarchy it may join): it keeps
+// its units' groups below its own, and two managers of one user in the same group would take
+// each other's units' groups for their own (stopping a unit there kills the other's server).
 const char* managerInNamespace =
+    "for root in /sys/fs/cgroup /sys/fs/cgroup/*; do"
+    "  [ -f \"$root/cgroup.procs\" ] || continue;"
+    "  mkdir -p \"$root/$1\" 2>/dev/null && echo $$ > \"$root/$1/cgroup.procs\" 2>/dev/null;"
+    "done;"
     "mount -t tmpfs none /run/systemd && mkdir -p /run/systemd/system && "
     "exec /lib/systemd/systemd --user";
+
+// Removes the control groups below /sys/fs/cgroup named name, deepest first (a group goes only
+// once it is empty).
+void removeControlGroups(const QString& name)
+{
+    const QDir cgroups(QStringLiteral("/sys/fs/cgroup"));
+    QStringList roots{cgroups.path()};
+    for (const QString& hierarchy : cgroups.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        roots.append(cgroups.filePath(hierarchy));
+    for (const QString& root : roots) {
+        const QString top = root + QLatin1Char('/') + name;
+        if (!QFileInfo(top).isDir())
+            continue;
+        QStringList groups{top};
+        QDirIterator below(top, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (below.hasNext())
+            groups.append(below.next());
+        std::sort(groups.begin(), groups.end(),
+                  [](const QString& a, const QString& b) { return a.size() > b.size(); });
+        for (const QString& group : groups)
+            QDir().rmdir(group);
+    }
+}
 
 bool socketExists(const QString& path)
 {
@@ -56,6 +89,8 @@ PrivateServiceManager::~PrivateServiceManager()
             m_manager.waitForFinished(5000);
         }
     }
+    if (!m_controlGroup.isEmpty())
+        removeControlGroups(m_controlGroup);
     if (m_bus.state() != QProcess::NotRunning) {
         m_bus.terminate();
         if (!m_bus.waitForFinished(5000)) {
@@ -102,8 +137,10 @@ bool PrivateServiceManager::startManager()
         m_manager.setArguments({QStringLiteral("--user")});
     } else if (::geteuid() == 0) {
         m_manager.setProgram(QStringLiteral("unshare"));
+        m_controlGroup = QStringLiteral("voranth-test-") + QFileInfo(m_runtime.path()).fileName();
         m_manager.setArguments({QStringLiteral("--mount"), QStringLiteral("sh"),
-                                QStringLiteral("-c"), QString::fromLatin1(managerInNamespace)});
+                                QStringLiteral("-c"), QString::fromLatin1(managerInNamespace),
+                                QStringLiteral("sh"), m_controlGroup});
     } else {
         m_error = QStringLiteral("systemd --user needs /run/systemd/system, which this machine "
                                  "lacks, and only root can make it in a namespace of its own");
