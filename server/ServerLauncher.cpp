@@ -596,7 +596,8 @@ Result<QString> ServerLauncher::enableAtLogin(const ServerConfig& config, const 
     const Result<void> recorded = log.ok() ? RunningServer::save(record) : Result<void>::failure(log.error);
     const Result<void> enabled = recorded.ok() ? ServiceHost::enable(record, gameRoot) : recorded;
     if (!enabled.ok()) {
-        QFile::remove(ServiceHost::unitFilePath(config));
+        if (ServiceHost::isEnabled(config))
+            QFile::remove(ServiceHost::unitFilePath(config));
         files.deleteConfigFile(config);
         RunningServer::forget(record.launchToken);
         return Enabled::failure(enabled.error);

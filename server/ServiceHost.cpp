@@ -164,9 +164,26 @@ QString ServiceHost::unitFilePath(const ServerConfig& config)
     return UserServiceManager::unitDirectory() + QLatin1Char('/') + unitNameFor(config);
 }
 
+namespace {
+
+// Whether a file at the unit file's place is one Voranth wrote (only such a file is ever
+// overwritten or removed).
+bool isOurUnitFile(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || QFileInfo(path).isSymLink() || !file.open(QIODevice::ReadOnly))
+        return false;
+    return file.readLine().trimmed() == ServiceUnit::unitFileMark().toUtf8();
+}
+
+} // namespace
+
 Result<void> ServiceHost::enable(const RunningServer::Record& record, const QString& gameRoot)
 {
     const QString path = unitFilePath(record.config);
+    if (QFileInfo::exists(path) && !isOurUnitFile(path))
+        return Result<void>::failure(
+            QStringLiteral("%1 was not written by Voranth, which leaves it alone").arg(path));
     if (const Result<void> made = AtomicFile::makeDirectories(QFileInfo(path).absolutePath());
         !made.ok())
         return made;
@@ -187,7 +204,7 @@ Result<void> ServiceHost::enable(const RunningServer::Record& record, const QStr
 Result<void> ServiceHost::disable(const ServerConfig& config)
 {
     const QString path = unitFilePath(config);
-    if (!QFileInfo::exists(path))
+    if (!isOurUnitFile(path))
         return Result<void>::failure(
             QStringLiteral("'%1' does not start at login").arg(VisibleText::escaped(config.configName())));
     const Result<void> disabled = UserServiceManager::disable(unitNameFor(config));
@@ -199,5 +216,5 @@ Result<void> ServiceHost::disable(const ServerConfig& config)
 
 bool ServiceHost::isEnabled(const ServerConfig& config)
 {
-    return QFileInfo::exists(unitFilePath(config));
+    return isOurUnitFile(unitFilePath(config));
 }

@@ -140,7 +140,7 @@ QStringList ServiceUnit::transientArguments(const Spec& spec)
 
 QString ServiceUnit::unitFileText(const Spec& spec)
 {
-    QString text = QStringLiteral("# Written by Voranth; voranthctl disable removes it.\n[Unit]\n");
+    QString text = unitFileMark() + QStringLiteral("\n[Unit]\n");
     for (const auto& [key, value] : unitSettings(spec))
         text += key + QLatin1Char('=') + withSpecifiersEscaped(value) + QLatin1Char('\n');
     text += QStringLiteral("\n[Service]\n");

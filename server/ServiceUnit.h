@@ -42,8 +42,13 @@ public:
 
     // The arguments of "systemd-run --user" that start the spec as a transient unit.
     static QStringList transientArguments(const Spec& spec);
-    // A unit file of the same settings, with an [Install] section for default.target.
+    // A unit file of the same settings, with an [Install] section for default.target; its
+    // first line is unitFileMark().
     static QString unitFileText(const Spec& spec);
+    static QString unitFileMark()
+    {
+        return QStringLiteral("# Written by Voranth; voranthctl disable removes it.");
+    }
 
     // The settings of the unit's [Unit] and [Service] sections, as a transient unit takes
     // them (no specifiers, a '$' doubled: the manager expands variables in commands).

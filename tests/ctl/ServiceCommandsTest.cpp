@@ -10,6 +10,7 @@
 #include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -108,6 +109,20 @@ TEST_F(VoranthctlService, AServerEnabledAtLoginStartsWithTheManagersDefaultTarge
     EXPECT_EQ(ProgramRunner::voranthctl({"stop"}).exitCode, 0);
     EXPECT_TRUE(RunningServer::readAll().isEmpty());
     EXPECT_EQ(ProgramRunner::voranthctl({"disable", "Alpha"}).exitCode, 1);
+
+    // A unit file at that place that Voranth did not write is neither replaced nor removed.
+    const QByteArray foreign = "[Service]\nExecStart=/bin/true\n";
+    QFile file(unitFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(foreign);
+    file.close();
+    const ProgramResult refused = ProgramRunner::voranthctl({"enable", "Alpha"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("was not written by Voranth")) << refused.err.toStdString();
+    EXPECT_EQ(ProgramRunner::voranthctl({"disable", "Alpha"}).exitCode, 1);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), foreign);
+    EXPECT_TRUE(RunningServer::readAll().isEmpty());
 }
 
 using VoranthctlServiceRefusals = RealServer::Test;
