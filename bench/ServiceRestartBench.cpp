@@ -21,7 +21,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostAddress>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUdpSocket>
@@ -85,14 +84,6 @@ Spread spreadOf(std::vector<qint64> values)
     return {median, values.front(), values.back()};
 }
 
-bool makeDemoGame(const QString& dir)
-{
-    QProcess script;
-    script.start(QStringLiteral("/bin/bash"),
-                 {BenchEnvironment::sourceDir() + QStringLiteral("/tools/make-demo-game.sh"), dir});
-    return script.waitForFinished(60000) && script.exitCode() == 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -105,7 +96,7 @@ int main(int argc, char** argv)
     const quint16 port = quint16(argc > 2 ? atoi(argv[2]) : 27994);
 
     const QString game = scratch.path() + QStringLiteral("/demo-game");
-    if (!makeDemoGame(game)) {
+    if (!BenchServer::makeDemoGame(game)) {
         std::fprintf(stderr, "bench: tools/make-demo-game.sh failed\n");
         return 1;
     }

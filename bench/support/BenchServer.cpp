@@ -19,17 +19,17 @@ namespace {
 // client's address starts afresh at the server's rate limit.
 const QString setupAddress = QStringLiteral("127.0.0.3");
 
-bool makeDemoGame(const QString& dir)
+} // namespace
+
+const QByteArray BenchServer::password = "bench-secret";
+
+bool BenchServer::makeDemoGame(const QString& dir)
 {
     QProcess script;
     script.start(QStringLiteral("/bin/bash"),
                  {BenchEnvironment::sourceDir() + QStringLiteral("/tools/make-demo-game.sh"), dir});
     return script.waitForFinished(60000) && script.exitCode() == 0;
 }
-
-} // namespace
-
-const QByteArray BenchServer::password = "bench-secret";
 
 ServerConfig BenchServer::config(const QString& name, quint16 port, const QStringList& maps)
 {

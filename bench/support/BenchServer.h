@@ -15,6 +15,9 @@ public:
     // A configuration of the base game on localhost:port with the bench's password.
     static ServerConfig config(const QString& name, quint16 port, const QStringList& maps);
 
+    // Makes the demo game in dir (tools/make-demo-game.sh); false when the script fails.
+    static bool makeDemoGame(const QString& dir);
+
     BenchServer() = default;
     ~BenchServer();
     BenchServer(const BenchServer&) = delete;

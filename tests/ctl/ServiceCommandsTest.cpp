@@ -3,9 +3,9 @@
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
 #include "server/ServiceHost.h"
-#include "support/PrivateServiceManager.h"
 #include "support/ProgramRunner.h"
 #include "support/RealServer.h"
+#include "support/ServiceTest.h"
 #include "support/StoreSeeds.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
@@ -19,15 +19,9 @@
 
 namespace {
 
-class VoranthctlService : public RealServer::Test
+class VoranthctlService : public ServiceTest
 {
 protected:
-    void SetUp() override
-    {
-        RealServer::Test::SetUp();
-        ASSERT_TRUE(manager.ready()) << manager.error().toStdString();
-    }
-
     static qint32 serverOf(const QString& name)
     {
         qint32 pid = -1;
@@ -38,13 +32,6 @@ protected:
         });
         return pid;
     }
-
-    static bool answers(int port)
-    {
-        return RealServer::rcon(port, "secret", "status", 20000).startsWith("map: ");
-    }
-
-    PrivateServiceManager manager;
 };
 
 } // namespace

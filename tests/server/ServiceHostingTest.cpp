@@ -8,9 +8,9 @@
 #include "server/ServerLog.h"
 #include "server/ServiceHost.h"
 #include "server/ServiceUnit.h"
-#include "support/PrivateServiceManager.h"
 #include "support/ProgramRunner.h"
 #include "support/RealServer.h"
+#include "support/ServiceTest.h"
 #include "support/WaitUntil.h"
 
 #include <QElapsedTimer>
@@ -29,15 +29,9 @@
 namespace {
 
 // Real servers of the demo game hosted by a service manager of the test's own.
-class ServiceHosting : public RealServer::Test
+class ServiceHosting : public ServiceTest
 {
 protected:
-    void SetUp() override
-    {
-        RealServer::Test::SetUp();
-        ASSERT_TRUE(manager.ready()) << manager.error().toStdString();
-    }
-
     static QString gameRoot() { return GameDirectory::settle(); }
 
     // Starts config's server as a service and waits until it answers; its record.
@@ -49,11 +43,6 @@ protected:
         EXPECT_NE(ServerLauncher::waitForServer(started.value.launchToken, 30000), -1);
         EXPECT_TRUE(answers(config.netPort()));
         return started.value;
-    }
-
-    static bool answers(int port, const QByteArray& password = "secret")
-    {
-        return RealServer::rcon(port, password, "status", 20000).startsWith("map: ");
     }
 
     // The server process the registry knows of the launch once it is another than before.
@@ -81,8 +70,6 @@ protected:
         spec.logFile = "/dev/null";
         return manager.run(ServiceUnit::transientArguments(spec));
     }
-
-    PrivateServiceManager manager;
 };
 
 } // namespace
