@@ -77,6 +77,8 @@ PreferenceController::~PreferenceController()
 
 void PreferenceController::showWindow()
 {
+    // The user's manager may have started or ended since the window was last shown.
+    showHostingAvailability();
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -89,7 +89,7 @@ QWidget* PreferencesWindow::makeServerProgramGroup()
     layout->addWidget(c.putTerminalBackSwitch);
     layout->addWidget(new QLabel(tr("Server Hosting:"), box));
     c.serverHosting = choices(QStringLiteral("serverHosting"), tr("Server Hosting"),
-                              {tr("In a &terminal"),
+                              {tr("In a terminal (the &default)"),
                                tr("As a &service (restarted after a crash)")},
                               box);
     layout->addWidget(c.serverHosting);

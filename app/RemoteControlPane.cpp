@@ -55,7 +55,9 @@ void RemoteControlPane::wireLog()
                                                     QStringLiteral("No log: the server's output "
                                                                    "shows in its terminal."))
                                      : QString());
+        // At the last line's start: the view shows the end of the log from its left.
         view->moveCursor(QTextCursor::End);
+        view->moveCursor(QTextCursor::StartOfLine);
         m_controls.openServerLogButton->setEnabled(!m_log->path().isEmpty());
     });
     connect(m_log, &LogFollower::linesAdded, this, [view](const QStringList& lines) {

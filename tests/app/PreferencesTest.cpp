@@ -7,6 +7,7 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "content/MapLibrary.h"
+#include "support/PrivateServiceManager.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -474,4 +475,27 @@ TEST_F(PreferencesTest, ChoicesMadeThroughTheAccessibilityInterfaceEnableSave)
     save();
     EXPECT_EQ(UserDefaults::stringListValue(KZXGameMasterServKey).value(1), "master.example");
     EXPECT_FALSE(UserDefaults::boolValue(KZXUseDefaultMasterServersKey));
+}
+
+TEST_F(PreferencesTest, HostingAsAServiceIsOfferedOnlyWhileAServiceManagerAnswers)
+{
+    // No manager answers in the test's environment: the choice says why it is unavailable.
+    QWidget* prefsWindow = openPreferences().window();
+    const PreferenceControls& c = prefs();
+    EXPECT_FALSE(c.serverHosting->buttonForTag(1)->isEnabled());
+    EXPECT_TRUE(c.serverHostingNote->isVisibleTo(prefsWindow));
+    EXPECT_TRUE(c.serverHostingNote->text().startsWith(
+        "Unavailable: no service manager of the user answers ("))
+        << c.serverHostingNote->text().toStdString();
+    prefsWindow->close();
+
+    const PrivateServiceManager manager;
+    ASSERT_TRUE(manager.ready()) << manager.error().toStdString();
+    openPreferences();
+    EXPECT_TRUE(c.serverHosting->buttonForTag(1)->isEnabled());
+    EXPECT_FALSE(c.serverHostingNote->isVisibleTo(prefsWindow));
+    choose(c.serverHosting, 1);
+    c.saveButton->click();
+    EXPECT_EQ(UserDefaults::stringValue(KZXServerHostingKey), "service");
+    EXPECT_EQ(onDisk(KZXServerHostingKey).toString(), "service");
 }
