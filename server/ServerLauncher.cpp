@@ -16,7 +16,9 @@
 #include "server/RunningServer.h"
 #include "server/ServerCommand.h"
 #include "server/ServerLog.h"
+#include "server/SamplingTimer.h"
 #include "server/ServiceHost.h"
+#include "format/Logging.h"
 #include "server/TerminalLauncher.h"
 
 #include <QDeadlineTimer>
@@ -64,6 +66,14 @@ bool withinStartupGrace(const RunningServer::Record& record)
     return elapsed >= 0 && elapsed < qint64(ServerLauncher::startupGraceSeconds) * 1000;
 }
 
+// The timer that samples the services' player history follows the services recorded; the
+// servers run as well without it.
+void followSamplingTimer()
+{
+    if (const Result<void> followed = SamplingTimer::follow(); !followed.ok())
+        qCWarning(lcServer, "The player history's timer: %s", qPrintable(followed.error));
+}
+
 // Forgets a server that is gone: its configuration file and the record. A server that starts
 // at login keeps both for the service manager's next start.
 void dropRecord(const RunningServer::Record& record)
@@ -74,6 +84,8 @@ void dropRecord(const RunningServer::Record& record)
     }
     configFilesOf(record.config).deleteConfigFile(record.config);
     RunningServer::forget(record.launchToken);
+    if (record.hostedAsService())
+        followSamplingTimer();
 }
 
 // The record of config's server that starts at login, kept while it does not run.
@@ -354,6 +366,7 @@ Result<RunningServer::Record> ServerLauncher::start(const ServerConfig& config,
             undo();
             return Started::failure(launched.error);
         }
+        followSamplingTimer();
         return Started::success(record);
     }
     const Result<qint64> opened =
@@ -602,6 +615,7 @@ Result<QString> ServerLauncher::enableAtLogin(const ServerConfig& config, const 
         RunningServer::forget(record.launchToken);
         return Enabled::failure(enabled.error);
     }
+    followSamplingTimer();
     return Enabled::success(unitName);
 }
 

@@ -44,7 +44,7 @@ QString quotedWord(const QString& word, Reading reading)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString commandLine(const QStringList& words, bool unitFile)
+QString quotedCommand(const QStringList& words, bool unitFile)
 {
     QStringList quoted;
     for (const QString& word : words)
@@ -128,7 +128,7 @@ QStringList ServiceUnit::transientArguments(const Spec& spec)
         arguments += {QStringLiteral("--property"), key + QLatin1Char('=') + value};
     if (const QStringList marker = startMarker(); !marker.isEmpty())
         arguments += {QStringLiteral("--property"),
-                      QStringLiteral("ExecStartPre=-") + commandLine(marker, false)};
+                      QStringLiteral("ExecStartPre=-") + quotedCommand(marker, false)};
     for (const QString& entry : spec.environment)
         arguments += QStringLiteral("--setenv=") + entry;
     arguments += QStringLiteral("--");
@@ -136,6 +136,11 @@ QStringList ServiceUnit::transientArguments(const Spec& spec)
     for (const QString& argument : spec.arguments)
         arguments += withDollarsDoubled(argument);
     return arguments;
+}
+
+QString ServiceUnit::commandLine(const QStringList& words)
+{
+    return quotedCommand(words, true);
 }
 
 QString ServiceUnit::unitFileText(const Spec& spec)
@@ -149,8 +154,8 @@ QString ServiceUnit::unitFileText(const Spec& spec)
     for (const QString& entry : spec.environment)
         text += QStringLiteral("Environment=") + quotedWord(entry, {false, true}) + QLatin1Char('\n');
     if (const QStringList marker = startMarker(); !marker.isEmpty())
-        text += QStringLiteral("ExecStartPre=-") + commandLine(marker, true) + QLatin1Char('\n');
-    text += QStringLiteral("ExecStart=") + commandLine(QStringList{spec.program} + spec.arguments, true) +
+        text += QStringLiteral("ExecStartPre=-") + quotedCommand(marker, true) + QLatin1Char('\n');
+    text += QStringLiteral("ExecStart=") + quotedCommand(QStringList{spec.program} + spec.arguments, true) +
             QStringLiteral("\n\n[Install]\nWantedBy=default.target\n");
     return text;
 }

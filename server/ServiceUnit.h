@@ -50,6 +50,9 @@ public:
         return QStringLiteral("# Written by Voranth; voranthctl disable removes it.");
     }
 
+    // A command line as a unit file holds it: each word quoted, '$' and '%' doubled.
+    static QString commandLine(const QStringList& words);
+
     // The settings of the unit's [Unit] and [Service] sections, as a transient unit takes
     // them (no specifiers, a '$' doubled: the manager expands variables in commands).
     static QList<QPair<QString, QString>> unitSettings(const Spec& spec);

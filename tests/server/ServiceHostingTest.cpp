@@ -3,7 +3,9 @@
 #include "config/GameDirectory.h"
 #include "config/ServerConfig.h"
 #include "server/ConfigFiles.h"
+#include "server/PlayerHistory.h"
 #include "server/RunningServer.h"
+#include "server/SamplingTimer.h"
 #include "server/ServerCommand.h"
 #include "server/ServerLog.h"
 #include "server/ServiceHost.h"
@@ -16,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -126,6 +129,24 @@ TEST_F(ServiceHosting, ACrashedServerIsRestartedUntilTheManagerGivesUpAndAQuitIs
 
     // A start again resets the unit and starts it anew, its earlier log kept.
     const RunningServer::Record again = startService(config);
+
+    // While a service runs, the user timer samples its player history every minute.
+    ASSERT_TRUE(SamplingTimer::installed());
+    EXPECT_EQ(manager.property(SamplingTimer::timerName(), "ActiveState"), "active");
+    for (const QString& unitFile : {SamplingTimer::timerPath(), SamplingTimer::servicePath()}) {
+        QProcess verify;
+        verify.start("systemd-analyze", {"verify", unitFile});
+        ASSERT_TRUE(verify.waitForFinished(60000));
+        EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardError().toStdString();
+    }
+    manager.systemctl({"start", SamplingTimer::serviceName()});
+    const PlayerHistory history(PlayerHistory::pathForServer("Alpha"));
+    // A sample of this minute (the timer's own, at a minute's start, may have come first).
+    EXPECT_TRUE(waitUntil([&] {
+        const Result<PlayerHistory::Reading> read = history.readLast(1);
+        return read.ok() && !read.value.samples.isEmpty() &&
+               read.value.samples.last().map == config.mapList().first();
+    })) << manager.systemctl({"status", "--no-pager", SamplingTimer::serviceName()}).toStdString();
     EXPECT_TRUE(QFileInfo::exists(ServerLog::earlierRunPath("VO_Alpha.config", 1)));
     const qint32 last = ServerLauncher::serverPid(again.launchToken);
 
@@ -141,6 +162,8 @@ TEST_F(ServiceHosting, ACrashedServerIsRestartedUntilTheManagerGivesUpAndAQuitIs
     EXPECT_TRUE(RunningServer::readAll().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(ConfigFiles(GamePaths(gameRoot(), "baseq3"))
                                        .configFileWithPathReplacedSpaces("Alpha")));
+    EXPECT_FALSE(SamplingTimer::installed()) << "gone with the last service";
+    EXPECT_NE(manager.property(SamplingTimer::timerName(), "ActiveState"), "active");
 }
 
 TEST_F(ServiceHosting, ServicesAndATerminalServerRunSideBySideAndUnitsNotOursAreNeverTouched)

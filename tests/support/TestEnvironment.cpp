@@ -55,6 +55,11 @@ void pointEnvironmentAt(const QString& home)
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (runtime + QStringLiteral("/bus")).toLocal8Bit());
+    // The built programs are found as installed ones are (voranthctl for a timer's unit).
+    const QByteArray built = QFile::encodeName(TestEnvironment::binaryDir());
+    const QByteArray path = qgetenv("PATH");
+    if (!path.startsWith(built + ':'))
+        qputenv("PATH", built + ':' + path);
 }
 
 } // namespace
