@@ -12,6 +12,9 @@
 #include "rcon/RemoteControl.h"
 #include "rcon/ServerSession.h"
 #include "server/LogFollower.h"
+#include "server/PlayerHistory.h"
+#include "rcon/ServerWatch.h"
+#include "app/PlayerHistoryChart.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -69,10 +72,99 @@ void RemoteControlPane::wireLog()
         if (atEnd)
             bar->setValue(bar->maximum());
     });
+    connect(m_controls.historySpanMenu, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_controls.historyChart->setSpan(index == 1 ? PlayerHistoryChart::Span::Week
+                                                    : PlayerHistoryChart::Span::Day);
+        showHistory();
+    });
     connect(m_controls.openServerLogButton, &QPushButton::clicked, this, [this] {
         if (!m_log->path().isEmpty())
             QDesktopServices::openUrl(QUrl::fromLocalFile(m_log->path()));
     });
+}
+
+void RemoteControlPane::showWatch(ServerWatch* watch)
+{
+    if (watch == m_watch && (watch || m_watchConnections.isEmpty())) {
+        showPublicStatus();
+        return;
+    }
+    for (const QMetaObject::Connection& connection : std::as_const(m_watchConnections))
+        disconnect(connection);
+    m_watchConnections.clear();
+    m_watch = watch;
+    if (watch)
+        m_watchConnections = {
+            connect(watch, &ServerWatch::reportChanged, this, &RemoteControlPane::showPublicStatus),
+            connect(watch, &ServerWatch::sampled, this, &RemoteControlPane::showHistory)};
+    showPublicStatus();
+    showHistory();
+}
+
+namespace {
+
+QString peopleText(const QueryReport& report)
+{
+    const std::optional<PeopleCount> count = report.count();
+    const std::optional<int> most = report.maxClients();
+    if (!count || !most)
+        return {};
+    const QString people = count->people == 1
+                               ? rconCommText(QStringLiteral("OnePerson"), QStringLiteral("1 person"))
+                               : rconCommText(QStringLiteral("PeopleCount"), QStringLiteral("%@ people"),
+                                              {QString::number(count->people)});
+    const QString bots = count->bots == 1
+                             ? rconCommText(QStringLiteral("OneBot"), QStringLiteral("1 bot"))
+                             : rconCommText(QStringLiteral("BotsCount"), QStringLiteral("%@ bots"),
+                                            {QString::number(count->bots)});
+    return rconCommText(QStringLiteral("PlayersOfMost"), QStringLiteral("Players: %@, %@ of %@"),
+                        {people, bots, QString::number(*most)});
+}
+
+// The players of a getstatus reply as the players table lists them (in the server's order;
+// without remote control nobody is kicked, so the slot is only their place).
+QList<PlayerStatus> publicPlayers(const QueryReport& report)
+{
+    QList<PlayerStatus> players;
+    for (const QueryPlayer& player : report.players()) {
+        PlayerStatus status;
+        status.setSlot(int(players.size()));
+        status.setName(player.name);
+        status.setPing(QString::number(player.ping));
+        status.setScore(QString::number(player.score));
+        players.append(status);
+    }
+    return players;
+}
+
+} // namespace
+
+void RemoteControlPane::showPublicStatus()
+{
+    const bool answered = m_watch && m_watch->report().answered();
+    m_controls.rconPeopleField->setText(answered ? peopleText(m_watch->report()) : QString());
+    // A server without remote control is shown as anyone sees it.
+    if (!answered || !m_session || m_session->state() != ServerSession::State::Uncontrolled)
+        return;
+    const QueryReport& report = m_watch->report();
+    m_playersModel->setPlayers(publicPlayers(report));
+    m_controls.rconServerNameField->setText(InfoString::withoutColourCodes(report.hostName()));
+    const QString map = report.mapName();
+    showMap(rconCommText(QStringLiteral("RconCurrentMap"), QStringLiteral("Current map: %@"), {map}),
+            map, m_state.theMapLibrary.get());
+}
+
+void RemoteControlPane::showHistory()
+{
+    PlayerHistoryChart* chart = m_controls.historyChart;
+    if (!m_watch) {
+        chart->setSamples({}, PlayerHistory(QString()).nowMinute());
+        return;
+    }
+    const PlayerHistory& history = m_watch->history();
+    const Result<PlayerHistory::Reading> read =
+        history.readLast(PlayerHistoryChart::spanMinutes(chart->span()));
+    chart->setSamples(read.ok() ? read.value.samples : QList<HistorySample>(), history.nowMinute());
 }
 
 void RemoteControlPane::showLog(const QString& logFile)
@@ -231,17 +323,16 @@ void RemoteControlPane::updateRemoteControlMapInfo()
     if (m_session->showingNextMap())
         showMap(rconCommText(QStringLiteral("RconNextMap"), QStringLiteral("Next map: %@"),
                              {client->nextMap()}),
-                client->nextMap());
+                client->nextMap(), client->rconMapLibrary().get());
     else
         showMap(rconCommText(QStringLiteral("RconCurrentMap"), QStringLiteral("Current map: %@"),
                              {client->currentMap()}),
-                client->currentMap());
+                client->currentMap(), client->rconMapLibrary().get());
 }
 
-void RemoteControlPane::showMap(const QString& label, const QString& map)
+void RemoteControlPane::showMap(const QString& label, const QString& map, MapLibrary* library)
 {
     m_controls.rconCurrentMapNameField->setText(label);
-    const std::shared_ptr<MapLibrary>& library = m_session->remoteControl()->rconMapLibrary();
     if (!library) {
         m_controls.rconCurrentMapTitleField->setText(RemoteControl::unknownMap);
         m_controls.rconCurrentMapImageView->clear();

@@ -9,6 +9,8 @@
 
 class BotLibrary;
 class LogFollower;
+class MapLibrary;
+class ServerWatch;
 class PlayersModel;
 class QProgressBar;
 class KeyedTableModel;
@@ -33,6 +35,10 @@ public:
     ServerSession* session() const { return m_session; }
     // Follows the shown server's log; none (empty) when a terminal shows its output.
     void showLog(const QString& logFile);
+    // Shows what the shown server tells over the public status protocol (the people line;
+    // map and players of a server without remote control) and its player history; none
+    // clears them.
+    void showWatch(ServerWatch* watch);
 
     // The map to show, with its title and level shot.
     void updateRemoteControlMapInfo();
@@ -53,6 +59,8 @@ public:
 private:
     void wireControls();
     void wireLog();
+    void showPublicStatus();
+    void showHistory();
     // The controls that send a command, enabled only while a server is controlled.
     QList<QWidget*> commandControls() const;
     void follow(ServerSession* session);
@@ -61,7 +69,7 @@ private:
     void showPlayers();
     void showResponse(const QString& response);
     void showAutomaticStatus(bool on);
-    void showMap(const QString& label, const QString& map);
+    void showMap(const QString& label, const QString& map, MapLibrary* library);
     void startProgress(int progress);
     void stopProgressIndicators();
     void automaticStatusToggled(bool on);
@@ -73,4 +81,6 @@ private:
     PlayersModel* m_playersModel = nullptr;
     KeyedTableModel* m_botsModel = nullptr;
     LogFollower* m_log = nullptr;
+    QPointer<ServerWatch> m_watch;
+    QList<QMetaObject::Connection> m_watchConnections;
 };

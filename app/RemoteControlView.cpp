@@ -3,6 +3,7 @@
 #include "app/ElidedLabel.h"
 #include "app/FormControls.h"
 #include "app/KZColorView.h"
+#include "app/PlayerHistoryChart.h"
 #include "app/RadioMatrix.h"
 #include "config/GameLimits.h"
 
@@ -134,6 +135,9 @@ QWidget* RemoteControlView::makePlayersBox()
     RemoteControlControls& c = m_controls;
     auto* box = new QGroupBox(tr("Players"), this);
     auto* layout = new QVBoxLayout(box);
+    c.rconPeopleField = new QLabel(box);
+    c.rconPeopleField->setObjectName(QStringLiteral("rconPeopleField"));
+    layout->addWidget(c.rconPeopleField);
     c.rconPlayersTableView = plainTable(QStringLiteral("rconPlayersTableView"), box);
     c.rconPlayersTableView->setAccessibleName(tr("Players"));
     c.rconPlayersTableView->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -215,6 +219,26 @@ QWidget* RemoteControlView::makeLogPage(QWidget* parent)
     return page;
 }
 
+QWidget* RemoteControlView::makeHistoryPage(QWidget* parent)
+{
+    RemoteControlControls& c = m_controls;
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    c.historyChart = new PlayerHistoryChart(page);
+    c.historyChart->setObjectName(QStringLiteral("historyChart"));
+    layout->addWidget(c.historyChart, 1);
+    auto* row = new QHBoxLayout;
+    c.historySpanMenu = new QComboBox(page);
+    c.historySpanMenu->setObjectName(QStringLiteral("historySpanMenu"));
+    c.historySpanMenu->addItems({tr("Last 24 hours"), tr("Last 7 days")});
+    c.historySpanMenu->setAccessibleName(tr("Span of the player history"));
+    row->addWidget(c.historySpanMenu);
+    row->addStretch();
+    layout->addLayout(row);
+    return page;
+}
+
 QWidget* RemoteControlView::makeConsoleBox()
 {
     RemoteControlControls& c = m_controls;
@@ -230,6 +254,7 @@ QWidget* RemoteControlView::makeConsoleBox()
     useFixedFont(c.rconResponseTextView, 9);
     pages->addTab(c.rconResponseTextView, tr("&Replies"));
     pages->addTab(makeLogPage(pages), tr("Server &Log"));
+    pages->addTab(makeHistoryPage(pages), tr("&History"));
     layout->addWidget(pages, 1);
     // The command takes the whole width; its buttons go beneath it.
     c.rconRequestTextField = textField(QStringLiteral("rconRequestTextField"), box);

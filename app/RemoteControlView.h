@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class KZColorView;
+class PlayerHistoryChart;
 class QComboBox;
 class QCheckBox;
 class QLabel;
@@ -35,6 +36,8 @@ struct RemoteControlControls
     QSpinBox* rconLimitsField = nullptr;
     QPushButton* rconLimitsChangeButton = nullptr;
 
+    // "Players: 3 people, 4 bots of 16", from the server's public status.
+    QLabel* rconPeopleField = nullptr;
     QTableView* rconPlayersTableView = nullptr;
     QPushButton* rconPlayersGetStatusButton = nullptr;
     QCheckBox* rconPlayersGetStatusSwitch = nullptr;
@@ -60,6 +63,11 @@ struct RemoteControlControls
     // desktop's text viewer.
     QPlainTextEdit* serverLogView = nullptr;
     QPushButton* openServerLogButton = nullptr;
+
+    // The shown server's player history, over the span the menu chooses (0 the last 24 hours,
+    // 1 the last 7 days).
+    PlayerHistoryChart* historyChart = nullptr;
+    QComboBox* historySpanMenu = nullptr;
 };
 
 // The remote-control pane: the running server's name, map, players and limits, bots to add,
@@ -78,6 +86,7 @@ private:
     QWidget* makeBotsBox();
     QWidget* makeConsoleBox();
     QWidget* makeLogPage(QWidget* parent);
+    QWidget* makeHistoryPage(QWidget* parent);
 
     RemoteControlControls m_controls;
 };

@@ -240,6 +240,7 @@ void ServerControl::showState()
     if (m_pane.session() != session)
         m_pane.showSession(session);
     m_pane.showLog(session ? m_servers.hosted(session).logFile : QString());
+    m_pane.showWatch(session ? m_servers.watch(session) : nullptr);
     // While the application quits, nothing more is started or quit from the window.
     if (m_applicationQuitting) {
         for (QPushButton* button : {m_controls.saveAndStartButton, m_controls.quitServerButton,

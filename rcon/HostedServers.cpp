@@ -7,6 +7,7 @@
 #include "format/Logging.h"
 #include "rcon/RemoteControl.h"
 #include "rcon/RemoteControlServices.h"
+#include "rcon/ServerWatch.h"
 #include "server/ProcessWatcher.h"
 #include "server/ServerLauncher.h"
 #include "server/ServerLog.h"
@@ -104,6 +105,7 @@ ServerSession* HostedServers::follow(const RunningServer::Record& record)
                                                    : ServerSession::State::Uncontrolled,
                                       std::move(services), this);
     m_sessions.append(session);
+    m_watches.insert(session, new ServerWatch(config, session));
     m_hosted.insert(session, {token, config.serverPort(), record.startedAt, record.unitName,
                               record.logFile, ServiceHost::restartNote(record)});
     // Given up or turned down: a server not found by then is not waited for any longer.
@@ -200,6 +202,7 @@ void HostedServers::remove(ServerSession* session, bool unexpectedly)
         return;
     m_quitting.removeOne(session);
     m_hosted.remove(session);
+    m_watches.remove(session);
     const QString name = session->configName();
     session->release();
     session->deleteLater();

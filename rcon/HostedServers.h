@@ -15,6 +15,7 @@
 #include <memory>
 
 class MapLibrary;
+class ServerWatch;
 class ServerConfig;
 
 // The servers of ours that run, each with its session: started here or found running when the
@@ -48,6 +49,8 @@ public:
     ServerSession* session(const QString& configName) const;
     const QList<ServerSession*>& sessions() const { return m_sessions; }
     Hosted hosted(const ServerSession* session) const { return m_hosted.value(session); }
+    // What the session's server tells anyone, and its player history.
+    ServerWatch* watch(const ServerSession* session) const { return m_watches.value(session); }
     bool anyControlled() const;
 
     // Starts the server of config (the caller has checked it can start) and follows it:
@@ -95,4 +98,5 @@ private:
     QList<ServerSession*> m_sessions;
     QList<const ServerSession*> m_quitting;
     QHash<const ServerSession*, Hosted> m_hosted;
+    QHash<const ServerSession*, ServerWatch*> m_watches;
 };
