@@ -64,6 +64,26 @@ for size in 1024x700 1600x1000; do
   shot "$size" 5 "remote-control-$size.png" 9
 done
 
+# Its player history: a day of evenings with people, bots filling in, and map changes, the
+# last minutes the window's own samples.
+history="$XDG_DATA_HOME/Voranth/history"
+mkdir -p "$history"
+awk -v now="$(( $(date +%s) / 60 ))" 'BEGIN {
+  print "# Voranth player history 1: minute (since 1970 UTC) people bots map"
+  for (m = now - 24 * 60; m < now - 2; m++) {
+    hour = (m % 1440) / 60
+    people = (hour > 17 || hour < 1) ? int(5 + 4 * sin(m / 37)) : int(1.5 + sin(m / 53))
+    if (people < 0) people = 0
+    bots = people < 4 ? 4 - people : 0
+    map = (int(m / 45) % 3 == 0) ? "oa_dm1" : (int(m / 45) % 3 == 1) ? "oa_dm2" : "oa_dm4"
+    print m, people, bots, map
+  }
+}' >"$history/Friday%20Night.history"
+openHistory='w=$(xdotool search --onlyvisible --name "^Voranth" | head -1); xdotool windowfocus --sync $w; xdotool key --window $w alt+h; sleep 1'
+for size in 1024x700 1600x1000; do
+  shot "$size" 5 "history-$size.png" 9 "$openHistory"
+done
+
 # Two more servers beside the first, each on a port of its own.
 "$ctl" new "CTF Night" --game-type "Capture the Flag" >/dev/null
 "$ctl" set-field "CTF Night" rconPassword screenshot-secret >/dev/null
