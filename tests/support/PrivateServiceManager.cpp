@@ -8,6 +8,9 @@
 
 #include <algorithm>
 
+#include <csignal>
+
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -107,8 +110,20 @@ QString PrivateServiceManager::busAddress() const
     return QStringLiteral("unix:path=") + m_runtime.path() + QStringLiteral("/bus");
 }
 
+namespace {
+
+// The bus and the manager end with the test process, also one that crashes: the manager
+// then stops its units, and no server of the test outlives it.
+void endWithTheTest(QProcess& process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+} // namespace
+
 bool PrivateServiceManager::startBus()
 {
+    endWithTheTest(m_bus);
     m_bus.setProgram(QStringLiteral("dbus-daemon"));
     m_bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
                         QStringLiteral("--nopidfile"), QStringLiteral("--address=") + busAddress()});
@@ -131,6 +146,7 @@ bool PrivateServiceManager::startManager()
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress());
     m_manager.setProcessEnvironment(environment);
+    endWithTheTest(m_manager);
     m_manager.setWorkingDirectory(QDir::homePath());
     if (QFileInfo(QStringLiteral("/run/systemd/system")).isDir()) {
         m_manager.setProgram(QStringLiteral("/lib/systemd/systemd"));
