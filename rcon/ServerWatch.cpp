@@ -19,9 +19,10 @@ ServerWatch::ServerWatch(const ServerConfig& config, QObject* parent)
     : QObject(parent),
       m_query(ServerEndpoint::ofServer(config).host, ServerEndpoint::ofServer(config).port,
               pollOptions(), this),
+      // A sample waits its turn: it is not to be lost to other requests.
       m_sampler(PlayerHistory(PlayerHistory::pathForServer(config.configName())),
                 ServerEndpoint::ofServer(config).host, ServerEndpoint::ofServer(config).port,
-                pollOptions(), this)
+                ServerQuery::Options(), this)
 {
     m_pending.endpoint = ServerEndpoint::ofServer(config).text();
     connect(&m_query, &ServerQuery::infoReceived, this, [this](const ServerInfoReply& reply) {
@@ -43,7 +44,6 @@ ServerWatch::ServerWatch(const ServerConfig& config, QObject* parent)
     m_sampleTimer.setInterval(sampleMs);
     connect(&m_sampleTimer, &QTimer::timeout, this, [this] { m_sampler.sample(); });
     m_sampleTimer.start();
-    QTimer::singleShot(firstSampleMs, this, [this] { m_sampler.sample(); });
     refresh();
 }
 
@@ -65,5 +65,10 @@ void ServerWatch::collect()
     if (!m_pending.answered())
         return;
     m_report = m_pending;
+    // The first sample as soon as the server answers, then one a minute.
+    if (!m_sampledOnce) {
+        m_sampledOnce = true;
+        m_sampler.sample();
+    }
     emit reportChanged();
 }

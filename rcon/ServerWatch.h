@@ -12,15 +12,13 @@ class ServerConfig;
 // The public side of one running server of ours, as the window keeps it while the server
 // runs: what it tells anyone over the public status protocol (who plays, of how many, on
 // which map; asked every refreshMs, giving way to other requests), and a sample of its player
-// history once a minute. Everything arrives through signals.
+// history once it first answers and then once a minute. Everything arrives through signals.
 class ServerWatch : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int refreshMs = 10000;
     static constexpr int sampleMs = 60000;
-    // The first sample after the watch starts.
-    static constexpr int firstSampleMs = 3000;
 
     explicit ServerWatch(const ServerConfig& config, QObject* parent = nullptr);
 
@@ -45,4 +43,5 @@ private:
     QueryReport m_pending;
     QueryReport m_report;
     int m_outstanding = 0;
+    bool m_sampledOnce = false;
 };
