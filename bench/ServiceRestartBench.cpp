@@ -12,9 +12,12 @@
 
 #include "bench/support/BenchEnvironment.h"
 #include "bench/support/BenchServer.h"
+#include "config/SettingsKeys.h"
+#include "config/UserDefaults.h"
 #include "rcon/HostedServers.h"
 #include "rcon/RconTransport.h"
 #include "rcon/ServerSession.h"
+#include "server/ServerHosting.h"
 #include "server/ServerLauncher.h"
 #include "support/PrivateServiceManager.h"
 
@@ -105,6 +108,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench: %s\n", qPrintable(manager.error()));
         return 1;
     }
+    UserDefaults::setValue(KZXServerHostingKey, ServerHosting::serviceText());
     const ServerConfig config = BenchServer::config(QStringLiteral("Restart Bench"), port, {"oa_dm1"});
     HostedServers servers(nullptr);
     std::vector<qint64> starts, answers, controls;
