@@ -30,9 +30,10 @@ void DesktopNotification::send(const QString& summary, const QString& body)
     if (!bus.isConnected())
         return;
     QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    message << CommonData::applicationName() << uint(0) << QStringLiteral("dialog-warning") << summary
-            << body << QStringList() << QVariantMap() << expireTimeout;
+    message << CommonData::applicationName() << uint(0) << QStringLiteral("dialog-warning")
+            << summary << body << QStringList() << QVariantMap() << expireTimeout;
     bus.send(message);
 }

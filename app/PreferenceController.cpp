@@ -180,7 +180,8 @@ void PreferenceController::setDedicatedAppName()
     const PreferenceControls& c = controls();
     const int tag = c.dedicatedApp->selectedTag();
     const bool custom = tag == PreferencesWindow::customDedicatedAppTag;
-    m_dedicatedAppName = custom ? c.customDedicatedAppName->text() : choiceTitle(*c.dedicatedApp, tag);
+    m_dedicatedAppName =
+        custom ? c.customDedicatedAppName->text() : choiceTitle(*c.dedicatedApp, tag);
     c.customDedicatedAppName->setEnabled(custom);
 }
 

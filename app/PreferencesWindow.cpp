@@ -71,10 +71,9 @@ QWidget* PreferencesWindow::makeServerProgramGroup()
     auto* box = new QGroupBox(tr("Dedicated server"), this);
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(new QLabel(tr("Program in the game directory:"), box));
-    c.dedicatedApp = choices(QStringLiteral("dedicatedApp"), tr("Dedicated server program"),
-                             {QStringLiteral("ioq3ded.x86_64"), QStringLiteral("q3ded"),
-                              tr("&Other:")},
-                             box);
+    c.dedicatedApp =
+        choices(QStringLiteral("dedicatedApp"), tr("Dedicated server program"),
+                {QStringLiteral("ioq3ded.x86_64"), QStringLiteral("q3ded"), tr("&Other:")}, box);
     layout->addWidget(c.dedicatedApp);
     c.customDedicatedAppName = textField(QStringLiteral("customDedicatedAppName"), box);
     c.customDedicatedAppName->setAccessibleName(tr("Other dedicated server program"));
@@ -83,15 +82,14 @@ QWidget* PreferencesWindow::makeServerProgramGroup()
     custom->addSpacing(24);
     custom->addWidget(c.customDedicatedAppName);
     layout->addLayout(custom);
-    c.putTerminalBackSwitch = switchButton(QStringLiteral("putTerminalBackSwitch"),
-                                           tr("Put the &terminal back after starting a server"),
-                                           box);
+    c.putTerminalBackSwitch =
+        switchButton(QStringLiteral("putTerminalBackSwitch"),
+                     tr("Put the &terminal back after starting a server"), box);
     layout->addWidget(c.putTerminalBackSwitch);
     layout->addWidget(new QLabel(tr("Server Hosting:"), box));
-    c.serverHosting = choices(QStringLiteral("serverHosting"), tr("Server Hosting"),
-                              {tr("In a terminal (the &default)"),
-                               tr("As a &service (restarted after a crash)")},
-                              box);
+    c.serverHosting = choices(
+        QStringLiteral("serverHosting"), tr("Server Hosting"),
+        {tr("In a terminal (the &default)"), tr("As a &service (restarted after a crash)")}, box);
     layout->addWidget(c.serverHosting);
     c.serverHostingNote = new QLabel(box);
     c.serverHostingNote->setObjectName(QStringLiteral("serverHostingNote"));
@@ -126,13 +124,13 @@ QWidget* PreferencesWindow::makeNewConfigurationGroup()
     layout->addLayout(preserved);
 
     layout->addWidget(new QLabel(tr("Rcon password:"), box));
-    c.rconPasswordGenerationType =
-        choices(QStringLiteral("rconPasswordGenerationType"), tr("Rcon password of a new configuration"),
-                {tr("&Random"), tr("Cop&y from the configuration shown"), tr("&Empty")}, box);
+    c.rconPasswordGenerationType = choices(
+        QStringLiteral("rconPasswordGenerationType"), tr("Rcon password of a new configuration"),
+        {tr("&Random"), tr("Cop&y from the configuration shown"), tr("&Empty")}, box);
     c.rconPasswordGenerationType->setContentsMargins(12, 0, 0, 0);
     layout->addWidget(c.rconPasswordGenerationType);
-    c.enablePunkBusterByDefault = switchButton(QStringLiteral("enablePunkBusterByDefault"),
-                                               tr("Enable Punk&Buster"), box);
+    c.enablePunkBusterByDefault =
+        switchButton(QStringLiteral("enablePunkBusterByDefault"), tr("Enable Punk&Buster"), box);
     layout->addWidget(c.enablePunkBusterByDefault);
     return box;
 }
@@ -175,8 +173,8 @@ QWidget* PreferencesWindow::makeMapImageGroup()
     c.mapImageCacheSize->setFocusPolicy(Qt::StrongFocus);
     c.mapImageCacheSizeValue = new QLabel(box);
     c.mapImageCacheSizeValue->setObjectName(QStringLiteral("mapImageCacheSizeValue"));
-    c.mapImageCacheSizeValue->setMinimumWidth(c.mapImageCacheSizeValue->fontMetrics().horizontalAdvance(
-                                                  QStringLiteral("0000")));
+    c.mapImageCacheSizeValue->setMinimumWidth(
+        c.mapImageCacheSizeValue->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
     c.mapImageCacheSizeValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     connect(c.mapImageCacheSize, &QSlider::valueChanged, c.mapImageCacheSizeValue,
             [label = c.mapImageCacheSizeValue](int value) { label->setNum(value); });

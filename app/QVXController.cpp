@@ -6,8 +6,8 @@
 #include "app/ComboBoxGameTypeMenu.h"
 #include "app/ConfigActions.h"
 #include "app/FormControls.h"
-#include "app/MapTableView.h"
 #include "app/MainWindow.h"
+#include "app/MapTableView.h"
 #include "app/NewConfigSheet.h"
 #include "app/PreferenceController.h"
 #include "app/RemoteControlActions.h"
@@ -17,15 +17,15 @@
 #include "app/SetupEditor.h"
 #include "app/SetupEditorView.h"
 #include "app/UnparsedMapsWindow.h"
-#include "rcon/HostedServers.h"
 #include "config/CommonData.h"
 #include "config/DataDirectory.h"
 #include "config/GameDirectory.h"
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
-#include "format/Logging.h"
 #include "content/ContentScan.h"
 #include "content/PakScanner.h"
+#include "format/Logging.h"
+#include "rcon/HostedServers.h"
 #include "server/ServerLauncher.h"
 
 #include <QAction>
@@ -408,15 +408,14 @@ void QVXController::unparsedMapsSheetDidEnd(int returnCode)
     const Result<void> saved = m_state.unparsableMaps.saveUnparsableMapsLog();
     if (saved.ok())
         return;
-    m_state.alerts.show(
-        &m_state.window,
-        {mapsText(QStringLiteral("UnparsableMapsLogNotSavedTitle"),
-                  QStringLiteral("The list of unparsed maps could not be saved!")),
-         mapsText(QStringLiteral("UnparsableMapsLogNotSavedMsg"),
-                  QStringLiteral("No log file could be written in:\n%@\n\n%@"),
-                  {CommonData::appSupportQ3VXDir(), saved.error}),
-         {QStringLiteral("OK")},
-         true});
+    m_state.alerts.show(&m_state.window,
+                        {mapsText(QStringLiteral("UnparsableMapsLogNotSavedTitle"),
+                                  QStringLiteral("The list of unparsed maps could not be saved!")),
+                         mapsText(QStringLiteral("UnparsableMapsLogNotSavedMsg"),
+                                  QStringLiteral("No log file could be written in:\n%@\n\n%@"),
+                                  {CommonData::appSupportQ3VXDir(), saved.error}),
+                         {QStringLiteral("OK")},
+                         true});
 }
 
 bool QVXController::applicationShouldTerminate()

@@ -1,8 +1,9 @@
 #include "app/RemoteControlPane.h"
 
-#include "app/KeyedTableModel.h"
 #include "app/ControllerState.h"
 #include "app/FormControls.h"
+#include "app/KeyedTableModel.h"
+#include "app/PlayerHistoryChart.h"
 #include "app/PlayersModel.h"
 #include "app/RadioMatrix.h"
 #include "config/StringTable.h"
@@ -11,28 +12,27 @@
 #include "rcon/RemoteCommands.h"
 #include "rcon/RemoteControl.h"
 #include "rcon/ServerSession.h"
+#include "rcon/ServerWatch.h"
 #include "server/LogFollower.h"
 #include "server/PlayerHistory.h"
-#include "rcon/ServerWatch.h"
-#include "app/PlayerHistoryChart.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QUrl>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTextEdit>
+#include <QUrl>
 
 RemoteControlPane::RemoteControlPane(ControllerState& state, const RemoteControlControls& controls,
                                      QObject* parent)
@@ -109,10 +109,11 @@ QString peopleText(const QueryReport& report)
     const std::optional<int> most = report.maxClients();
     if (!count || !most)
         return {};
-    const QString people = count->people == 1
-                               ? rconCommText(QStringLiteral("OnePerson"), QStringLiteral("1 person"))
-                               : rconCommText(QStringLiteral("PeopleCount"), QStringLiteral("%@ people"),
-                                              {QString::number(count->people)});
+    const QString people =
+        count->people == 1
+            ? rconCommText(QStringLiteral("OnePerson"), QStringLiteral("1 person"))
+            : rconCommText(QStringLiteral("PeopleCount"), QStringLiteral("%@ people"),
+                           {QString::number(count->people)});
     const QString bots = count->bots == 1
                              ? rconCommText(QStringLiteral("OneBot"), QStringLiteral("1 bot"))
                              : rconCommText(QStringLiteral("BotsCount"), QStringLiteral("%@ bots"),
@@ -150,8 +151,9 @@ void RemoteControlPane::showPublicStatus()
     m_playersModel->setPlayers(publicPlayers(report));
     m_controls.rconServerNameField->setText(InfoString::withoutColourCodes(report.hostName()));
     const QString map = report.mapName();
-    showMap(rconCommText(QStringLiteral("RconCurrentMap"), QStringLiteral("Current map: %@"), {map}),
-            map, m_state.theMapLibrary.get());
+    showMap(
+        rconCommText(QStringLiteral("RconCurrentMap"), QStringLiteral("Current map: %@"), {map}),
+        map, m_state.theMapLibrary.get());
 }
 
 void RemoteControlPane::showHistory()
@@ -245,7 +247,8 @@ void RemoteControlPane::follow(ServerSession* session)
                 }),
         connect(session, &ServerSession::shownMapChanged, this,
                 &RemoteControlPane::updateRemoteControlMapInfo),
-        connect(session, &ServerSession::limitsLoaded, this, &RemoteControlPane::setRconLimitFields),
+        connect(session, &ServerSession::limitsLoaded, this,
+                &RemoteControlPane::setRconLimitFields),
         connect(session, &ServerSession::responseChanged, this, &RemoteControlPane::showResponse),
         connect(session, &ServerSession::automaticStatusChanged, this,
                 &RemoteControlPane::showAutomaticStatus),
@@ -348,8 +351,9 @@ void RemoteControlPane::showMap(const QString& label, const QString& map, MapLib
 
 void RemoteControlPane::clearRconFields()
 {
-    m_controls.rconCurrentMapNameField->setText(rconCommText(
-        QStringLiteral("RconCurrentMap"), QStringLiteral("Current map: %@"), {QStringLiteral("-")}) +
+    m_controls.rconCurrentMapNameField->setText(rconCommText(QStringLiteral("RconCurrentMap"),
+                                                             QStringLiteral("Current map: %@"),
+                                                             {QStringLiteral("-")}) +
                                                 QLatin1Char(' '));
     m_controls.rconCurrentMapImageView->clear();
     m_controls.rconCurrentMapImageView->setAccessibleDescription(QString());
@@ -362,21 +366,19 @@ QList<QWidget*> RemoteControlPane::commandControls() const
 {
     const RemoteControlControls& c = m_controls;
     // The Say button goes with the request field it sends.
-    return {c.rconRequestTextField,        c.rconBotsAddBotButton,
-            c.rconPreviewNextMapButton,    c.rconChangeToNextMapButton,
-            c.rconLimitsChangeButton,      c.rconPlayersGetStatusButton,
-            c.rconPlayersDumpUserButton,   c.rconPlayersKickButton,
-            c.rconRestartCurrentMapButton, c.rconServerCommandSendButton,
-            c.rconSayButton,               c.rconLimitsField,
-            c.rconLimitsPopUpMenu,         c.rconQuitServerButton,
-            c.rconPlayersGetStatusSwitch};
+    return {c.rconRequestTextField,        c.rconBotsAddBotButton,   c.rconPreviewNextMapButton,
+            c.rconChangeToNextMapButton,   c.rconLimitsChangeButton, c.rconPlayersGetStatusButton,
+            c.rconPlayersDumpUserButton,   c.rconPlayersKickButton,  c.rconRestartCurrentMapButton,
+            c.rconServerCommandSendButton, c.rconSayButton,          c.rconLimitsField,
+            c.rconLimitsPopUpMenu,         c.rconQuitServerButton,   c.rconPlayersGetStatusSwitch};
 }
 
 void RemoteControlPane::activateAllRconGUIButtons()
 {
     for (QWidget* control : commandControls())
         control->setEnabled(true);
-    m_controls.rconPlayersGetStatusSecondsField->setEnabled(!(m_session && m_session->automaticStatus()));
+    m_controls.rconPlayersGetStatusSecondsField->setEnabled(
+        !(m_session && m_session->automaticStatus()));
 }
 
 void RemoteControlPane::deactivateAllRconGUIButtons()
@@ -448,8 +450,8 @@ void RemoteControlPane::startProgress(int progress)
 
 void RemoteControlPane::stopProgressIndicators()
 {
-    for (QProgressBar* indicator : {m_controls.nextMapProgressCircle,
-                                    m_controls.restartMapProgressCircle,
-                                    m_controls.addbotProgressCircle})
+    for (QProgressBar* indicator :
+         {m_controls.nextMapProgressCircle, m_controls.restartMapProgressCircle,
+          m_controls.addbotProgressCircle})
         indicator->hide();
 }

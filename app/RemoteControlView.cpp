@@ -15,13 +15,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTextEdit>
-#include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 using namespace FormControls;
@@ -175,7 +175,8 @@ QWidget* RemoteControlView::makeBotsBox()
     c.rconBotsTableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(c.rconBotsTableView, 1);
     auto* options = new QFormLayout;
-    c.rconBotsNumberField = numberField(QStringLiteral("rconBotsNumberField"), minBotSkill, maxBotSkill, box);
+    c.rconBotsNumberField =
+        numberField(QStringLiteral("rconBotsNumberField"), minBotSkill, maxBotSkill, box);
     options->addRow(tr("Skill:"), c.rconBotsNumberField);
     c.rconBotsTeamColorMatrix =
         new RadioMatrix({tr("No team"), tr("Blue"), tr("Red")}, Qt::Vertical, box);
@@ -212,7 +213,8 @@ QWidget* RemoteControlView::makeLogPage(QWidget* parent)
     layout->addWidget(c.serverLogView, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    c.openServerLogButton = pushButton(QStringLiteral("openServerLogButton"), tr("&Open Log"), page);
+    c.openServerLogButton =
+        pushButton(QStringLiteral("openServerLogButton"), tr("&Open Log"), page);
     c.openServerLogButton->setToolTip(tr("Opens the log in the desktop's text viewer"));
     buttons->addWidget(c.openServerLogButton);
     layout->addLayout(buttons);

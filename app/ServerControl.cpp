@@ -216,8 +216,9 @@ void ServerControl::serviceGaveUp(const QString& configName, const QString& logF
                                   const QStringList& lastLogLines)
 {
     const QString name = VisibleText::escaped(configName);
-    const QString title = rconCommText(QStringLiteral("ServiceGaveUpTitle"),
-                                       QStringLiteral("The server of '%@' keeps crashing!"), {name});
+    const QString title =
+        rconCommText(QStringLiteral("ServiceGaveUpTitle"),
+                     QStringLiteral("The server of '%@' keeps crashing!"), {name});
     const QString log = lastLogLines.join(QLatin1Char('\n'));
     DesktopNotification::send(title, log);
     showAlert(title, rconCommText(QStringLiteral("ServiceGaveUpMsg"),
@@ -334,7 +335,8 @@ void ServerControl::saveAndStart()
 
     const QString& gameRoot = m_state.paths.qGameRootDir();
     bool acceptEmptyPassword = false;
-    for (ServerLauncher::Problem problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword);
+    for (ServerLauncher::Problem problem =
+             ServerLauncher::check(*config, gameRoot, acceptEmptyPassword);
          problem != ServerLauncher::Problem::None;
          problem = ServerLauncher::check(*config, gameRoot, acceptEmptyPassword)) {
         using Problem = ServerLauncher::Problem;

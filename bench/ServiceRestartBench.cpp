@@ -109,7 +109,8 @@ int main(int argc, char** argv)
         return 1;
     }
     UserDefaults::setValue(KZXServerHostingKey, ServerHosting::serviceText());
-    const ServerConfig config = BenchServer::config(QStringLiteral("Restart Bench"), port, {"oa_dm1"});
+    const ServerConfig config =
+        BenchServer::config(QStringLiteral("Restart Bench"), port, {"oa_dm1"});
     HostedServers servers(nullptr);
     std::vector<qint64> starts, answers, controls;
     for (int round = 0; round < rounds; ++round) {
@@ -122,7 +123,9 @@ int main(int argc, char** argv)
         }
         ServerSession* session = started.value;
         const qint64 start = msUntil(clock, [&] { return answersOnce(port); });
-        const auto controlled = [&] { return session->state() == ServerSession::State::Controlled; };
+        const auto controlled = [&] {
+            return session->state() == ServerSession::State::Controlled;
+        };
         if (start < 0 || msUntil(clock, controlled) < 0) {
             std::fprintf(stderr, "bench: the server did not start\n");
             return 1;
@@ -141,7 +144,8 @@ int main(int argc, char** argv)
         starts.push_back(start);
         answers.push_back(answer);
         controls.push_back(control);
-        std::printf("round %2d: start to answer %5lld ms, kill -9 to answer %5lld ms, to controlled %5lld ms\n",
+        std::printf("round %2d: start to answer %5lld ms, kill -9 to answer %5lld ms, to "
+                    "controlled %5lld ms\n",
                     round + 1, static_cast<long long>(start), static_cast<long long>(answer),
                     static_cast<long long>(control));
         std::fflush(stdout);

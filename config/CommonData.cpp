@@ -1,6 +1,5 @@
 #include "config/CommonData.h"
 
-
 #include <QDir>
 #include <QFile>
 

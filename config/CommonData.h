@@ -35,5 +35,4 @@ public:
 
     static QString tmpBlockArenasPlistFile();
     static QString userLoginName();
-
 };

@@ -193,7 +193,8 @@ QJsonObject serverJson(const Listed& listed)
 
 void ServerCommands::addTo(QList<CtlCommand>& commands)
 {
-    commands.append({QStringLiteral("start"), QStringLiteral("NAME [--no-rcon] [--service | --terminal]"),
+    commands.append({QStringLiteral("start"),
+                     QStringLiteral("NAME [--no-rcon] [--service | --terminal]"),
                      QStringLiteral("start the server with a configuration; prints its process "
                                     "id (--no-rcon: even without a remote-control password; "
                                     "--service, --terminal: hosted so this once, whatever the "

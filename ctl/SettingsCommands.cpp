@@ -30,8 +30,7 @@ QList<QPair<QString, QString>> pathList()
          CommonData::appSupportQ3VXDir() + QStringLiteral("/ServerConfigs.kzvr")},
         {QStringLiteral("Current mod data"), GamePaths().appSupportQ3VXCurrentModDir()},
         {QStringLiteral("Game data"), CommonData::appSupportQGameDir()},
-        {QStringLiteral("Server config directory"),
-         GamePaths().appSupportQGameModDir()},
+        {QStringLiteral("Server config directory"), GamePaths().appSupportQGameModDir()},
         {QStringLiteral("Game directory"), gameDirectory()},
         {QStringLiteral("Game preferences"), CommonData::qGamePrefsFile()},
         {QStringLiteral("Settings"), UserDefaults::settingsFilePath()},
@@ -127,7 +126,8 @@ int SettingsCommands::set(const QStringList& args, CtlIo& io)
     const QString key = args.first();
     const std::optional<UserDefaults::Type> type = UserDefaults::typeOf(key);
     if (!type) {
-        io.err << "voranthctl: no setting named '" << VisibleText::escaped(key) << "' (voranthctl settings lists them)\n";
+        io.err << "voranthctl: no setting named '" << VisibleText::escaped(key)
+               << "' (voranthctl settings lists them)\n";
         return CtlRefused;
     }
     if (*type == UserDefaults::Type::Dictionary) {
@@ -137,8 +137,8 @@ int SettingsCommands::set(const QStringList& args, CtlIo& io)
     const QStringList words = args.mid(1);
     const QVariant value = UserDefaults::valueFromText(*type, words);
     if (!value.isValid()) {
-        io.err << "voranthctl: '" << VisibleText::escaped(words.join(QLatin1Char(' '))) << "' is not a valid value for '"
-               << key << "'\n";
+        io.err << "voranthctl: '" << VisibleText::escaped(words.join(QLatin1Char(' ')))
+               << "' is not a valid value for '" << key << "'\n";
         return CtlRefused;
     }
     if (key == KZXServerHostingKey && !ServerHosting::fromText(value.toString())) {

@@ -52,8 +52,8 @@ int Voranthctl::run(const QStringList& arguments, QTextStream& out, QTextStream&
             return CtlOk;
         }
         if (const Result<void> directory = DataDirectory::prepare(); !directory.ok()) {
-            err << "voranthctl: " << DataDirectory::unusableTitle() << ' ' << VisibleText::escaped(directory.error)
-                << " Nothing was changed.\n";
+            err << "voranthctl: " << DataDirectory::unusableTitle() << ' '
+                << VisibleText::escaped(directory.error) << " Nothing was changed.\n";
             return CtlRefused;
         }
         return command.run(args, io);

@@ -18,7 +18,6 @@
 
 namespace {
 
-
 QString modOf(const ServerConfig& config)
 {
     return CommonData::modDirOrDefault(config.modName());

@@ -16,9 +16,8 @@ ServerQuery::Options pollOptions()
 } // namespace
 
 ServerWatch::ServerWatch(const ServerConfig& config, QObject* parent)
-    : QObject(parent),
-      m_query(ServerEndpoint::ofServer(config).host, ServerEndpoint::ofServer(config).port,
-              pollOptions(), this),
+    : QObject(parent), m_query(ServerEndpoint::ofServer(config).host,
+                               ServerEndpoint::ofServer(config).port, pollOptions(), this),
       // A sample waits its turn: it is not to be lost to other requests.
       m_sampler(PlayerHistory(PlayerHistory::pathForServer(config.configName())),
                 ServerEndpoint::ofServer(config).host, ServerEndpoint::ofServer(config).port,
@@ -34,10 +33,11 @@ ServerWatch::ServerWatch(const ServerConfig& config, QObject* parent)
         collect();
     });
     connect(&m_query, &ServerQuery::failed, this, &ServerWatch::collect);
-    connect(&m_sampler, &HistorySampler::finished, this, [this](const HistorySampler::Outcome& outcome) {
-        if (outcome.kind == HistorySampler::Outcome::Kind::Recorded)
-            emit sampled();
-    });
+    connect(&m_sampler, &HistorySampler::finished, this,
+            [this](const HistorySampler::Outcome& outcome) {
+                if (outcome.kind == HistorySampler::Outcome::Kind::Recorded)
+                    emit sampled();
+            });
     m_refreshTimer.setInterval(refreshMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &ServerWatch::refresh);
     m_refreshTimer.start();

@@ -7,12 +7,12 @@
 #include "config/SettingsKeys.h"
 #include "config/UserDefaults.h"
 #include "format/AtomicFile.h"
+#include "format/Logging.h"
 #include "format/PlistReader.h"
 #include "format/PlistWriter.h"
 #include "server/ConsoleText.h"
 #include "server/RunningServer.h"
 #include "server/ServerCommand.h"
-#include "format/Logging.h"
 
 #include <QDir>
 #include <QFile>
@@ -121,7 +121,8 @@ ConfigFiles::ConfigFiles(const GamePaths& paths)
     if (terminal.ok())
         m_defaultTerminalDict = terminal.value.toMap();
     else
-        qCWarning(lcServer, "Could not find terminal file at location: %s", qPrintable(templatePath));
+        qCWarning(lcServer, "Could not find terminal file at location: %s",
+                  qPrintable(templatePath));
 }
 
 const QStringList& ConfigFiles::cvarList()
@@ -171,8 +172,8 @@ Result<void> ConfigFiles::saveConfigToFile(const ServerConfig& config, bool save
     Result<void> written = makeConfigStoreDirectory();
     // The file holds the remote-console password: its owner alone may read it.
     if (written.ok())
-        written = AtomicFile::write(configFileWithPathReplacedSpaces(config.configName()),
-                                    contents, AtomicFile::privatePermissions);
+        written = AtomicFile::write(configFileWithPathReplacedSpaces(config.configName()), contents,
+                                    AtomicFile::privatePermissions);
     if (isUrbanTerror()) {
         const Result<void> mapList = saveMapListToFile(config);
         if (written.ok())

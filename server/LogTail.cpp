@@ -12,7 +12,9 @@ namespace {
 // The inode and size of the file at the path; none when there is none.
 bool statOf(const QString& path, quint64& inode, qint64& size)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     inode = quint64(info.st_ino);

@@ -134,7 +134,8 @@ std::optional<RunningServer::Record> readRecordFile(const QString& path)
 }
 
 // Changes the record of the launch with that token and writes it back.
-bool changeRecordOf(const QString& launchToken, const std::function<void(RunningServer::Record&)>& change)
+bool changeRecordOf(const QString& launchToken,
+                    const std::function<void(RunningServer::Record&)>& change)
 {
     if (!isTokenShaped(launchToken))
         return false;
@@ -278,8 +279,7 @@ bool RunningServer::forgetServerProcess(const QString& launchToken)
     });
 }
 
-bool RunningServer::noteLauncherProcess(const QString& launchToken,
-                                        const ProcessIdentity& launcher)
+bool RunningServer::noteLauncherProcess(const QString& launchToken, const ProcessIdentity& launcher)
 {
     return changeRecordOf(launchToken, [&](Record& record) {
         record.launcherPid = launcher.pid;

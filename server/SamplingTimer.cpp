@@ -17,8 +17,9 @@ namespace {
 bool anyServiceRecorded()
 {
     const QList<RunningServer::Record> records = RunningServer::readAll();
-    return std::any_of(records.cbegin(), records.cend(),
-                       [](const RunningServer::Record& record) { return record.hostedAsService(); });
+    return std::any_of(records.cbegin(), records.cend(), [](const RunningServer::Record& record) {
+        return record.hostedAsService();
+    });
 }
 
 Result<void> install()
@@ -26,27 +27,28 @@ Result<void> install()
     const QString ctl = SamplingTimer::ctlPath();
     if (ctl.isEmpty())
         return Result<void>::failure(QStringLiteral("voranthctl is not installed"));
-    if (const Result<void> made =
-            AtomicFile::makeDirectories(UserServiceManager::unitDirectory());
+    if (const Result<void> made = AtomicFile::makeDirectories(UserServiceManager::unitDirectory());
         !made.ok())
         return made;
     for (const auto& [path, text] :
          {std::pair{SamplingTimer::servicePath(), SamplingTimer::serviceText(ctl)},
           std::pair{SamplingTimer::timerPath(), SamplingTimer::timerText()}})
-        if (const Result<void> written = AtomicFile::write(path, text.toUtf8(), AtomicFile::privatePermissions);
+        if (const Result<void> written =
+                AtomicFile::write(path, text.toUtf8(), AtomicFile::privatePermissions);
             !written.ok())
             return written;
     if (const Result<void> reloaded = UserServiceManager::reload(); !reloaded.ok())
         return reloaded;
-    const Result<QString> started = UserServiceManager::systemctl(
-        {QStringLiteral("enable"), QStringLiteral("--now"), QStringLiteral("--"), SamplingTimer::timerName()});
+    const Result<QString> started =
+        UserServiceManager::systemctl({QStringLiteral("enable"), QStringLiteral("--now"),
+                                       QStringLiteral("--"), SamplingTimer::timerName()});
     return started.ok() ? UserServiceManager::reload() : Result<void>::failure(started.error);
 }
 
 Result<void> uninstall()
 {
-    UserServiceManager::systemctl(
-        {QStringLiteral("disable"), QStringLiteral("--now"), QStringLiteral("--"), SamplingTimer::timerName()});
+    UserServiceManager::systemctl({QStringLiteral("disable"), QStringLiteral("--now"),
+                                   QStringLiteral("--"), SamplingTimer::timerName()});
     for (const QString& path : {SamplingTimer::timerPath(), SamplingTimer::servicePath()})
         if (QFileInfo::exists(path) && !QFile::remove(path))
             return Result<void>::failure(QStringLiteral("%1 could not be removed").arg(path));
@@ -84,8 +86,8 @@ QString SamplingTimer::serviceText(const QString& ctlPath)
 
 QString SamplingTimer::ctlPath()
 {
-    const QString beside = QStandardPaths::findExecutable(
-        QStringLiteral("voranthctl"), {QCoreApplication::applicationDirPath()});
+    const QString beside = QStandardPaths::findExecutable(QStringLiteral("voranthctl"),
+                                                          {QCoreApplication::applicationDirPath()});
     return beside.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("voranthctl")) : beside;
 }
 

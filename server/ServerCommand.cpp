@@ -130,10 +130,11 @@ QStringList ServerCommand::arguments(const ServerConfig& config, const Inputs& i
 {
     const QString pb = config.punkBusterEnabled() ? QStringLiteral("1") : QStringLiteral("0");
     const bool bundle = isApplicationBundle(inputs.appName);
-    QStringList arguments = setting(QStringLiteral("fs_basepath"), engineQuoted(basePath(inputs.gameRoot)));
+    QStringList arguments =
+        setting(QStringLiteral("fs_basepath"), engineQuoted(basePath(inputs.gameRoot)));
     if (!bundle)
-        arguments += setting(QStringLiteral("dedicated"),
-                             QString::number(config.radioDedicatedType() + 1));
+        arguments +=
+            setting(QStringLiteral("dedicated"), QString::number(config.radioDedicatedType() + 1));
     arguments += setting(QStringLiteral("fs_game"), engineQuoted(config.modName()));
     if (config.hunkMegsUse())
         arguments += setting(QStringLiteral("com_hunkmegs"), QString::number(config.hunkMegs()));
@@ -152,7 +153,8 @@ QString ServerCommand::build(const ServerConfig& config, const Inputs& inputs)
     QString command =
         QStringLiteral("cd '") + shellSingleQuoted(inputs.gameRoot) + QStringLiteral("'; ./");
     if (isApplicationBundle(inputs.appName))
-        command += QLatin1Char('"') + shellDoubleQuoted(bundleExecutable(inputs)) + QLatin1Char('"');
+        command +=
+            QLatin1Char('"') + shellDoubleQuoted(bundleExecutable(inputs)) + QLatin1Char('"');
     else
         command += shellWord(inputs.appName);
     for (const QString& argument : arguments(config, inputs))

@@ -9,16 +9,16 @@
 #include "config/StringTable.h"
 #include "config/UserDefaults.h"
 #include "config/VisibleText.h"
+#include "format/Logging.h"
 #include "server/ConfigFiles.h"
 #include "server/ProcessSignal.h"
 #include "server/ProcessWatcher.h"
 #include "server/QProcessCom.h"
 #include "server/RunningServer.h"
+#include "server/SamplingTimer.h"
 #include "server/ServerCommand.h"
 #include "server/ServerLog.h"
-#include "server/SamplingTimer.h"
 #include "server/ServiceHost.h"
-#include "format/Logging.h"
 #include "server/TerminalLauncher.h"
 
 #include <QDeadlineTimer>
@@ -369,8 +369,8 @@ Result<RunningServer::Record> ServerLauncher::start(const ServerConfig& config,
         followSamplingTimer();
         return Started::success(record);
     }
-    const Result<qint64> opened =
-        TerminalLauncher::openTerminalFile(files.terminalFile(), record.launchToken, record.logFile);
+    const Result<qint64> opened = TerminalLauncher::openTerminalFile(
+        files.terminalFile(), record.launchToken, record.logFile);
     if (!opened.ok()) {
         undo();
         return Started::failure(opened.error);
@@ -606,7 +606,8 @@ Result<QString> ServerLauncher::enableAtLogin(const ServerConfig& config, const 
     record.unitName = unitName;
     const Result<QString> log = ServerLog::beginRun(record.execFile);
     record.logFile = log.value;
-    const Result<void> recorded = log.ok() ? RunningServer::save(record) : Result<void>::failure(log.error);
+    const Result<void> recorded =
+        log.ok() ? RunningServer::save(record) : Result<void>::failure(log.error);
     const Result<void> enabled = recorded.ok() ? ServiceHost::enable(record, gameRoot) : recorded;
     if (!enabled.ok()) {
         if (ServiceHost::isEnabled(config))

@@ -64,7 +64,8 @@ Result<QString> ServerLog::beginRun(const QString& execFile)
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return Result<QString>::failure(
-            QStringLiteral("%1 could not be made: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+            QStringLiteral("%1 could not be made: %2")
+                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     ::close(fd);
     return Result<QString>::success(path);
 }

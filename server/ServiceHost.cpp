@@ -61,25 +61,28 @@ QString ServiceHost::refusal(const QString& unitName)
     return {};
 }
 
-ServiceUnit::Spec ServiceHost::specOf(const RunningServer::Record& record, const QString& gameRoot)
+ServiceUnit::Definition ServiceHost::definitionOf(const RunningServer::Record& record,
+                                                  const QString& gameRoot)
 {
-    const ServerCommand::Inputs inputs = configFilesOf(record.config, gameRoot).commandInputs(record.config);
-    ServiceUnit::Spec spec;
-    spec.name = record.unitName;
-    spec.description = QStringLiteral("Voranth server: ") + VisibleText::escaped(record.config.configName());
-    spec.workingDirectory = gameRoot;
-    spec.program = ServerCommand::executablePath(gameRoot, inputs.appName);
-    spec.arguments = ServerCommand::arguments(record.config, inputs);
-    spec.logFile = record.logFile;
-    spec.environment = {QStringLiteral("HOME=") + QDir::homePath(),
-                        QString::fromUtf8(LaunchToken::environmentEntry(record.launchToken))};
-    return spec;
+    const ServerCommand::Inputs inputs =
+        configFilesOf(record.config, gameRoot).commandInputs(record.config);
+    ServiceUnit::Definition definition;
+    definition.name = record.unitName;
+    definition.description =
+        QStringLiteral("Voranth server: ") + VisibleText::escaped(record.config.configName());
+    definition.workingDirectory = gameRoot;
+    definition.program = ServerCommand::executablePath(gameRoot, inputs.appName);
+    definition.arguments = ServerCommand::arguments(record.config, inputs);
+    definition.logFile = record.logFile;
+    definition.environment = {QStringLiteral("HOME=") + QDir::homePath(),
+                              QString::fromUtf8(LaunchToken::environmentEntry(record.launchToken))};
+    return definition;
 }
 
 Result<void> ServiceHost::launch(const RunningServer::Record& record, const QString& gameRoot)
 {
     resetFailed(record.unitName);
-    return UserServiceManager::startTransient(specOf(record, gameRoot));
+    return UserServiceManager::startTransient(definitionOf(record, gameRoot));
 }
 
 Result<void> ServiceHost::startEnabled(const RunningServer::Record& record, const QString& gameRoot)
@@ -148,8 +151,9 @@ Result<void> ServiceHost::stop(const RunningServer::Record& record, int timeoutM
     if (!unit.up())
         return Result<void>::success();
     if (timeoutMs == 0) {
-        const Result<QString> sent = UserServiceManager::systemctl(
-            {QStringLiteral("stop"), QStringLiteral("--no-block"), QStringLiteral("--"), record.unitName});
+        const Result<QString> sent =
+            UserServiceManager::systemctl({QStringLiteral("stop"), QStringLiteral("--no-block"),
+                                           QStringLiteral("--"), record.unitName});
         return sent.ok() ? Result<void>::success() : Result<void>::failure(sent.error);
     }
     if (const Result<void> stopped = UserServiceManager::stop(record.unitName); !stopped.ok())
@@ -187,9 +191,9 @@ Result<void> ServiceHost::enable(const RunningServer::Record& record, const QStr
     if (const Result<void> made = AtomicFile::makeDirectories(QFileInfo(path).absolutePath());
         !made.ok())
         return made;
-    if (const Result<void> written =
-            AtomicFile::write(path, ServiceUnit::unitFileText(specOf(record, gameRoot)).toUtf8(),
-                              AtomicFile::privatePermissions);
+    if (const Result<void> written = AtomicFile::write(
+            path, ServiceUnit::unitFileText(definitionOf(record, gameRoot)).toUtf8(),
+            AtomicFile::privatePermissions);
         !written.ok())
         return written;
     if (const Result<void> reloaded = UserServiceManager::reload(); !reloaded.ok())
@@ -205,8 +209,8 @@ Result<void> ServiceHost::disable(const ServerConfig& config)
 {
     const QString path = unitFilePath(config);
     if (!isOurUnitFile(path))
-        return Result<void>::failure(
-            QStringLiteral("'%1' does not start at login").arg(VisibleText::escaped(config.configName())));
+        return Result<void>::failure(QStringLiteral("'%1' does not start at login")
+                                         .arg(VisibleText::escaped(config.configName())));
     const Result<void> disabled = UserServiceManager::disable(unitNameFor(config));
     if (!QFile::remove(path))
         return Result<void>::failure(QStringLiteral("%1 could not be removed").arg(path));

@@ -67,5 +67,6 @@ public:
     static bool isEnabled(const ServerConfig& config);
 
 private:
-    static ServiceUnit::Spec specOf(const RunningServer::Record& record, const QString& gameRoot);
+    static ServiceUnit::Definition definitionOf(const RunningServer::Record& record,
+                                                const QString& gameRoot);
 };

@@ -10,8 +10,8 @@ const QString configSuffix = QStringLiteral(".config");
 
 bool keptInUnitName(char c, bool first)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == ':' || c == '_' || (c == '.' && !first);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ':' ||
+           c == '_' || (c == '.' && !first);
 }
 
 // The manager expands "$NAME" in a command's words when it runs it; "$$" is a '$'.
@@ -37,7 +37,8 @@ QString quotedWord(const QString& word, Reading reading)
     for (QChar c : word) {
         if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
             quoted += QLatin1Char('\\');
-        if ((c == QLatin1Char('%') && reading.unitFile) || (c == QLatin1Char('$') && reading.command))
+        if ((c == QLatin1Char('%') && reading.unitFile) ||
+            (c == QLatin1Char('$') && reading.command))
             quoted += c;
         quoted += c;
     }
@@ -100,17 +101,17 @@ bool ServiceUnit::isVoranthUnit(const QString& unitName)
            !unitName.contains(QLatin1Char('/'));
 }
 
-QList<QPair<QString, QString>> ServiceUnit::unitSettings(const Spec& spec)
+QList<QPair<QString, QString>> ServiceUnit::unitSettings(const Definition& definition)
 {
-    return {{QStringLiteral("Description"), spec.description},
+    return {{QStringLiteral("Description"), definition.description},
             {QStringLiteral("StartLimitIntervalSec"), QString::number(startLimitIntervalSeconds)},
             {QStringLiteral("StartLimitBurst"), QString::number(startLimitBurst)}};
 }
 
-QList<QPair<QString, QString>> ServiceUnit::serviceSettings(const Spec& spec)
+QList<QPair<QString, QString>> ServiceUnit::serviceSettings(const Definition& definition)
 {
-    const QString output = QStringLiteral("append:") + spec.logFile;
-    return {{QStringLiteral("WorkingDirectory"), spec.workingDirectory},
+    const QString output = QStringLiteral("append:") + definition.logFile;
+    return {{QStringLiteral("WorkingDirectory"), definition.workingDirectory},
             {QStringLiteral("Restart"), QStringLiteral("on-failure")},
             {QStringLiteral("RestartSec"), QString::number(restartSeconds)},
             {QStringLiteral("TimeoutStopSec"), QString::number(stopTimeoutSeconds)},
@@ -119,21 +120,21 @@ QList<QPair<QString, QString>> ServiceUnit::serviceSettings(const Spec& spec)
             {QStringLiteral("StandardError"), output}};
 }
 
-QStringList ServiceUnit::transientArguments(const Spec& spec)
+QStringList ServiceUnit::transientArguments(const Definition& definition)
 {
     // Not collected when it fails: a unit the manager gave up on stays, failed, to be seen.
     QStringList arguments{QStringLiteral("--user"), QStringLiteral("--quiet"),
-                          QStringLiteral("--unit=") + spec.name};
-    for (const auto& [key, value] : unitSettings(spec) + serviceSettings(spec))
+                          QStringLiteral("--unit=") + definition.name};
+    for (const auto& [key, value] : unitSettings(definition) + serviceSettings(definition))
         arguments += {QStringLiteral("--property"), key + QLatin1Char('=') + value};
     if (const QStringList marker = startMarker(); !marker.isEmpty())
         arguments += {QStringLiteral("--property"),
                       QStringLiteral("ExecStartPre=-") + quotedCommand(marker, false)};
-    for (const QString& entry : spec.environment)
+    for (const QString& entry : definition.environment)
         arguments += QStringLiteral("--setenv=") + entry;
     arguments += QStringLiteral("--");
-    arguments += withDollarsDoubled(spec.program);
-    for (const QString& argument : spec.arguments)
+    arguments += withDollarsDoubled(definition.program);
+    for (const QString& argument : definition.arguments)
         arguments += withDollarsDoubled(argument);
     return arguments;
 }
@@ -143,19 +144,21 @@ QString ServiceUnit::commandLine(const QStringList& words)
     return quotedCommand(words, true);
 }
 
-QString ServiceUnit::unitFileText(const Spec& spec)
+QString ServiceUnit::unitFileText(const Definition& definition)
 {
     QString text = unitFileMark() + QStringLiteral("\n[Unit]\n");
-    for (const auto& [key, value] : unitSettings(spec))
+    for (const auto& [key, value] : unitSettings(definition))
         text += key + QLatin1Char('=') + withSpecifiersEscaped(value) + QLatin1Char('\n');
     text += QStringLiteral("\n[Service]\n");
-    for (const auto& [key, value] : serviceSettings(spec))
+    for (const auto& [key, value] : serviceSettings(definition))
         text += key + QLatin1Char('=') + withSpecifiersEscaped(value) + QLatin1Char('\n');
-    for (const QString& entry : spec.environment)
-        text += QStringLiteral("Environment=") + quotedWord(entry, {false, true}) + QLatin1Char('\n');
+    for (const QString& entry : definition.environment)
+        text +=
+            QStringLiteral("Environment=") + quotedWord(entry, {false, true}) + QLatin1Char('\n');
     if (const QStringList marker = startMarker(); !marker.isEmpty())
         text += QStringLiteral("ExecStartPre=-") + quotedCommand(marker, true) + QLatin1Char('\n');
-    text += QStringLiteral("ExecStart=") + quotedCommand(QStringList{spec.program} + spec.arguments, true) +
+    text += QStringLiteral("ExecStart=") +
+            quotedCommand(QStringList{definition.program} + definition.arguments, true) +
             QStringLiteral("\n\n[Install]\nWantedBy=default.target\n");
     return text;
 }

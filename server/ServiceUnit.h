@@ -13,7 +13,7 @@
 class ServiceUnit
 {
 public:
-    struct Spec
+    struct Definition
     {
         QString name; // nameFor()
         QString description;
@@ -40,11 +40,11 @@ public:
     // Whether a unit name is one Voranth gives.
     static bool isVoranthUnit(const QString& unitName);
 
-    // The arguments of "systemd-run --user" that start the spec as a transient unit.
-    static QStringList transientArguments(const Spec& spec);
+    // The arguments of "systemd-run --user" that start the definition as a transient unit.
+    static QStringList transientArguments(const Definition& definition);
     // A unit file of the same settings, with an [Install] section for default.target; its
     // first line is unitFileMark().
-    static QString unitFileText(const Spec& spec);
+    static QString unitFileText(const Definition& definition);
     static QString unitFileMark()
     {
         return QStringLiteral("# Written by Voranth; voranthctl disable removes it.");
@@ -55,6 +55,6 @@ public:
 
     // The settings of the unit's [Unit] and [Service] sections, as a transient unit takes
     // them (no specifiers, a '$' doubled: the manager expands variables in commands).
-    static QList<QPair<QString, QString>> unitSettings(const Spec& spec);
-    static QList<QPair<QString, QString>> serviceSettings(const Spec& spec);
+    static QList<QPair<QString, QString>> unitSettings(const Definition& definition);
+    static QList<QPair<QString, QString>> serviceSettings(const Definition& definition);
 };

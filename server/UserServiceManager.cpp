@@ -54,8 +54,8 @@ Result<QString> UserServiceManager::run(const QString& program, const QStringLis
     const QString output = QString::fromUtf8(process.readAllStandardOutput());
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         const QString error = QString::fromUtf8(process.readAllStandardError()).trimmed();
-        return Result<QString>::failure(
-            error.isEmpty() ? QStringLiteral("%1 failed").arg(program) : error);
+        return Result<QString>::failure(error.isEmpty() ? QStringLiteral("%1 failed").arg(program)
+                                                        : error);
     }
     return Result<QString>::success(output);
 }
@@ -67,8 +67,8 @@ Result<QString> UserServiceManager::systemctl(const QStringList& arguments)
 
 UserServiceManager::Availability UserServiceManager::availability()
 {
-    const Result<QString> version =
-        systemctl({QStringLiteral("show"), QStringLiteral("--property=Version"), QStringLiteral("--value")});
+    const Result<QString> version = systemctl(
+        {QStringLiteral("show"), QStringLiteral("--property=Version"), QStringLiteral("--value")});
     if (version.ok() && !version.value.trimmed().isEmpty())
         return {true, QString()};
     return {false, version.ok() ? QStringLiteral("the user's service manager gave no version")
@@ -97,10 +97,10 @@ UserServiceManager::UnitState UserServiceManager::state(const QString& unit)
     return state;
 }
 
-Result<void> UserServiceManager::startTransient(const ServiceUnit::Spec& spec)
+Result<void> UserServiceManager::startTransient(const ServiceUnit::Definition& definition)
 {
     const Result<QString> started =
-        run(QStringLiteral("systemd-run"), ServiceUnit::transientArguments(spec));
+        run(QStringLiteral("systemd-run"), ServiceUnit::transientArguments(definition));
     return started.ok() ? Result<void>::success() : Result<void>::failure(started.error);
 }
 

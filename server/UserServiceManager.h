@@ -28,17 +28,20 @@ public:
     // What the manager says of a unit.
     struct UnitState
     {
-        QString loadState;   // "loaded", "not-found", ...
-        QString activeState; // "active", "activating", "failed", "inactive", ...
-        QString subState;    // "running", "auto-restart", ...
-        QString result;      // "success", "exit-code", "signal", "start-limit-hit", ...
+        QString loadState;     // "loaded", "not-found", ...
+        QString activeState;   // "active", "activating", "failed", "inactive", ...
+        QString subState;      // "running", "auto-restart", ...
+        QString result;        // "success", "exit-code", "signal", "start-limit-hit", ...
         QString unitFileState; // "enabled", "disabled", "" for a transient unit
         qint32 mainPid = 0;
         int restarts = 0;
         // When its main process was started.
         QDateTime mainStartedAt;
 
-        bool known() const { return !loadState.isEmpty() && loadState != QLatin1String("not-found"); }
+        bool known() const
+        {
+            return !loadState.isEmpty() && loadState != QLatin1String("not-found");
+        }
         // Running, starting or waiting to be restarted.
         bool up() const;
         bool failed() const { return activeState == QLatin1String("failed"); }
@@ -53,7 +56,7 @@ public:
     // The unit's state; an empty state when the manager does not answer.
     static UnitState state(const QString& unit);
 
-    static Result<void> startTransient(const ServiceUnit::Spec& spec);
+    static Result<void> startTransient(const ServiceUnit::Definition& definition);
     static Result<void> start(const QString& unit);
     static Result<void> stop(const QString& unit);
     // Forgets a failed unit's failure (and its start count), so that it can start again.

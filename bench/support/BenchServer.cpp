@@ -72,9 +72,9 @@ bool BenchServer::start(const QString& scratch, const ServerConfig& config)
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.start(m_gameDir + QStringLiteral("/ioq3ded.x86_64"),
-                    {"+set", "fs_basepath", m_gameDir, "+set", "dedicated", "1", "+set",
-                     "fs_game", config.modName(), "+set", "net_port", QString::number(port),
-                     "+exec", ConfigFiles::configFileReplacedSpaces(config.configName())});
+                    {"+set", "fs_basepath", m_gameDir, "+set", "dedicated", "1", "+set", "fs_game",
+                     config.modName(), "+set", "net_port", QString::number(port), "+exec",
+                     ConfigFiles::configFileReplacedSpaces(config.configName())});
     if (!answersWithin(port, 20000)) {
         std::fprintf(stderr, "bench: the server does not answer on port %u\n", port);
         return false;

@@ -30,7 +30,6 @@
 #include <QSpinBox>
 #include <QTableView>
 
-
 namespace {
 
 // What an earlier test of this process left behind goes: settings, store, databases and the

@@ -26,13 +26,22 @@
 namespace {
 
 // The settings the preferences window writes.
-const QStringList preferenceKeys = {
-    KZXDedicatedAppType, KZXCustomDedicatedAppname, KZXDedicatedAppName,
-    KZXUseDefaultMasterServersKey, KZXGameMasterServKey, KZXPreserveServerNameKey,
-    KZXPreserveWelcomeTextKey, KZXPreserveNetIPAddressKey, KZXPreserveNetPortKey,
-    KZXPreservePrivateClientsPasswordKey, KZXRconPasswordGenerationType,
-    KZXRconPasswordGenerationTypeStringKey, KZXEnablePunkBusterByDefaultKey,
-    KZXPutTerminalBackKey, KZXMapImageLoadingKey, KZXMapImageCacheSizeKey};
+const QStringList preferenceKeys = {KZXDedicatedAppType,
+                                    KZXCustomDedicatedAppname,
+                                    KZXDedicatedAppName,
+                                    KZXUseDefaultMasterServersKey,
+                                    KZXGameMasterServKey,
+                                    KZXPreserveServerNameKey,
+                                    KZXPreserveWelcomeTextKey,
+                                    KZXPreserveNetIPAddressKey,
+                                    KZXPreserveNetPortKey,
+                                    KZXPreservePrivateClientsPasswordKey,
+                                    KZXRconPasswordGenerationType,
+                                    KZXRconPasswordGenerationTypeStringKey,
+                                    KZXEnablePunkBusterByDefaultKey,
+                                    KZXPutTerminalBackKey,
+                                    KZXMapImageLoadingKey,
+                                    KZXMapImageCacheSizeKey};
 
 // What the settings file on disk holds, read past the process's own settings object.
 QVariant onDisk(const QString& key)
@@ -153,13 +162,15 @@ TEST_F(PreferencesTest, ASettingChangedWithoutTheWindowIsShownAsItsChoice)
     UserDefaults::setValue(KZXDedicatedAppName, "q3ded");
     UserDefaults::setValue(KZXRconPasswordGenerationTypeStringKey, "copy");
     {
-        PreferenceController preferences(scriptedAlerts, [this] { return gameRoot; }, nullptr);
+        PreferenceController preferences(
+            scriptedAlerts, [this] { return gameRoot; }, nullptr);
         EXPECT_EQ(preferences.controls().dedicatedApp->selectedTag(), 1);
         EXPECT_EQ(preferences.controls().rconPasswordGenerationType->selectedTag(), 1);
         EXPECT_EQ(preferences.passwordGenTypeString(), "copy");
     }
     UserDefaults::setValue(KZXDedicatedAppName, "games/q3server");
-    PreferenceController preferences(scriptedAlerts, [this] { return gameRoot; }, nullptr);
+    PreferenceController preferences(
+        scriptedAlerts, [this] { return gameRoot; }, nullptr);
     EXPECT_EQ(preferences.controls().dedicatedApp->selectedTag(), 2);
     EXPECT_EQ(preferences.controls().customDedicatedAppName->text(), "games/q3server");
     EXPECT_EQ(preferences.dedicatedAppName(), "games/q3server");
@@ -269,7 +280,8 @@ TEST_F(PreferencesTest, ACustomProgramMissingFromTheGameDirectoryIsNamedAndNothi
     EXPECT_EQ(alerts.first().title, "Could not find myded!");
     EXPECT_EQ(alerts.first().message,
               "Please check that the given Quake3 application exists in your game root "
-              "directory:\n" + gameRoot);
+              "directory:\n" +
+                  gameRoot);
     for (const QString& key : preferenceKeys)
         EXPECT_FALSE(UserDefaults::hasUserValue(key)) << key.toStdString();
     EXPECT_TRUE(preferences.recordNeedsSaving());

@@ -40,17 +40,23 @@ TEST_F(ServerWatchPaneTest, ThePeopleLineAndTheHistoryFollowTheServer)
     PlayerHistory history(PlayerHistory::pathForServer("Alpha"));
     const qint64 now = history.nowMinute();
     for (qint64 minute = now - 6 * 24 * 60; minute < now - 10; minute += 7)
-        ASSERT_TRUE(history.append({minute, int(minute / 60 % 5), 4, minute < now - 3000 ? "oa_dm1" : "oa_dm2"}).ok());
+        ASSERT_TRUE(history
+                        .append({minute, int(minute / 60 % 5), 4,
+                                 minute < now - 3000 ? "oa_dm1" : "oa_dm2"})
+                        .ok());
     server().saveAndStart();
     ASSERT_TRUE(waitUntil([&] { return controlled("Alpha"); })) << status().toStdString();
     for (const char* bot : {"addbot sarge", "addbot grunt"})
         ASSERT_FALSE(RealServer::rcon(port, "secret", bot).isEmpty());
 
     servers().watch(servers().session("Alpha"))->refresh();
-    EXPECT_TRUE(waitUntil([&] {
-        servers().watch(servers().session("Alpha"))->refresh();
-        return people().contains(QRegularExpression("^Players: 0 people, 2 bots of \\d+$"));
-    }, 30000, 1000)) << people().toStdString();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            servers().watch(servers().session("Alpha"))->refresh();
+            return people().contains(QRegularExpression("^Players: 0 people, 2 bots of \\d+$"));
+        },
+        30000, 1000))
+        << people().toStdString();
 
     // The chart shows the last 24 hours, then the week, and the window's own sample joins it.
     PlayerHistoryChart* chart = rcon().historyChart;
@@ -59,8 +65,9 @@ TEST_F(ServerWatchPaneTest, ThePeopleLineAndTheHistoryFollowTheServer)
     rcon().historySpanMenu->setCurrentIndex(1);
     EXPECT_EQ(chart->span(), PlayerHistoryChart::Span::Week);
     EXPECT_GT(chart->samples().size(), 5 * day);
-    ASSERT_TRUE(waitUntil([&] { return !chart->samples().isEmpty() && chart->samples().last().minute >= now; }))
-        << "the window samples its server";
+    ASSERT_TRUE(waitUntil([&] {
+        return !chart->samples().isEmpty() && chart->samples().last().minute >= now;
+    })) << "the window samples its server";
     // Taken as soon as the server answered: before or after the bots came.
     EXPECT_EQ(chart->samples().last().people, 0);
     EXPECT_EQ(chart->samples().last().map, "oa_dm2");
@@ -78,7 +85,8 @@ TEST_F(ServerWatchPaneTest, AServerWithoutRemoteControlIsShownAsAnyoneSeesIt)
         const ServerSession* session = servers().session("Open");
         return session && session->state() == ServerSession::State::Uncontrolled;
     }));
-    EXPECT_TRUE(waitUntil([&] { return rcon().rconCurrentMapNameField->text() == "Current map: oa_dm4"; }, 30000))
+    EXPECT_TRUE(waitUntil(
+        [&] { return rcon().rconCurrentMapNameField->text() == "Current map: oa_dm4"; }, 30000))
         << rcon().rconCurrentMapNameField->text().toStdString();
     EXPECT_TRUE(people().startsWith("Players: 0 people, 0 bots of ")) << people().toStdString();
     EXPECT_FALSE(rcon().rconCurrentMapTitleField->text().isEmpty());

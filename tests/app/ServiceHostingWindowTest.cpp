@@ -68,8 +68,9 @@ TEST_F(ServiceHostingWindowTest, TheWindowFollowsItsServiceThroughCrashesAndSays
 
     // A crash: the pane reconnects to the new process by itself and the status line says so.
     ASSERT_EQ(::kill(pid, SIGKILL), 0);
-    ASSERT_TRUE(waitUntil([&] { return controlled("Alpha") && pidOf("Alpha") > 0 && pidOf("Alpha") != pid; }))
-        << status().toStdString();
+    ASSERT_TRUE(waitUntil([&] {
+        return controlled("Alpha") && pidOf("Alpha") > 0 && pidOf("Alpha") != pid;
+    })) << status().toStdString();
     EXPECT_TRUE(waitUntil([&] { return status().contains("Restarted after a crash at"); }))
         << status().toStdString();
     EXPECT_TRUE(status().startsWith("Server is running")) << status().toStdString();
@@ -80,13 +81,17 @@ TEST_F(ServiceHostingWindowTest, TheWindowFollowsItsServiceThroughCrashesAndSays
         pid = pidOf("Alpha");
         if (pid > 0)
             ::kill(pid, SIGKILL);
-        waitUntil([&] { return !servers().session("Alpha") || (pidOf("Alpha") > 0 && pidOf("Alpha") != pid); });
+        waitUntil([&] {
+            return !servers().session("Alpha") || (pidOf("Alpha") > 0 && pidOf("Alpha") != pid);
+        });
     }
     ASSERT_TRUE(waitUntil([&] { return servers().session("Alpha") == nullptr; }));
-    ASSERT_TRUE(waitUntil([&] { return !alerts.isEmpty() && !notifications.received().isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return !alerts.isEmpty() && !notifications.received().isEmpty(); }));
     EXPECT_EQ(alerts.last().title, "The server of 'Alpha' keeps crashing!");
     const QString log = ServerLog::pathFor("VO_Alpha.config");
-    EXPECT_TRUE(alerts.last().message.contains(log + "):\n\n" + ServerLog::lastLines(log, 8).join('\n')))
+    EXPECT_TRUE(
+        alerts.last().message.contains(log + "):\n\n" + ServerLog::lastLines(log, 8).join('\n')))
         << alerts.last().message.toStdString();
     EXPECT_EQ(notifications.received().last().body, ServerLog::lastLines(log, 8).join('\n'));
     EXPECT_EQ(notifications.received().last().summary, "The server of 'Alpha' keeps crashing!");

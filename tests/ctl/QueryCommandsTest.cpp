@@ -100,17 +100,20 @@ TEST(VoranthctlQuery, AnIpv6ServerIsWrittenInBrackets)
     const QString endpoint = QStringLiteral("[::1]:%1").arg(server.port());
     const ProgramResult text = voranthctlServed({"query", endpoint});
     ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
-    EXPECT_TRUE(hasLine(text.out, "address +" + QRegularExpression::escape(endpoint))) << text.out.toStdString();
+    EXPECT_TRUE(hasLine(text.out, "address +" + QRegularExpression::escape(endpoint)))
+        << text.out.toStdString();
     EXPECT_TRUE(hasLine(text.out, "map +oa_dm1"));
 }
 
 TEST(VoranthctlQuery, WhateverTheServerSendsTheOutputStaysReadableAndTheJsonValid)
 {
     QueryResponder server;
-    server.info = "\\hostname\\\x1b[2J\x07^3Evil\xff\\clients\\3\\g_humanplayers\\0\\sv_maxclients\\4"
-                  "\\mapname\\m\xe9lange\\gametype\\x";
-    server.playerLines = "0 0 \"\x1b]0;title\x07\"\n0 0 \"line\nbreak\"\n0 0 \"\xc3\x28\xa0\"\n0 0 \"" +
-                         QByteArray(1000, 'n') + "\"\n";
+    server.info =
+        "\\hostname\\\x1b[2J\x07^3Evil\xff\\clients\\3\\g_humanplayers\\0\\sv_maxclients\\4"
+        "\\mapname\\m\xe9lange\\gametype\\x";
+    server.playerLines =
+        "0 0 \"\x1b]0;title\x07\"\n0 0 \"line\nbreak\"\n0 0 \"\xc3\x28\xa0\"\n0 0 \"" +
+        QByteArray(1000, 'n') + "\"\n";
     const ProgramResult text = voranthctlServed({"query", endpointOf(server)});
     ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
     EXPECT_FALSE(text.out.contains(QChar(0x1b))) << "an escape sequence never reaches the terminal";
@@ -147,7 +150,8 @@ TEST(VoranthctlQuery, NothingAnsweringIsAClearFailure)
     server.stayQuiet();
     const ProgramResult silent = voranthctlServed({"query", endpointOf(server)});
     EXPECT_EQ(silent.exitCode, 1);
-    EXPECT_TRUE(silent.err.contains("Nothing answered at " + endpointOf(server))) << silent.err.toStdString();
+    EXPECT_TRUE(silent.err.contains("Nothing answered at " + endpointOf(server)))
+        << silent.err.toStdString();
     EXPECT_EQ(silent.out, "");
     const ProgramResult json = voranthctlServed({"query", endpointOf(server), "--json"});
     EXPECT_EQ(json.exitCode, 1);
@@ -174,13 +178,17 @@ TEST(VoranthctlQuery, AServerStartedByHandIsAskedWithoutItsRemoteConsole)
 {
     LiveServer server(RealServer::freeUdpPort(), QStringLiteral("by-hand"), {"oa_dm1", "oa_dm2"});
     ASSERT_TRUE(server.start()) << server.error().toStdString();
-    ASSERT_EQ(ProgramRunner::voranthctl({"scan", "--game-dir", server.gameDirectory()}).exitCode, 0);
-    const QString title = MapLibrary(GamePaths(server.gameDirectory(), "baseq3")).mapTitleForMap("oa_dm1");
+    ASSERT_EQ(ProgramRunner::voranthctl({"scan", "--game-dir", server.gameDirectory()}).exitCode,
+              0);
+    const QString title =
+        MapLibrary(GamePaths(server.gameDirectory(), "baseq3")).mapTitleForMap("oa_dm1");
     const int port = server.config().netPort();
     for (const char* bot : {"sarge", "grunt"})
         ASSERT_FALSE(RealServer::rcon(port, "by-hand", QByteArray("addbot ") + bot).isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return RealServer::rcon(port, "by-hand", "status").count("^7bot") == 2; }));
-    ASSERT_TRUE(waitUntil([&] { return rconLines(server.log()) > 0; })) << "the log tells of rcon requests";
+    ASSERT_TRUE(
+        waitUntil([&] { return RealServer::rcon(port, "by-hand", "status").count("^7bot") == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return rconLines(server.log()) > 0; }))
+        << "the log tells of rcon requests";
     const int rconBefore = rconLines(server.log());
 
     const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(port);

@@ -3,10 +3,10 @@
 #include "config/ServerConfig.h"
 #include "content/MapLibrary.h"
 #include "server/ConfigFiles.h"
-#include "support/StoreSeeds.h"
 #include "support/LiveServer.h"
 #include "support/ProgramRunner.h"
 #include "support/RealServer.h"
+#include "support/StoreSeeds.h"
 #include "support/WaitUntil.h"
 
 #include <QFile>
@@ -156,11 +156,12 @@ TEST_F(VoranthctlRemote, BotsMapsLimitsAndChatReachTheRealServer)
 
     // A player is kicked by the slot status lists it in: a name that is a number, or that
     // holds a blank, still means that player.
-    ASSERT_EQ(ProgramRunner::voranthctl({"rcon", "addbot", "major", "1", "free", "0", "0"}).exitCode,
-              0);
-    ASSERT_EQ(ProgramRunner::voranthctl({"rcon", "addbot", "major", "1", "free", "0", "\"Big Boss\""})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        ProgramRunner::voranthctl({"rcon", "addbot", "major", "1", "free", "0", "0"}).exitCode, 0);
+    ASSERT_EQ(
+        ProgramRunner::voranthctl({"rcon", "addbot", "major", "1", "free", "0", "\"Big Boss\""})
+            .exitCode,
+        0);
     // The new players take the lowest free slots.
     const auto namesInAnyOrder = [] {
         QStringList names = playerNames();
@@ -171,8 +172,9 @@ TEST_F(VoranthctlRemote, BotsMapsLimitsAndChatReachTheRealServer)
         return namesInAnyOrder() == QStringList({"0", "Big Boss", "Grunt"});
     })) << playerNames().join(", ").toStdString();
     EXPECT_EQ(ProgramRunner::voranthctl({"kick", "0"}).exitCode, 0);
-    EXPECT_TRUE(eventually([&] { return namesInAnyOrder() == QStringList({"Big Boss", "Grunt"}); }))
-        << playerNames().join(", ").toStdString();
+    EXPECT_TRUE(eventually([&] {
+        return namesInAnyOrder() == QStringList({"Big Boss", "Grunt"});
+    })) << playerNames().join(", ").toStdString();
     EXPECT_EQ(ProgramRunner::voranthctl({"kick", "Big Boss"}).exitCode, 0);
     EXPECT_TRUE(eventually([] { return playerNames() == QStringList({"Grunt"}); }))
         << playerNames().join(", ").toStdString();
@@ -228,8 +230,8 @@ TEST_F(VoranthctlRemote, RunConfigSwitchesTheRunningConfiguration)
     ASSERT_TRUE(QFile::exists(serverFile("Second Rules")));
 
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
-    EXPECT_TRUE(running.out.contains(
-        QRegularExpression(QString("\nSecond Rules +baseq3 +%1 +\\d+ +\\S+ +running +terminal\n$").arg(pid))))
+    EXPECT_TRUE(running.out.contains(QRegularExpression(
+        QString("\nSecond Rules +baseq3 +%1 +\\d+ +\\S+ +running +terminal\n$").arg(pid))))
         << running.out.toStdString();
     EXPECT_EQ(ProgramRunner::voranthctl({"limit", "frag"}).out, "44\n");
     const QJsonObject after = status();

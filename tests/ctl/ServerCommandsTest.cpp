@@ -4,9 +4,9 @@
 #include "server/RunningServer.h"
 #include "server/ServerLauncher.h"
 #include "support/LiveServer.h"
-#include "support/StoreSeeds.h"
 #include "support/ProgramRunner.h"
 #include "support/RealServer.h"
+#include "support/StoreSeeds.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitUntil.h"
 
@@ -215,8 +215,8 @@ TEST_F(VoranthctlServer, EveryCommandJudgesAStartingServerAlikeWhateverTheWallCl
     ServerConfig noMaps = alpha;
     noMaps.setMapList({});
     store({noMaps});
-    EXPECT_TRUE(ProgramRunner::voranthctl({"start", "Alpha"}).err.startsWith(
-        "voranthctl: No maps in map list!"))
+    EXPECT_TRUE(ProgramRunner::voranthctl({"start", "Alpha"})
+                    .err.startsWith("voranthctl: No maps in map list!"))
         << "past the running check";
 }
 
@@ -238,7 +238,8 @@ TEST_F(VoranthctlServer, TheRunningConfigurationIsNeitherRenamedNorDeletedUnderA
     // The server runs Beta now: Beta is kept, under its name.
     const ProgramResult switched = ProgramRunner::voranthctl({"run-config", "Beta"});
     ASSERT_EQ(switched.exitCode, 0) << switched.err.toStdString();
-    EXPECT_TRUE(ProgramRunner::voranthctl({"rename", "Beta", "Zed"}).err.contains("'Beta' is running!"));
+    EXPECT_TRUE(
+        ProgramRunner::voranthctl({"rename", "Beta", "Zed"}).err.contains("'Beta' is running!"));
     EXPECT_TRUE(ProgramRunner::voranthctl({"delete", "Beta"}).err.contains("'Beta' is running!"));
     EXPECT_EQ(ProgramRunner::voranthctl({"rename", "Alpha", "Zed"}).exitCode, 0);
     EXPECT_EQ(ProgramRunner::voranthctl({"delete", "Zed"}).exitCode, 0);

@@ -26,7 +26,8 @@ protected:
     {
         qint32 pid = -1;
         waitUntil([&] {
-            const std::optional<RunningServer::Record> record = ServerLauncher::runningServerOf(name);
+            const std::optional<RunningServer::Record> record =
+                ServerLauncher::runningServerOf(name);
             pid = record && record->serverFound() ? record->pid : -1;
             return pid != -1;
         });
@@ -56,14 +57,17 @@ TEST_F(VoranthctlService, AServerEnabledAtLoginStartsWithTheManagersDefaultTarge
     // The login: the manager starts its default target, and the server with it.
     manager.systemctl({"start", "default.target"});
     const qint32 pid = serverOf("Alpha");
-    ASSERT_NE(pid, -1) << manager.systemctl({"status", "--no-pager", "voranth-VO_Alpha.service"}).toStdString();
+    ASSERT_NE(pid, -1)
+        << manager.systemctl({"status", "--no-pager", "voranth-VO_Alpha.service"}).toStdString();
     EXPECT_TRUE(answers(port));
-    EXPECT_TRUE(ProgramRunner::voranthctl({"running"}).out.contains(
-        QRegularExpression(QString("\nAlpha +baseq3 +%1 .* running +service, at login\n").arg(pid))));
+    EXPECT_TRUE(ProgramRunner::voranthctl({"running"})
+                    .out.contains(QRegularExpression(
+                        QString("\nAlpha +baseq3 +%1 .* running +service, at login\n").arg(pid))));
 
     // Its log, followed: a line the server writes later shows.
     QProcess follow;
-    follow.start(TestEnvironment::binaryDir() + "/voranthctl", {"logs", "--server", "Alpha", "-n", "3", "-f"});
+    follow.start(TestEnvironment::binaryDir() + "/voranthctl",
+                 {"logs", "--server", "Alpha", "-n", "3", "-f"});
     QByteArray followed;
     ASSERT_TRUE(waitUntil([&] {
         followed += follow.readAllStandardOutput();
@@ -119,7 +123,8 @@ TEST_F(VoranthctlServiceRefusals, WithoutAManagerAServiceStartIsRefusedWithTheRe
     StoreSeeds::seed({RealServer::config("Alpha", "secret", RealServer::freeUdpPort())});
     EXPECT_EQ(ProgramRunner::voranthctl({"set", "Server Hosting", "cloud"}).exitCode, 1);
     ASSERT_EQ(ProgramRunner::voranthctl({"set", "Server Hosting", "service"}).exitCode, 0);
-    for (const QStringList& start : {QStringList{"start", "Alpha"}, {"start", "Alpha", "--service"}}) {
+    for (const QStringList& start :
+         {QStringList{"start", "Alpha"}, {"start", "Alpha", "--service"}}) {
         const ProgramResult refused = ProgramRunner::voranthctl(start);
         EXPECT_EQ(refused.exitCode, 1);
         EXPECT_TRUE(refused.err.contains("No service manager of the user answers"))

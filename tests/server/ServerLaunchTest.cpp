@@ -204,7 +204,8 @@ TEST_F(ServerLaunch, NeitherAddressNorGameDirectoryAddsACommandToTheServer)
 
         // Refused, with a message that shows the address as typed.
         EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::NetIPNotValid);
-        const ServerLauncher::Alert refusal = ServerLauncher::alertFor(Problem::NetIPNotValid, config, gameRoot());
+        const ServerLauncher::Alert refusal =
+            ServerLauncher::alertFor(Problem::NetIPNotValid, config, gameRoot());
         EXPECT_TRUE(refusal.message.contains("INJECTED")) << refusal.message.toStdString();
         EXPECT_FALSE(refusal.message.contains('\n')) << refusal.message.toStdString();
 
@@ -250,14 +251,16 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     config.setMapList({});
     UserDefaults::setValue(KZXDedicatedAppName, "no-such-server");
     EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::EmptyMapList);
-    const ServerLauncher::Alert noMaps = ServerLauncher::alertFor(Problem::EmptyMapList, config, gameRoot());
+    const ServerLauncher::Alert noMaps =
+        ServerLauncher::alertFor(Problem::EmptyMapList, config, gameRoot());
     EXPECT_EQ(noMaps.title, "No maps in map list!");
     EXPECT_EQ(noMaps.message, "Add at least one map to the map list before starting server.");
     EXPECT_EQ(noMaps.buttons, QStringList({"OK"}));
 
     config.setMapList({"oa_dm1"});
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::ExecutableNotFound);
-    const ServerLauncher::Alert noServer = ServerLauncher::alertFor(Problem::ExecutableNotFound, config, gameRoot());
+    const ServerLauncher::Alert noServer =
+        ServerLauncher::alertFor(Problem::ExecutableNotFound, config, gameRoot());
     EXPECT_EQ(noServer.title, "'no-such-server' not found!");
     EXPECT_EQ(noServer.message, "'no-such-server' does not exist in directory:\n" + gameRoot() +
                                     ". Please change to another Quake3 executable file in "
@@ -266,7 +269,8 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     UserDefaults::setValue(KZXDedicatedAppName, DemoGame::serverName());
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::RconPasswordNotSet);
     EXPECT_EQ(ServerLauncher::check(config, gameRoot(), true), Problem::None) << "Start anyway";
-    const ServerLauncher::Alert noPassword = ServerLauncher::alertFor(Problem::RconPasswordNotSet, config, gameRoot());
+    const ServerLauncher::Alert noPassword =
+        ServerLauncher::alertFor(Problem::RconPasswordNotSet, config, gameRoot());
     EXPECT_EQ(noPassword.title, "Remote Control password not set!");
     EXPECT_EQ(noPassword.message,
               "You must set the Remote Control password to be able to use Remote Control.");
@@ -281,13 +285,15 @@ TEST_F(ServerLaunch, ChecksComeInOrderWithTheirAlerts)
     }
     config.setRconPassword("x;y!$%'/\\");
     EXPECT_EQ(ServerLauncher::check(config, gameRoot()), Problem::None);
-    for (const QString& mod : {QStringLiteral("my mod"), QStringLiteral("mod\n+quit"),
-                               QStringLiteral("\"mod\"")}) {
+    for (const QString& mod :
+         {QStringLiteral("my mod"), QStringLiteral("mod\n+quit"), QStringLiteral("\"mod\"")}) {
         ServerConfig other = config;
         other.setModName(mod);
-        EXPECT_EQ(ServerLauncher::check(other, gameRoot()), Problem::ModNameUnusable) << mod.toStdString();
+        EXPECT_EQ(ServerLauncher::check(other, gameRoot()), Problem::ModNameUnusable)
+            << mod.toStdString();
     }
-    const ServerLauncher::Alert unusable = ServerLauncher::alertFor(Problem::RconPasswordUnusable, config, gameRoot());
+    const ServerLauncher::Alert unusable =
+        ServerLauncher::alertFor(Problem::RconPasswordUnusable, config, gameRoot());
     EXPECT_TRUE(unusable.message.contains("blanks, double quotes"))
         << unusable.message.toStdString();
     EXPECT_EQ(unusable.buttons, QStringList({"OK"}));

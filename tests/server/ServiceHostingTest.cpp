@@ -18,10 +18,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -62,16 +62,16 @@ protected:
     // A unit of the same program that Voranth did not start: config's command line, no token.
     bool startForeignUnit(const QString& unit, const ServerConfig& config)
     {
-        ServiceUnit::Spec spec;
-        spec.name = unit;
-        spec.description = "not Voranth's";
-        spec.workingDirectory = gameRoot();
+        ServiceUnit::Definition definition;
+        definition.name = unit;
+        definition.description = "not Voranth's";
+        definition.workingDirectory = gameRoot();
         const ConfigFiles files(GamePaths(gameRoot(), "baseq3"));
         const ServerCommand::Inputs inputs = files.commandInputs(config);
-        spec.program = ServerCommand::executablePath(gameRoot(), inputs.appName);
-        spec.arguments = ServerCommand::arguments(config, inputs);
-        spec.logFile = "/dev/null";
-        return manager.run(ServiceUnit::transientArguments(spec));
+        definition.program = ServerCommand::executablePath(gameRoot(), inputs.appName);
+        definition.arguments = ServerCommand::arguments(config, inputs);
+        definition.logFile = "/dev/null";
+        return manager.run(ServiceUnit::transientArguments(definition));
     }
 };
 
@@ -94,13 +94,16 @@ TEST_F(ServiceHosting, ACrashedServerIsRestartedUntilTheManagerGivesUpAndAQuitIs
     pid = nextProcess(record.launchToken, pid);
     ASSERT_NE(pid, -1);
     EXPECT_TRUE(answers(port));
-    EXPECT_TRUE(ServiceHost::restartNote(*ServerLauncher::runningServer(record.launchToken))
-                    .contains(QRegularExpression("^Restarted after a crash at \\d\\d:\\d\\d \\(once\\)$")))
+    EXPECT_TRUE(
+        ServiceHost::restartNote(*ServerLauncher::runningServer(record.launchToken))
+            .contains(QRegularExpression("^Restarted after a crash at \\d\\d:\\d\\d \\(once\\)$")))
         << ServerLog::lastLines(record.logFile, 60).join('\n').toStdString();
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
     EXPECT_TRUE(running.out.contains(QRegularExpression(
         QString("\nAlpha +baseq3 +%1 +%2 +\\S+ +running +service +Restarted after a crash at "
-                "\\d\\d:\\d\\d \\(once\\)\n").arg(pid).arg(port))))
+                "\\d\\d:\\d\\d \\(once\\)\n")
+            .arg(pid)
+            .arg(port))))
         << running.out.toStdString();
 
     // Crash after crash: the manager gives up, and the record shows the unit failed.
@@ -118,7 +121,8 @@ TEST_F(ServiceHosting, ACrashedServerIsRestartedUntilTheManagerGivesUpAndAQuitIs
     EXPECT_EQ(manager.property(unit, "ActiveState"), "failed");
     EXPECT_TRUE(ServerLauncher::runningServers().isEmpty());
     const QJsonArray failed =
-        QJsonDocument::fromJson(ProgramRunner::voranthctl({"running", "--json"}).out.toUtf8()).array();
+        QJsonDocument::fromJson(ProgramRunner::voranthctl({"running", "--json"}).out.toUtf8())
+            .array();
     ASSERT_EQ(failed.size(), 1);
     EXPECT_EQ(failed[0]["state"].toString(), "failed");
     EXPECT_EQ(failed[0]["unit"].toString(), unit);
@@ -160,8 +164,8 @@ TEST_F(ServiceHosting, ACrashedServerIsRestartedUntilTheManagerGivesUpAndAQuitIs
     EXPECT_NE(manager.property(unit, "ActiveState"), "active");
     EXPECT_NE(manager.property(unit, "ActiveState"), "activating");
     EXPECT_TRUE(RunningServer::readAll().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(ConfigFiles(GamePaths(gameRoot(), "baseq3"))
-                                       .configFileWithPathReplacedSpaces("Alpha")));
+    EXPECT_FALSE(QFileInfo::exists(
+        ConfigFiles(GamePaths(gameRoot(), "baseq3")).configFileWithPathReplacedSpaces("Alpha")));
     EXPECT_FALSE(SamplingTimer::installed()) << "gone with the last service";
     EXPECT_NE(manager.property(SamplingTimer::timerName(), "ActiveState"), "active");
 }
@@ -170,7 +174,8 @@ TEST_F(ServiceHosting, ServicesAndATerminalServerRunSideBySideAndUnitsNotOursAre
 {
     // The same program with the same configuration file on another port, and a unit under the
     // name Voranth would give Beta's server: neither started by Voranth.
-    ASSERT_TRUE(startForeignUnit("decoy.service", RealServer::config("Alpha", "decoy", RealServer::freeUdpPort())));
+    ASSERT_TRUE(startForeignUnit("decoy.service",
+                                 RealServer::config("Alpha", "decoy", RealServer::freeUdpPort())));
     ASSERT_TRUE(manager.run({"--unit=voranth-VO_Beta.service", "--", "/bin/sleep", "600"}));
     const QString decoyPid = manager.property("decoy.service", "MainPID");
     const QString sleeperPid = manager.property("voranth-VO_Beta.service", "MainPID");
@@ -194,8 +199,10 @@ TEST_F(ServiceHosting, ServicesAndATerminalServerRunSideBySideAndUnitsNotOursAre
     EXPECT_TRUE(inTerminal.value.unitName.isEmpty());
     EXPECT_TRUE(answers(delta.netPort()));
     const ProgramResult running = ProgramRunner::voranthctl({"running"});
-    for (const char* row : {"\nAlpha .* service\n", "\nGamma .* service\n", "\nDelta .* terminal\n"})
-        EXPECT_TRUE(running.out.contains(QRegularExpression(row))) << row << running.out.toStdString();
+    for (const char* row :
+         {"\nAlpha .* service\n", "\nGamma .* service\n", "\nDelta .* terminal\n"})
+        EXPECT_TRUE(running.out.contains(QRegularExpression(row)))
+            << row << running.out.toStdString();
 
     EXPECT_EQ(ProgramRunner::voranthctl({"stop", "--server", "Gamma"}).exitCode, 0);
     EXPECT_NE(manager.property("voranth-VO_Gamma.service", "ActiveState"), "active");

@@ -1,6 +1,6 @@
+#include "server/ServiceUnit.h"
 #include "server/LogTail.h"
 #include "server/ServerLog.h"
-#include "server/ServiceUnit.h"
 
 #include "support/TestEnvironment.h"
 
@@ -13,17 +13,17 @@
 
 namespace {
 
-ServiceUnit::Spec specIn(const QString& dir)
+ServiceUnit::Definition definitionIn(const QString& dir)
 {
-    ServiceUnit::Spec spec;
-    spec.name = ServiceUnit::nameFor("VO_My_FFA.config");
-    spec.description = "Voranth server: My FFA 100%";
-    spec.workingDirectory = dir;
-    spec.program = "/bin/sleep";
-    spec.arguments = {"+set", "fs_game", "\"a$b\"", "+exec", "\"VO_My_FFA.config\""};
-    spec.logFile = dir + "/VO_My_FFA.log";
-    spec.environment = {"HOME=" + dir, "VORANTH_SERVER_TOKEN=00ff"};
-    return spec;
+    ServiceUnit::Definition definition;
+    definition.name = ServiceUnit::nameFor("VO_My_FFA.config");
+    definition.description = "Voranth server: My FFA 100%";
+    definition.workingDirectory = dir;
+    definition.program = "/bin/sleep";
+    definition.arguments = {"+set", "fs_game", "\"a$b\"", "+exec", "\"VO_My_FFA.config\""};
+    definition.logFile = dir + "/VO_My_FFA.log";
+    definition.environment = {"HOME=" + dir, "VORANTH_SERVER_TOKEN=00ff"};
+    return definition;
 }
 
 void append(const QString& path, const QByteArray& text)
@@ -42,13 +42,14 @@ TEST(ServiceUnit, NamesFollowSystemdEscapingAndOnlyOursAreTakenForOurs)
     EXPECT_EQ(ServiceUnit::escaped(".hidden"), "\\x2ehidden");
     EXPECT_EQ(ServiceUnit::escaped("Ä b"), "\\xc3\\x84\\x20b");
     EXPECT_TRUE(ServiceUnit::isVoranthUnit("voranth-VO_x.service"));
-    for (const char* other : {"voranth-.service", "sshd.service", "voranth-x.timer", "voranth-a/b.service"})
+    for (const char* other :
+         {"voranth-.service", "sshd.service", "voranth-x.timer", "voranth-a/b.service"})
         EXPECT_FALSE(ServiceUnit::isVoranthUnit(other)) << other;
 }
 
 TEST(ServiceUnit, ATransientStartCarriesTheUnitsSettingsAndTheCommandAsIs)
 {
-    const QStringList arguments = ServiceUnit::transientArguments(specIn("/games/q3"));
+    const QStringList arguments = ServiceUnit::transientArguments(definitionIn("/games/q3"));
     for (const char* setting :
          {"StartLimitIntervalSec=120", "StartLimitBurst=5", "Restart=on-failure", "RestartSec=2",
           "TimeoutStopSec=10", "WorkingDirectory=/games/q3",
@@ -66,13 +67,13 @@ TEST(ServiceUnit, ATransientStartCarriesTheUnitsSettingsAndTheCommandAsIs)
 TEST(ServiceUnit, TheUnitFileIsAcceptedBySystemdAnalyze)
 {
     const QString dir = TestEnvironment::makeScratchDir("units");
-    const ServiceUnit::Spec spec = specIn(dir);
-    const QString path = dir + "/" + spec.name;
+    const ServiceUnit::Definition definition = definitionIn(dir);
+    const QString path = dir + "/" + definition.name;
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(ServiceUnit::unitFileText(spec).toUtf8());
+    file.write(ServiceUnit::unitFileText(definition).toUtf8());
     file.close();
-    const QString text = ServiceUnit::unitFileText(spec);
+    const QString text = ServiceUnit::unitFileText(definition);
     EXPECT_TRUE(text.contains("Description=Voranth server: My FFA 100%%\n"));
     EXPECT_TRUE(text.contains("ExecStart=\"/bin/sleep\" \"+set\" \"fs_game\" \"\\\"a$$b\\\"\""));
     EXPECT_TRUE(text.contains("[Install]\nWantedBy=default.target\n"));
@@ -80,9 +81,10 @@ TEST(ServiceUnit, TheUnitFileIsAcceptedBySystemdAnalyze)
     QProcess verify;
     verify.start("systemd-analyze", {"verify", path});
     ASSERT_TRUE(verify.waitForFinished(60000));
-    const QString said = QString::fromUtf8(verify.readAllStandardError() + verify.readAllStandardOutput());
+    const QString said =
+        QString::fromUtf8(verify.readAllStandardError() + verify.readAllStandardOutput());
     EXPECT_EQ(verify.exitCode(), 0) << said.toStdString();
-    EXPECT_FALSE(said.contains(spec.name)) << said.toStdString();
+    EXPECT_FALSE(said.contains(definition.name)) << said.toStdString();
 }
 
 TEST(ServerLog, EachRunBeginsANewPrivateLogAndKeepsFiveBefore)
@@ -100,9 +102,11 @@ TEST(ServerLog, EachRunBeginsANewPrivateLogAndKeepsFiveBefore)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << earlier;
         EXPECT_EQ(file.readAll(), "run " + QByteArray::number(8 - earlier) + "\n");
     }
-    EXPECT_FALSE(QFileInfo::exists(ServerLog::earlierRunPath("VO_A.config", ServerLog::keptRuns + 1)));
-    EXPECT_EQ(QDir(QFileInfo(ServerLog::pathFor("VO_A.config")).path()).entryList(QDir::Files).size(),
-              ServerLog::keptRuns + 1);
+    EXPECT_FALSE(
+        QFileInfo::exists(ServerLog::earlierRunPath("VO_A.config", ServerLog::keptRuns + 1)));
+    EXPECT_EQ(
+        QDir(QFileInfo(ServerLog::pathFor("VO_A.config")).path()).entryList(QDir::Files).size(),
+        ServerLog::keptRuns + 1);
 
     // A link left at the log's place is replaced, never written through.
     const QString target = TestEnvironment::makeScratchDir("elsewhere") + "/target";
@@ -123,7 +127,8 @@ TEST(ServerLog, TheLastLinesComeFromTheEndAndATailReadsOnlyWhatIsNew)
     for (int line = 1; line <= 50000; ++line)
         text += "line " + QByteArray::number(line) + "\n";
     append(path, text);
-    EXPECT_EQ(ServerLog::lastLines(path, 3), QStringList({"line 49998", "line 49999", "line 50000"}));
+    EXPECT_EQ(ServerLog::lastLines(path, 3),
+              QStringList({"line 49998", "line 49999", "line 50000"}));
     EXPECT_EQ(ServerLog::lastLines(path, 2, QByteArray("line 1\nline 2\nline 3\n").size()),
               QStringList({"line 2", "line 3"}));
     EXPECT_TRUE(ServerLog::lastLines(path + ".none", 3).isEmpty());

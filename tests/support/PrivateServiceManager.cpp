@@ -67,8 +67,7 @@ QString outputOf(QProcess& process)
 PrivateServiceManager::PrivateServiceManager()
     // A short path: the sockets' paths must fit a socket address.
     : m_runtime(QStringLiteral("/tmp/voranth-sd-XXXXXX")),
-      m_savedRuntime(qgetenv("XDG_RUNTIME_DIR")),
-      m_savedBus(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
+      m_savedRuntime(qgetenv("XDG_RUNTIME_DIR")), m_savedBus(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
 {
     if (!m_runtime.isValid()) {
         m_error = QStringLiteral("no temporary runtime directory: ") + m_runtime.errorString();
@@ -126,7 +125,8 @@ bool PrivateServiceManager::startBus()
     endWithTheTest(m_bus);
     m_bus.setProgram(QStringLiteral("dbus-daemon"));
     m_bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
-                        QStringLiteral("--nopidfile"), QStringLiteral("--address=") + busAddress()});
+                        QStringLiteral("--nopidfile"),
+                        QStringLiteral("--address=") + busAddress()});
     m_bus.start();
     const QString socket = m_runtime.path() + QStringLiteral("/bus");
     if (!m_bus.waitForStarted(appearMs) ||
@@ -174,8 +174,12 @@ bool PrivateServiceManager::startManager()
         return false;
     }
     // The socket is there before the manager takes calls on it.
-    if (!waitUntil([&] { return !systemctl({QStringLiteral("show"), QStringLiteral("--property=Version")}).isEmpty(); },
-                   appearMs)) {
+    if (!waitUntil(
+            [&] {
+                return !systemctl({QStringLiteral("show"), QStringLiteral("--property=Version")})
+                            .isEmpty();
+            },
+            appearMs)) {
         m_error = QStringLiteral("the user manager does not answer");
         return false;
     }

@@ -9,8 +9,9 @@
 // the test's home. In a container without systemd as process 1 the manager starts only where
 // /run/systemd/system exists: there it runs in a mount namespace of its own in which that
 // directory is made on a private /run/systemd (as root; nothing outside the namespace
-// changes but control groups of its own, removed at the end). While it lives, the test process's environment points at both; at the end the
-// manager stops every unit and ends, and the environment is as before.
+// changes but control groups of its own, removed at the end). While it lives, the test process's
+// environment points at both; at the end the manager stops every unit and ends, and the environment
+// is as before.
 class PrivateServiceManager
 {
 public:

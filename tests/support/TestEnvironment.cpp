@@ -52,9 +52,11 @@ void pointEnvironmentAt(const QString& home)
     // starts its own (PrivateServiceManager).
     const QString runtime = home + QStringLiteral("/runtime");
     QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(runtime,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (runtime + QStringLiteral("/bus")).toLocal8Bit());
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            "unix:path=" + (runtime + QStringLiteral("/bus")).toLocal8Bit());
     // The built programs are found as installed ones are (voranthctl for a timer's unit).
     const QByteArray built = QFile::encodeName(TestEnvironment::binaryDir());
     const QByteArray path = qgetenv("PATH");
