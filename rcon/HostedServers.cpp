@@ -222,13 +222,17 @@ void HostedServers::watchForEnd(ServerSession* session)
         QTimer::singleShot(startingCheckMs, session, [this, session] { watchForEnd(session); });
         return;
     }
+    auto* watcher = new ProcessWatcher(*process, session);
+    connect(watcher, &ProcessWatcher::ended, this, [this, session] { serverEnded(session); });
     Hosted& hosted = m_hosted[session];
     if (const QString note = ServiceHost::restartNote(*record); note != hosted.restartNote) {
         hosted.restartNote = note;
         emit sessionChanged(session);
+        // Restarted: the new process listens already, so the remote control need not wait
+        // for its next attempt.
+        if (session->connecting())
+            session->tryInitRemoteControl();
     }
-    auto* watcher = new ProcessWatcher(*process, session);
-    connect(watcher, &ProcessWatcher::ended, this, [this, session] { serverEnded(session); });
 }
 
 void HostedServers::serverEnded(ServerSession* session)
