@@ -85,7 +85,7 @@ void RemoteControlPane::wireLog()
 
 void RemoteControlPane::showWatch(ServerWatch* watch)
 {
-    if (watch == m_watch && (watch || m_watchConnections.isEmpty())) {
+    if (watch == m_watch) {
         showPublicStatus();
         return;
     }

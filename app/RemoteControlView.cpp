@@ -198,47 +198,53 @@ QWidget* RemoteControlView::makeBotsBox()
     return box;
 }
 
+namespace {
+
+// Lays out a page of the console's tabs: its view filling it, a row of controls beneath.
+QWidget* laidOutPage(QWidget* page, QWidget* view, QHBoxLayout* row)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view, 1);
+    layout->addLayout(row);
+    return page;
+}
+
+} // namespace
+
 QWidget* RemoteControlView::makeLogPage(QWidget* parent)
 {
     RemoteControlControls& c = m_controls;
     auto* page = new QWidget(parent);
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
     c.serverLogView = new QPlainTextEdit(page);
     c.serverLogView->setObjectName(QStringLiteral("serverLogView"));
     c.serverLogView->setReadOnly(true);
     c.serverLogView->setLineWrapMode(QPlainTextEdit::NoWrap);
     c.serverLogView->setAccessibleName(tr("Log of the server"));
     useFixedFont(c.serverLogView, 9);
-    layout->addWidget(c.serverLogView, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
     c.openServerLogButton =
         pushButton(QStringLiteral("openServerLogButton"), tr("&Open Log"), page);
     c.openServerLogButton->setToolTip(tr("Opens the log in the desktop's text viewer"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
     buttons->addWidget(c.openServerLogButton);
-    layout->addLayout(buttons);
-    return page;
+    return laidOutPage(page, c.serverLogView, buttons);
 }
 
 QWidget* RemoteControlView::makeHistoryPage(QWidget* parent)
 {
     RemoteControlControls& c = m_controls;
     auto* page = new QWidget(parent);
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
     c.historyChart = new PlayerHistoryChart(page);
     c.historyChart->setObjectName(QStringLiteral("historyChart"));
-    layout->addWidget(c.historyChart, 1);
-    auto* row = new QHBoxLayout;
     c.historySpanMenu = new QComboBox(page);
     c.historySpanMenu->setObjectName(QStringLiteral("historySpanMenu"));
     c.historySpanMenu->addItems({tr("Last 24 hours"), tr("Last 7 days")});
     c.historySpanMenu->setAccessibleName(tr("Span of the player history"));
+    auto* row = new QHBoxLayout;
     row->addWidget(c.historySpanMenu);
     row->addStretch();
-    layout->addLayout(row);
-    return page;
+    return laidOutPage(page, c.historyChart, row);
 }
 
 QWidget* RemoteControlView::makeConsoleBox()

@@ -16,14 +16,16 @@ ServerQuery::Options pollOptions()
 } // namespace
 
 ServerWatch::ServerWatch(const ServerConfig& config, QObject* parent)
-    : QObject(parent), m_query(ServerEndpoint::ofServer(config).host,
-                               ServerEndpoint::ofServer(config).port, pollOptions(), this),
+    : ServerWatch(config.configName(), ServerEndpoint::ofServer(config), parent)
+{}
+
+ServerWatch::ServerWatch(const QString& configName, const ServerEndpoint& endpoint, QObject* parent)
+    : QObject(parent), m_query(endpoint.host, endpoint.port, pollOptions(), this),
       // A sample waits its turn: it is not to be lost to other requests.
-      m_sampler(PlayerHistory(PlayerHistory::pathForServer(config.configName())),
-                ServerEndpoint::ofServer(config).host, ServerEndpoint::ofServer(config).port,
-                ServerQuery::Options(), this)
+      m_sampler(PlayerHistory(PlayerHistory::pathForServer(configName)), endpoint.host,
+                endpoint.port, ServerQuery::Options(), this)
 {
-    m_pending.endpoint = ServerEndpoint::ofServer(config).text();
+    m_pending.endpoint = endpoint.text();
     connect(&m_query, &ServerQuery::infoReceived, this, [this](const ServerInfoReply& reply) {
         m_pending.info = reply;
         collect();

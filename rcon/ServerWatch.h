@@ -8,6 +8,7 @@
 #include <QTimer>
 
 class ServerConfig;
+struct ServerEndpoint;
 
 // The public side of one running server of ours, as the window keeps it while the server
 // runs: what it tells anyone over the public status protocol (who plays, of how many, on
@@ -34,6 +35,7 @@ signals:
     void sampled();
 
 private:
+    ServerWatch(const QString& configName, const ServerEndpoint& endpoint, QObject* parent);
     void collect();
 
     ServerQuery m_query;

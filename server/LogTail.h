@@ -12,7 +12,6 @@ class LogTail
 public:
     explicit LogTail(QString path);
 
-    const QString& path() const { return m_path; }
     // Starts after the file's present end (only what is written from now on is read); that
     // end.
     qint64 skipToEnd();

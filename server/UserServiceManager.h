@@ -51,7 +51,6 @@ public:
             return subState == QLatin1String("auto-restart") ||
                    (activeState == QLatin1String("activating") && restarts > 0);
         }
-        bool enabled() const { return unitFileState == QLatin1String("enabled"); }
     };
     // The unit's state; an empty state when the manager does not answer.
     static UnitState state(const QString& unit);
